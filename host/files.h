@@ -1,0 +1,19 @@
+// host/files.h - data paths and the state file.
+//
+// Game file names are location independent: "vorlin://data/" names the
+// read-only data folder ("./data/" below the working directory),
+// "vorlin://internal/" and "vorlin://external/" writable folders. The host's
+// OpenFile (host/game.h) maps every path it is given; the state string lives
+// in kStateFile, UTF-8 without a byte-order mark, absent meaning empty.
+#ifndef VORLIN_HOST_FILES_H
+#define VORLIN_HOST_FILES_H
+
+#include "runtime/string.h"
+
+extern const char* const kStateFile;  // "./.vorlinstate"
+
+// Makes a game file name refer to the data folder unless it already carries a
+// scheme or starts with "./" or "/".
+String bb_data_FixDataPath(String path);
+
+#endif

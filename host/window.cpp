@@ -1,0 +1,151 @@
+// host/window.cpp - opening the window, video modes, the mouse pointer and web links.
+#include <GLFW/glfw3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "host/glfwgame.h"
+#include "input/host_input.h"
+#include "runtime/error.h"
+
+int glfwGraphicsSeq;
+const char* const kWindowTitle = "Bramblet in The Lantern Vault";
+
+BBGlfwVideoMode* BBGlfwVideoMode::m_new(int width, int height, int red, int green, int blue) {
+    Width = width;
+    Height = height;
+    RedBits = red;
+    GreenBits = green;
+    BlueBits = blue;
+    return this;
+}
+
+// ---------------------------------------------------------------------------
+// Opening the window
+// ---------------------------------------------------------------------------
+
+void BBGlfwGame::ReleaseHeldKeys() {
+    if (!_window) return;
+    for (int key = 0; key <= GLFW_KEY_LAST; ++key) {
+        int code = TransKey(key);
+        if (code && glfwGetKey(_window, key) == GLFW_PRESS) KeyEvent(kEventKeyUp, code);
+    }
+}
+
+GLFWwindow* BBGlfwGame::OpenWindow(int width, int height, int red, int green, int blue, int alpha, int depth,
+                                   int stencil, bool fullscreen) {
+    glfwDefaultWindowHints();
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_TRUE);
+    glfwWindowHint(GLFW_RED_BITS, red);
+    glfwWindowHint(GLFW_GREEN_BITS, green);
+    glfwWindowHint(GLFW_BLUE_BITS, blue);
+    glfwWindowHint(GLFW_ALPHA_BITS, alpha);
+    glfwWindowHint(GLFW_DEPTH_BITS, depth);
+    glfwWindowHint(GLFW_STENCIL_BITS, stencil);
+    GLFWmonitor* monitor = fullscreen ? glfwGetPrimaryMonitor() : nullptr;
+    if (fullscreen && !monitor) return nullptr;
+    return glfwCreateWindow(width, height, kWindowTitle, monitor, nullptr);
+}
+
+bool BBGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth,
+                               int stencil, bool fullscreen) {
+    ReleaseHeldKeys();
+
+    GLFWmonitor* primary = glfwGetPrimaryMonitor();
+    const GLFWvidmode* desktop = primary ? glfwGetVideoMode(primary) : nullptr;
+
+    if (_window) {
+        glfwDestroyWindow(_window);
+        _window = nullptr;
+    }
+
+    _window = OpenWindow(width, height, red, green, blue, alpha, depth, stencil, fullscreen);
+    bool fellBack = false;
+    if (!_window && glfwGraphicsSeq > 0 && (fullscreen || width != 640 || height != 480)) {
+        // A later switch failed: rather than leave the player with no window,
+        // go back to the start-up window.
+        _window = OpenWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
+        fellBack = true;
+    }
+    ++glfwGraphicsSeq;
+    if (!_window) {
+        if (glfwGraphicsSeq > 1) {
+            std::fprintf(stderr, "%s: the window could not be opened again\n", kWindowTitle);
+            glfwTerminate();
+            vorlin_exit(-1);
+        }
+        return false;
+    }
+
+    if (!fullscreen || fellBack) {
+        int w = fellBack ? 640 : width, h = fellBack ? 480 : height;
+        if (desktop) glfwSetWindowPos(_window, (desktop->width - w) / 2, (desktop->height - h) / 2);
+        glfwSetWindowTitle(_window, kWindowTitle);
+    }
+    glfwMakeContextCurrent(_window);
+
+    glfwSetKeyCallback(_window, OnKey);
+    glfwSetCharCallback(_window, OnChar);
+    glfwSetMouseButtonCallback(_window, OnMouseButton);
+    glfwSetCursorPosCallback(_window, OnMousePos);
+    glfwSetWindowCloseCallback(_window, OnWindowClose);
+    return true;
+}
+
+void BBGlfwGame::OnWindowClose(GLFWwindow* window) {
+    // The close request becomes the close key going down and up; the window
+    // itself is never closed by the request.
+    BBGame::_game->KeyEvent(kEventKeyDown, kKeyClose);
+    BBGame::_game->KeyEvent(kEventKeyUp, kKeyClose);
+    glfwSetWindowShouldClose(window, GLFW_FALSE);
+}
+
+// ---------------------------------------------------------------------------
+// Video modes
+// ---------------------------------------------------------------------------
+
+BBGlfwVideoMode* BBGlfwGame::GetGlfwDesktopMode() {
+    GLFWmonitor* primary = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = primary ? glfwGetVideoMode(primary) : nullptr;
+    BBGlfwVideoMode* result = new BBGlfwVideoMode();
+    if (mode) result->m_new(mode->width, mode->height, mode->redBits, mode->greenBits, mode->blueBits);
+    return result;
+}
+
+Array<BBGlfwVideoMode*> BBGlfwGame::GetGlfwVideoModes() {
+    GLFWmonitor* primary = glfwGetPrimaryMonitor();
+    int count = 0;
+    const GLFWvidmode* modes = primary ? glfwGetVideoModes(primary, &count) : nullptr;
+    if (!modes || count <= 0) return Array<BBGlfwVideoMode*>();
+    if (count > 1024) count = 1024;
+    Array<BBGlfwVideoMode*> result(count);
+    for (int i = 0; i < count; ++i) {
+        const GLFWvidmode& m = modes[i];
+        gc_assign(result[i], (new BBGlfwVideoMode())->m_new(m.width, m.height, m.redBits, m.greenBits, m.blueBits));
+    }
+    return result;
+}
+
+// ---------------------------------------------------------------------------
+// Desktop services
+// ---------------------------------------------------------------------------
+
+void BBGlfwGame::SetMouseVisible(bool visible) {
+    if (_window) glfwSetInputMode(_window, GLFW_CURSOR, visible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
+}
+
+void BBGlfwGame::OpenUrl(String url) {
+    // Hand the address to the desktop's default handler. The handler runs in a
+    // grandchild so that nothing is left to reap and the game never waits on it.
+    String::CString<char> address = url.ToCString();
+    pid_t child = fork();
+    if (child == 0) {
+        if (fork() == 0) {
+            execlp("xdg-open", "xdg-open", address.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        _exit(0);
+    }
+    if (child > 0) waitpid(child, nullptr, 0);
+}

@@ -1,0 +1,371 @@
+// runtime/gc.cpp - the incremental collector (see gc.h for colours and lists).
+#include "runtime/gc.h"
+
+#include <cassert>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+int gc_markbit = 1;
+gc_object gc_unmarked_list(gc_permanent);
+gc_object gc_queued_list(gc_permanent);
+gc_object gc_marked_list(gc_permanent);
+gc_object gc_free_list(gc_permanent);
+int gc_new_bytes;
+int gc_alloced_bytes;
+int gc_max_alloced_bytes;
+int gc_marked_bytes;
+int gc_free_bytes;
+bool gc_force_sweep;
+bool gc_check_each_step;
+bool gc_checking;
+
+namespace {
+
+// Released blocks by size class (index size / 8, sizes 8..56); the link of a
+// cached block is its first word.
+void* gc_cache[8];
+
+std::vector<gc_root_marker>& root_markers() {
+    static std::vector<gc_root_marker> markers;
+    return markers;
+}
+
+// A new-expression first calls operator new and only then runs the
+// constructors, possibly evaluating further new-expressions in between (the
+// constructor's arguments). gc_object() takes its size from this stack of
+// allocations that have no object yet, so the header is written by the
+// constructor itself rather than assumed to survive from raw memory.
+struct PendingAlloc {
+    void* mem;
+    int size;
+};
+const int kMaxPending = 64;
+PendingAlloc pending[kMaxPending];
+int pending_count;
+
+// -------------------------------------------------------------------------
+// List primitives
+// -------------------------------------------------------------------------
+
+void list_clear(gc_object* head) {
+    head->succ = head->pred = head;
+}
+
+bool list_empty(const gc_object* head) { return head->succ == head; }
+
+void list_unlink(gc_object* p) {
+    p->pred->succ = p->succ;
+    p->succ->pred = p->pred;
+}
+
+void list_append(gc_object* head, gc_object* p) {
+    p->succ = head;
+    p->pred = head->pred;
+    head->pred->succ = p;
+    head->pred = p;
+}
+
+// Moves every object of `from` to the tail of `to`, in order; `from` ends empty.
+void list_splice_all(gc_object* from, gc_object* to) {
+    if (list_empty(from)) return;
+    gc_object* first = from->succ;
+    gc_object* last = from->pred;
+    first->pred = to->pred;
+    to->pred->succ = first;
+    last->succ = to;
+    to->pred = last;
+    list_clear(from);
+}
+
+// -------------------------------------------------------------------------
+// Memory
+// -------------------------------------------------------------------------
+
+int round_size(std::size_t size) { return static_cast<int>((size + 7) & ~std::size_t(7)); }
+
+void* raw_alloc(int size) {
+    if (size <= GC_CACHE_MAX) {
+        void*& top = gc_cache[size >> 3];
+        if (top) {
+            void* p = top;
+            top = *static_cast<void**>(p);
+            return p;
+        }
+    }
+    void* p = std::malloc(size);
+    if (!p) {
+        std::fputs("Out of memory\n", stderr);
+        std::abort();
+    }
+    return p;
+}
+
+void raw_release(void* p, int size) {
+    if (size <= GC_CACHE_MAX) {
+        *static_cast<void**>(p) = gc_cache[size >> 3];
+        gc_cache[size >> 3] = p;
+    } else {
+        std::free(p);
+    }
+}
+
+// Destroys one dead object from the head of gc_free_list.
+void destroy_oldest_dead() {
+    gc_object* p = gc_free_list.succ;
+    list_unlink(p);
+    int size = p->gc_size();
+    p->~gc_object();  // virtual: runs the most derived destructor
+    gc_free_bytes -= size;
+    raw_release(p, size);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Objects
+// ---------------------------------------------------------------------------
+
+gc_object::gc_object() {
+    assert(pending_count > 0 && pending[pending_count - 1].mem == this);
+    int size = pending[--pending_count].size;
+    flags = size | gc_markbit;
+    list_append(&gc_unmarked_list, this);
+    gc_alloced_bytes += size;
+    if (gc_alloced_bytes > gc_max_alloced_bytes) gc_max_alloced_bytes = gc_alloced_bytes;
+}
+
+gc_object::gc_object(gc_permanent_t) : succ(this), pred(this), flags(3) {}
+
+gc_object::~gc_object() {}
+
+void gc_object::mark() {}
+
+void* gc_object::operator new(std::size_t size) { return gc_object_alloc(round_size(size)); }
+
+void* gc_object::operator new(std::size_t size, std::size_t total) {
+    return gc_object_alloc(round_size(total > size ? total : size));
+}
+
+void gc_object::operator delete(void* p) {
+    // Construction failed. Either gc_object() never ran (the allocation is
+    // still pending) or the object was linked and must leave its list again.
+    for (int i = pending_count - 1; i >= 0; --i) {
+        if (pending[i].mem == p) {
+            int size = pending[i].size;
+            for (int j = i + 1; j < pending_count; ++j) pending[j - 1] = pending[j];
+            --pending_count;
+            raw_release(p, size);
+            return;
+        }
+    }
+    gc_object_free(static_cast<gc_object*>(p));
+}
+
+void gc_object::operator delete(void* p, std::size_t) { operator delete(p); }
+
+void* gc_object_alloc(int size) {
+    size = round_size(size);
+    gc_new_bytes += size;
+
+    // Lazy destruction: destroy at least as many dead bytes as requested.
+    int target = gc_free_bytes - size;
+    if (target < 0) target = 0;
+    while (gc_free_bytes > target) {
+        if (list_empty(&gc_free_list)) {
+            gc_free_bytes = 0;
+            break;
+        }
+        destroy_oldest_dead();
+    }
+
+    void* p = raw_alloc(size);
+    if (pending_count == kMaxPending) {
+        std::fputs("gc: too many nested allocations\n", stderr);
+        std::abort();
+    }
+    pending[pending_count++] = PendingAlloc{p, size};
+    return p;
+}
+
+void gc_object_free(gc_object* obj) {
+    // The object is on the list it joined at allocation (possibly already
+    // shaded); take it off and out of the live byte count.
+    int size = obj->gc_size();
+    if (!gc_is_white(obj)) {
+        // Grey and black share a colour; only black ones count in
+        // gc_marked_bytes, so find out which list holds it (a rare path).
+        for (gc_object* q = gc_marked_list.succ; q != &gc_marked_list; q = q->succ) {
+            if (q == obj) {
+                gc_marked_bytes -= size;
+                break;
+            }
+        }
+    }
+    list_unlink(obj);
+    gc_alloced_bytes -= size;
+    raw_release(obj, size);
+}
+
+// ---------------------------------------------------------------------------
+// Marking
+// ---------------------------------------------------------------------------
+
+void gc_shade_grey(gc_object* p) {
+    p->flags ^= 1;
+    list_unlink(p);
+    list_append(&gc_queued_list, p);
+}
+
+void gc_shade_black(gc_object* p) {
+    p->flags ^= 1;
+    gc_marked_bytes += p->gc_size();
+    list_unlink(p);
+    list_append(&gc_marked_list, p);
+    p->mark();
+}
+
+void gc_add_roots(gc_root_marker fn) {
+    for (gc_root_marker m : root_markers())
+        if (m == fn) return;
+    root_markers().push_back(fn);
+}
+
+void gc_mark() {
+    for (gc_root_marker m : root_markers()) m();
+}
+
+void gc_mark_queued(int limit) {
+    while (gc_marked_bytes < limit && !list_empty(&gc_queued_list)) {
+        gc_object* p = gc_queued_list.succ;
+        list_unlink(p);
+        list_append(&gc_marked_list, p);
+        gc_marked_bytes += p->gc_size();
+        p->mark();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Control
+// ---------------------------------------------------------------------------
+
+void gc_init() {
+    list_clear(&gc_unmarked_list);
+    list_clear(&gc_queued_list);
+    list_clear(&gc_marked_list);
+    list_clear(&gc_free_list);
+    gc_new_bytes = gc_alloced_bytes = gc_max_alloced_bytes = 0;
+    gc_marked_bytes = gc_free_bytes = 0;
+    gc_force_sweep = false;
+}
+
+void gc_sweep() {
+    int dead = gc_alloced_bytes - gc_marked_bytes;
+    if (dead != 0) {
+        list_splice_all(&gc_unmarked_list, &gc_free_list);
+        gc_free_bytes += dead;
+    }
+    gc_alloced_bytes = gc_marked_bytes;
+    list_splice_all(&gc_marked_list, &gc_unmarked_list);
+    gc_marked_bytes = 0;
+    gc_markbit ^= 1;
+}
+
+namespace {
+
+void collect_step() {
+    if (gc_new_bytes > GC_CYCLE_BYTES) {
+        gc_mark_queued(0x7fffffff);
+        gc_sweep();
+        gc_mark();
+        gc_new_bytes = 0;
+        gc_force_sweep = false;
+        return;
+    }
+    // Mark in proportion to new allocation, so that the whole heap has been
+    // marked by the time GC_CYCLE_BYTES were allocated.
+    int64_t n = gc_new_bytes;
+    int64_t a = gc_alloced_bytes;
+    int64_t limit = n + (a - n) * n / GC_CYCLE_BYTES;
+    gc_mark_queued(static_cast<int>(limit));
+}
+
+}  // namespace
+
+void gc_collect() {
+    collect_step();
+    if (gc_check_each_step && gc_check_heap() != 0) {
+        std::fputs("gc: heap check failed after a collection step\n", stderr);
+        std::abort();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Heap check
+// ---------------------------------------------------------------------------
+
+namespace {
+
+int check_problems;
+gc_object* check_parent;
+
+void report(const char* what, const gc_object* p) {
+    ++check_problems;
+    std::fprintf(stderr, "gc_check_heap: %s (object %p)\n", what, static_cast<const void*>(p));
+}
+
+// Walks one list, checks its links and colours, returns the bytes it holds.
+int64_t check_list(gc_object* head, int want_colour, const char* name, std::vector<gc_object*>* out) {
+    int64_t bytes = 0;
+    gc_object* prev = head;
+    long count = 0;
+    for (gc_object* p = head->succ; p != head; p = p->succ) {
+        if (p->pred != prev) report("broken back link", p);
+        if (want_colour >= 0 && p->gc_colour() != want_colour) {
+            char buf[96];
+            std::snprintf(buf, sizeof buf, "wrong colour %d on %s", p->gc_colour(), name);
+            report(buf, p);
+        }
+        if (p->gc_size() <= 0) report("object without a size", p);
+        bytes += p->gc_size();
+        if (out) out->push_back(p);
+        prev = p;
+        if (++count > 100000000L) {
+            report("list does not end", head);
+            break;
+        }
+    }
+    if (head->pred != prev) report("broken tail link", head);
+    return bytes;
+}
+
+}  // namespace
+
+void gc_check_child(gc_object* p) {
+    if (p && gc_is_white(p)) report("black object points to a white one", check_parent);
+}
+
+int gc_check_heap() {
+    check_problems = 0;
+    int white = gc_markbit;
+    int shaded = gc_markbit ^ 1;
+    std::vector<gc_object*> black;
+    int64_t unmarked = check_list(&gc_unmarked_list, white, "unmarked list", nullptr);
+    int64_t queued = check_list(&gc_queued_list, shaded, "queued list", nullptr);
+    int64_t marked = check_list(&gc_marked_list, shaded, "marked list", &black);
+    int64_t dead = check_list(&gc_free_list, -1, "free list", nullptr);
+    if (unmarked + queued + marked != gc_alloced_bytes) report("gc_alloced_bytes does not match the lists", nullptr);
+    if (marked != gc_marked_bytes) report("gc_marked_bytes does not match the marked list", nullptr);
+    if (dead != gc_free_bytes) report("gc_free_bytes does not match the free list", nullptr);
+    if (pending_count != 0) report("allocation without an object", nullptr);
+
+    gc_checking = true;
+    for (gc_object* p : black) {
+        check_parent = p;
+        p->mark();
+    }
+    gc_checking = false;
+    check_parent = nullptr;
+    return check_problems;
+}

@@ -1,0 +1,45 @@
+// tests/support/test_support.h - helpers shared by the test programs.
+#ifndef LANTERN_TESTS_TEST_SUPPORT_H
+#define LANTERN_TESTS_TEST_SUPPORT_H
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// What a child process printed and how it ended.
+struct ChildResult {
+    std::string out;  // standard output
+    std::string err;  // standard error
+    int status = -1;  // exit status (0..255), or -1 when it did not exit normally
+    int signal = 0;   // the terminating signal, if any
+};
+
+// Runs `body` in a forked child with `input` on its standard input (closed
+// after it is written) and collects its output. The child exits with status 0
+// if `body` returns.
+ChildResult RunInChild(const std::function<void()>& body, const std::string& input = "");
+
+// Runs a program with arguments and an environment added to the current one.
+ChildResult RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
+                       const std::string& input = "", double timeoutSeconds = 30);
+
+// A fresh temporary folder that is the working directory for its lifetime.
+class ScopedTempDir {
+public:
+    ScopedTempDir();
+    ~ScopedTempDir();
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string old_cwd_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+
+// Ends the collector's current cycle: marks everything reachable, sweeps and
+// starts the next cycle from the roots.
+void GcFinishCycle();
+
+#endif
