@@ -124,6 +124,90 @@ ChildResult RunProgram(const std::vector<std::string>& argv, const std::vector<s
         input, timeoutSeconds);
 }
 
+BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+    char outTempl[] = "/tmp/lantern-out-XXXXXX";
+    char errTempl[] = "/tmp/lantern-err-XXXXXX";
+    int outFd = mkstemp(outTempl);
+    int errFd = mkstemp(errTempl);
+    if (outFd < 0 || errFd < 0) throw std::runtime_error("mkstemp failed");
+    outPath_ = outTempl;
+    errPath_ = errTempl;
+    std::fflush(stdout);
+    std::fflush(stderr);
+    pid_ = fork();
+    if (pid_ < 0) throw std::runtime_error("fork failed");
+    if (pid_ == 0) {
+        int devnull = open("/dev/null", O_RDONLY);
+        dup2(devnull, 0);
+        dup2(outFd, 1);
+        dup2(errFd, 2);
+        for (const std::string& e : env) {
+            size_t eq = e.find('=');
+            if (eq == std::string::npos) {
+                unsetenv(e.c_str());
+            } else {
+                setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+            }
+        }
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(outFd);
+    close(errFd);
+}
+
+BackgroundProcess::~BackgroundProcess() {
+    if (!done_ && pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    unlink(outPath_.c_str());
+    unlink(errPath_.c_str());
+}
+
+bool BackgroundProcess::Running() {
+    if (done_) return false;
+    return !Wait(0);
+}
+
+bool BackgroundProcess::Wait(double seconds) {
+    if (done_) return true;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (;;) {
+        int status = 0;
+        pid_t got = waitpid(pid_, &status, WNOHANG);
+        if (got == pid_) {
+            done_ = true;
+            if (WIFEXITED(status)) result_.status = WEXITSTATUS(status);
+            if (WIFSIGNALED(status)) result_.signal = WTERMSIG(status);
+            result_.out = ReadFile(outPath_);
+            result_.err = ReadFile(errPath_);
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        usleep(10000);
+    }
+}
+
+void BackgroundProcess::Signal(int sig) {
+    if (!done_) kill(pid_, sig);
+}
+
+std::string Shell(const std::string& command) {
+    std::string out;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return out;
+    char buf[4096];
+    size_t got;
+    while ((got = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, got);
+    pclose(p);
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+    return out;
+}
+
 ScopedTempDir::ScopedTempDir() {
     char templ[] = "/tmp/lantern-test-XXXXXX";
     if (!mkdtemp(templ)) throw std::runtime_error("mkdtemp failed");

@@ -23,6 +23,28 @@ ChildResult RunInChild(const std::function<void()>& body, const std::string& inp
 ChildResult RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
                        const std::string& input = "", double timeoutSeconds = 30);
 
+// A program running in the background, its output going to files.
+class BackgroundProcess {
+public:
+    BackgroundProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env = {});
+    ~BackgroundProcess();  // kills the process if it still runs
+    int pid() const { return pid_; }
+    // Waits up to `seconds` for the process to end; false on timeout.
+    bool Wait(double seconds);
+    bool Running();
+    void Signal(int sig);
+    const ChildResult& result() const { return result_; }  // valid after Wait returned true
+
+private:
+    int pid_ = -1;
+    bool done_ = false;
+    std::string outPath_, errPath_;
+    ChildResult result_;
+};
+
+// Runs a shell command and returns its standard output (trailing newline removed).
+std::string Shell(const std::string& command);
+
 // A fresh temporary folder that is the working directory for its lifetime.
 class ScopedTempDir {
 public:

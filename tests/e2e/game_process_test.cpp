@@ -1,0 +1,77 @@
+// The real executable under the virtual display: its window, a close request,
+// running without a display, and a runtime error.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <string>
+
+#include "common/test_support.h"
+
+namespace {
+
+const char* const kTitle = "Bramblet in The Lantern Vault";
+
+std::string Exe() { return LANTERN_EXE_PATH; }
+
+// The game runs in a fresh folder (its state file goes there) that sees the
+// generated data folder.
+class GameProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (symlink(LANTERN_DATA_PATH, "data") != 0) FAIL() << "cannot link the data folder";
+    }
+    // Starts the game and waits for its window; returns the window id or "".
+    std::string StartGame() {
+        game.reset(new BackgroundProcess({Exe()}));
+        return Shell(std::string("timeout 20 xdotool search --sync --onlyvisible --name '^") + kTitle +
+                     "$' 2>/dev/null | head -n1");
+    }
+    ScopedTempDir dir;
+    std::unique_ptr<BackgroundProcess> game;
+};
+
+bool HaveDisplay() { return std::getenv("DISPLAY") != nullptr; }
+
+}  // namespace
+
+TEST_F(GameProcessTest, WithoutADisplayItSaysSoAndExitsWithMinusOne) {
+    ChildResult r = RunProgram({Exe()}, {"DISPLAY", "WAYLAND_DISPLAY"});
+    EXPECT_EQ(r.out, "glfwInit failed\n");
+    EXPECT_EQ(r.status, 255);
+}
+
+TEST_F(GameProcessTest, OpensA640By480WindowWithTheGamesTitle) {
+    if (!HaveDisplay()) GTEST_SKIP() << "needs a display";
+    std::string wid = StartGame();
+    ASSERT_FALSE(wid.empty()) << "no window appeared";
+    std::string geometry = Shell("xwininfo -id " + wid + " | grep -E 'Width|Height' | tr -s ' ' | cut -d' ' -f3 | tr '\\n' ' '");
+    EXPECT_EQ(geometry, "640 480 ");
+    EXPECT_EQ(Shell("xdotool getwindowname " + wid), kTitle);
+    EXPECT_TRUE(game->Running());
+}
+
+TEST_F(GameProcessTest, CloseRequestEndsTheProcessAtOnceWithStatusZero) {
+    if (!HaveDisplay()) GTEST_SKIP() << "needs a display";
+    std::string wid = StartGame();
+    ASSERT_FALSE(wid.empty()) << "no window appeared";
+    std::string script = std::string(LANTERN_TEST_SOURCE_DIR) + "/e2e/close_window.py";
+    ASSERT_EQ(std::system(("/usr/bin/python3 " + script + " " + wid).c_str()), 0);
+    ASSERT_TRUE(game->Wait(5)) << "still running after the close request";
+    EXPECT_EQ(game->result().status, 0);
+    EXPECT_EQ(game->result().signal, 0);
+}
+
+TEST_F(GameProcessTest, RuntimeErrorIsReportedAndEndsWithMinusOneWithoutADebugger) {
+    if (!HaveDisplay()) GTEST_SKIP() << "needs a display";
+    std::string wid = StartGame();
+    ASSERT_FALSE(wid.empty()) << "no window appeared";
+    // A memory fault is turned into a runtime error by the game's handler;
+    // standard input is at its end, so no debugging host answers.
+    game->Signal(SIGSEGV);
+    ASSERT_TRUE(game->Wait(5));
+    EXPECT_EQ(game->result().out, "Vorlin Runtime Error : Memory access violation\n\n");
+    EXPECT_EQ(game->result().err, "{{~~~~}}\n\n");
+    EXPECT_EQ(game->result().status, 255);
+}

@@ -1,0 +1,155 @@
+// The real window under the virtual display: size, title, placement,
+// re-opening, full screen, video modes, held keys and the close request.
+// Each case runs in a child process with its own connection to the display.
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "common/test_support.h"
+#include "host/glfwgame.h"
+
+namespace {
+
+class EventLog : public BBGameDelegate {
+public:
+    std::vector<std::string> events;
+    void KeyEvent(int event, int data) override {
+        events.push_back(std::to_string(event) + ":" + std::to_string(data));
+    }
+};
+
+// Opens GLFW and a started host whose delegate logs key events.
+BBGlfwGame* StartHost(EventLog*& log) {
+    if (!glfwInit()) std::exit(3);
+    BBGlfwGame* host = new BBGlfwGame();
+    gc_init();
+    log = new EventLog();
+    host->SetDelegate(log);
+    host->StartGame();
+    return host;
+}
+
+bool HaveDisplay() { return std::getenv("DISPLAY") != nullptr; }
+
+#define REQUIRE_DISPLAY() \
+    if (!HaveDisplay()) GTEST_SKIP() << "needs a display"
+
+}  // namespace
+
+TEST(WindowTest, StartWindowIs640By480CentredAndTitled) {
+    REQUIRE_DISPLAY();
+    ChildResult r = RunInChild([] {
+        EventLog* log;
+        BBGlfwGame* host = StartHost(log);
+        if (!host->SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false)) std::exit(4);
+        glfwPollEvents();
+        int w, h, x, y;
+        glfwGetWindowSize(host->Window(), &w, &h);
+        glfwGetWindowPos(host->Window(), &x, &y);
+        std::printf("%dx%d at %d,%d seq %d\n", w, h, x, y, glfwGraphicsSeq);
+        std::fflush(stdout);
+        // The window system knows it by its title.
+        int found = std::system("xdotool search --name '^Bramblet in The Lantern Vault$' > /dev/null");
+        std::printf("found by title: %d\n", found == 0);
+    });
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "640x480 at 320,272 seq 1\nfound by title: 1\n");
+}
+
+TEST(WindowTest, WindowLargerThanTheDesktopGetsANegativeCentredPosition) {
+    REQUIRE_DISPLAY();
+    ChildResult r = RunInChild([] {
+        EventLog* log;
+        BBGlfwGame* host = StartHost(log);
+        host->SetGlfwWindow(2000, 1500, 8, 8, 8, 0, 0, 0, false);
+        glfwPollEvents();
+        int x, y;
+        glfwGetWindowPos(host->Window(), &x, &y);
+        std::printf("%d,%d\n", x, y);
+    });
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "-360,-238\n");
+}
+
+TEST(WindowTest, FullScreenAndBackReopenTheWindowAndCountTheContexts) {
+    REQUIRE_DISPLAY();
+    ChildResult r = RunInChild([] {
+        EventLog* log;
+        BBGlfwGame* host = StartHost(log);
+        host->SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
+        BBGlfwVideoMode* desktop = host->GetGlfwDesktopMode();
+        host->SetGlfwWindow(desktop->Width, desktop->Height, desktop->RedBits, desktop->GreenBits,
+                            desktop->BlueBits, 0, 0, 0, true);
+        glfwPollEvents();
+        int w, h;
+        glfwGetWindowSize(host->Window(), &w, &h);
+        std::printf("full %dx%d monitor %d seq %d\n", w, h, glfwGetWindowMonitor(host->Window()) != nullptr,
+                    glfwGraphicsSeq);
+        host->SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
+        glfwPollEvents();
+        glfwGetWindowSize(host->Window(), &w, &h);
+        std::printf("window %dx%d monitor %d seq %d current %d\n", w, h,
+                    glfwGetWindowMonitor(host->Window()) != nullptr, glfwGraphicsSeq,
+                    glfwGetCurrentContext() == host->Window());
+        std::fflush(stdout);
+        int found = std::system("xdotool search --name '^Bramblet in The Lantern Vault$' > /dev/null");
+        std::printf("titled again: %d\n", found == 0);
+    });
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "full 1280x1024 monitor 1 seq 2\nwindow 640x480 monitor 0 seq 3 current 1\ntitled again: 1\n");
+}
+
+TEST(WindowTest, VideoModesListTheDisplaysModes) {
+    REQUIRE_DISPLAY();
+    ChildResult r = RunInChild([] {
+        EventLog* log;
+        BBGlfwGame* host = StartHost(log);
+        Array<BBGlfwVideoMode*> modes = host->GetGlfwVideoModes();
+        BBGlfwVideoMode* desktop = host->GetGlfwDesktopMode();
+        bool hasDesktop = false;
+        for (BBGlfwVideoMode* m : modes) hasDesktop |= m->Width == desktop->Width && m->Height == desktop->Height;
+        std::printf("modes>0 %d desktop %dx%d bits %d%d%d listed %d\n", modes.Length() > 0, desktop->Width,
+                    desktop->Height, desktop->RedBits, desktop->GreenBits, desktop->BlueBits, hasDesktop);
+    });
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "modes>0 1 desktop 1280x1024 bits 888 listed 1\n");
+}
+
+TEST(WindowTest, KeysHeldWhileTheWindowIsReplacedAreReleased) {
+    REQUIRE_DISPLAY();
+    ChildResult r = RunInChild([] {
+        EventLog* log;
+        BBGlfwGame* host = StartHost(log);
+        host->SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
+        for (int i = 0; i < 20; ++i) glfwPollEvents();
+        if (std::system("xdotool keydown a") != 0) std::exit(5);
+        for (int i = 0; i < 200 && glfwGetKey(host->Window(), GLFW_KEY_A) != GLFW_PRESS; ++i)
+            glfwWaitEventsTimeout(0.01);
+        bool held = glfwGetKey(host->Window(), GLFW_KEY_A) == GLFW_PRESS;
+        log->events.clear();
+        host->SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
+        if (std::system("xdotool keyup a") != 0) std::exit(6);
+        std::printf("held %d events", held);
+        for (const std::string& e : log->events) std::printf(" %s", e.c_str());
+        std::printf("\n");
+    });
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "held 1 events 2:65\n");
+}
+
+TEST(WindowTest, CloseRequestBecomesTheCloseKeyAndKeepsTheWindow) {
+    REQUIRE_DISPLAY();
+    ChildResult r = RunInChild([] {
+        EventLog* log;
+        BBGlfwGame* host = StartHost(log);
+        host->SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
+        BBGlfwGame::OnWindowClose(host->Window());
+        std::printf("%s %s close %d\n", log->events.at(0).c_str(), log->events.at(1).c_str(),
+                    glfwWindowShouldClose(host->Window()));
+    });
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1:432 2:432 close 0\n");
+}
