@@ -94,6 +94,10 @@ int bb_graphics_BeginRender() {
     set_identity(c);
     c->m_tformed = 0;
     c->m_matDirty = 1;
+    // The renderer still holds the last matrix of the previous frame; give it
+    // the identity now, so that drawing straight on the renderer starts
+    // untransformed too.
+    if (bb_graphics_renderDevice) c->p_Validate();
     bb_graphics_SetColor(255, 255, 255);
     bb_graphics_SetAlpha(1);
     bb_graphics_SetBlend(0);
@@ -297,7 +301,10 @@ int bb_graphics_DrawImage2(c_Image* image, float x, float y, float rotation, flo
     c->p_Validate();
     draw_frame(image, 0, 0, frame);
 
+    // Back to the caller's matrix, in the renderer as well: the image's own
+    // transform must not leak into drawing done straight on the renderer.
     bb_graphics_SetMatrix(saved[0], saved[1], saved[2], saved[3], saved[4], saved[5]);
+    c->p_Validate();
     return 0;
 }
 
