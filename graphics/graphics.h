@@ -19,9 +19,10 @@
 // (see graphics/surface.h).
 //
 // Checked at this boundary rather than trusted: frame indices (out of range
-// draws nothing), the depth of the matrix stack (it grows beyond 32 saved
-// matrices; a pop of an empty stack gives the identity), null images, short
-// matrix arrays and frame counts below 1.
+// draws nothing; an image that is its whole surface looks up no frame), the
+// depth of the matrix stack (it grows beyond 32 saved matrices; a pop of an
+// empty stack gives the identity), null images, short matrix arrays, strip
+// frame counts below 1, and scissor values that have no int.
 //
 // Main thread only.
 #ifndef VORLIN_GRAPHICS_GRAPHICS_H

@@ -25,6 +25,12 @@ uint32_t color_byte(float value) {
     return static_cast<uint32_t>(value);
 }
 
+int clamp_to_int(double v) {
+    if (v <= -2147483648.0) return -2147483647 - 1;
+    if (v >= 2147483647.0) return 2147483647;
+    return static_cast<int>(v);
+}
+
 // Corner count of an oval whose two radius vectors are `size` pixels long in
 // total: 12 for small ones, then one corner per pixel in steps of 4, at most a
 // full batch.
@@ -155,12 +161,13 @@ int gxtkGraphics::SetScissor(int x, int y, int w, int h) {
     // an empty one clips everything, which is what such a box means.
     if (w < 0) w = 0;
     if (h < 0) h = 0;
-    // Window units to framebuffer pixels (the same on X11), bottom-left origin.
+    // Window units to framebuffer pixels (the same on X11), bottom-left
+    // origin; worked out wide so that extreme boxes cannot overflow.
     double sx = width > 0 ? static_cast<double>(fbWidth) / width : 1;
     double sy = height > 0 ? static_cast<double>(fbHeight) / height : 1;
     glEnable(GL_SCISSOR_TEST);
-    glScissor(static_cast<GLint>(x * sx), static_cast<GLint>((Height() - y - h) * sy), static_cast<GLsizei>(w * sx),
-              static_cast<GLsizei>(h * sy));
+    glScissor(clamp_to_int(x * sx), clamp_to_int((static_cast<double>(Height()) - y - h) * sy), clamp_to_int(w * sx),
+              clamp_to_int(h * sy));
     return 0;
 }
 

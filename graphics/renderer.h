@@ -24,7 +24,9 @@
 //
 // Lifetime: created once by the framework after the window is open; lives
 // until the process ends. Drawing is valid between BeginRender and EndRender.
-// Main thread only. Nothing here allocates while drawing.
+// The renderer keeps the batch's surface alive (mark) until the batch is sent
+// and the frame ends, so an image dropped right after it was drawn still
+// draws. Main thread only. Nothing here allocates while drawing.
 #ifndef VORLIN_GRAPHICS_RENDERER_H
 #define VORLIN_GRAPHICS_RENDERER_H
 

@@ -305,6 +305,10 @@ TEST_F(ModuleTest, ScissorValuesAreTruncatedForTheRenderer) {
     GLint box[4];
     glGetIntegerv(GL_SCISSOR_BOX, box);
     EXPECT_EQ((std::vector<int>{box[0], box[1], box[2], box[3]}), (std::vector<int>{10, kWindowH - 20 - 40, 30, 40}));
+    // Values without an int clip to an empty box instead of being undefined.
+    bb_graphics_SetScissor(NAN, 1e20f, -1e20f, INFINITY);
+    bb_graphics_DrawRect(0, 0, kWindowW, kWindowH);
+    EXPECT_TRUE(PixelNear(5, 5, 0, 0, 0));
 }
 
 TEST_F(ModuleTest, ReadPixelsWithPitchZeroUsesTheWidth) {
