@@ -105,14 +105,6 @@ TEST_F(RendererTest, ClsDropsWhatWasNotYetDrawn) {
     EXPECT_EQ(CallsSinceStart(), 0);
 }
 
-TEST_F(RendererTest, QuadIndicesSplitEachQuadAtItsFirstAndThirdCorner) {
-    const uint16_t* i = gfx()->quadIndices;
-    EXPECT_EQ((std::vector<int>{i[0], i[1], i[2], i[3], i[4], i[5]}), (std::vector<int>{0, 1, 2, 0, 2, 3}));
-    const uint16_t* last = i + 255 * 6;
-    EXPECT_EQ((std::vector<int>{last[0], last[1], last[2], last[3], last[4], last[5]}),
-              (std::vector<int>{1020, 1021, 1022, 1020, 1022, 1023}));
-}
-
 // ---------------------------------------------------------------------------
 // Colour and blending
 // ---------------------------------------------------------------------------
