@@ -1,31 +1,369 @@
-// graphics/renderer.cpp - gxtkGraphics frame bracketing.
+// graphics/renderer.cpp - gxtkGraphics: frames, render state, the batch and primitives.
+//
+// Depends on the host's window (BBGlfwGame::_glfwGame) for sizes and buffer
+// swaps; surfaces and pixel transfer live in graphics/surface.cpp.
 #include "graphics/renderer.h"
 
 #include <GLFW/glfw3.h>
+
+#include <cmath>
+#include <cstddef>
 
 #include "host/glfwgame.h"
 
 namespace {
 
-void read_window_size(int* w, int* h) {
-    GLFWwindow* window = BBGlfwGame::_glfwGame ? BBGlfwGame::_glfwGame->Window() : nullptr;
-    if (window) glfwGetWindowSize(window, w, h);
+GLFWwindow* current_window() {
+    return BBGlfwGame::_glfwGame ? BBGlfwGame::_glfwGame->Window() : nullptr;
+}
+
+// One premultiplied colour byte: truncated toward zero and kept within a byte,
+// so that a channel out of range never spills into its neighbours.
+uint32_t color_byte(float value) {
+    if (!(value > 0)) return 0;  // also NaN
+    if (value >= 255) return 255;
+    return static_cast<uint32_t>(value);
+}
+
+int clamp_to_int(double v) {
+    if (v <= -2147483648.0) return -2147483647 - 1;
+    if (v >= 2147483647.0) return 2147483647;
+    return static_cast<int>(v);
+}
+
+// Corner count of an oval whose two radius vectors are `size` pixels long in
+// total: 12 for small ones, then one corner per pixel in steps of 4, at most a
+// full batch.
+int oval_segments(double size) {
+    if (!(size < kBatchVertices + 1)) return kBatchVertices;  // also NaN
+    int s = static_cast<int>(size);
+    if (s <= 11) return 12;
+    return s & ~3;
 }
 
 }  // namespace
 
-gxtkGraphics::gxtkGraphics() { read_window_size(&width, &height); }
+// ---------------------------------------------------------------------------
+// Construction and frames
+// ---------------------------------------------------------------------------
+
+gxtkGraphics::gxtkGraphics()
+    : width(0), height(0), color(0), r(255), g(255), b(255), alpha(1), ix(1), iy(0), jx(0), jy(1), tx(0),
+      ty(0), tformed(false), primType(0), primCount(0), primSurf(nullptr), fbWidth(0), fbHeight(0),
+      drawCalls(0) {
+    ReadWindowSize();
+    PackColor();
+    for (int q = 0; q < kBatchQuads; ++q) {
+        uint16_t* i = &quadIndices[q * 6];
+        uint16_t first = static_cast<uint16_t>(q * 4);
+        // Two triangles sharing the first and third corner.
+        i[0] = first;
+        i[1] = first + 1;
+        i[2] = first + 2;
+        i[3] = first;
+        i[4] = first + 2;
+        i[5] = first + 3;
+    }
+}
+
+void gxtkGraphics::ReadWindowSize() {
+    GLFWwindow* window = current_window();
+    if (!window) return;
+    glfwGetWindowSize(window, &width, &height);
+    glfwGetFramebufferSize(window, &fbWidth, &fbHeight);
+}
 
 int gxtkGraphics::BeginRender() {
-    read_window_size(&width, &height);
-    glViewport(0, 0, width, height);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    ReadWindowSize();
+
+    glViewport(0, 0, fbWidth, fbHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // An iconified window may report a size of 0, for which there is no projection.
+    if (width > 0 && height > 0) glOrtho(0, width, height, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(2, GL_FLOAT, sizeof(gxtkVertex), &vertices[0].x);
+    glTexCoordPointer(2, GL_FLOAT, sizeof(gxtkVertex), &vertices[0].u);
+    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(gxtkVertex), &vertices[0].color);
+
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_TEXTURE_2D);
+
+    primCount = 0;
     return 1;
 }
 
 int gxtkGraphics::EndRender() {
-    GLFWwindow* window = BBGlfwGame::_glfwGame ? BBGlfwGame::_glfwGame->Window() : nullptr;
+    Flush();
+    // The batch is empty: forget its texture so that it does not keep the
+    // surface alive beyond the frame.
+    primSurf = nullptr;
+    GLFWwindow* window = current_window();
     if (window) glfwSwapBuffers(window);
+    return 0;
+}
+
+void gxtkGraphics::mark() { gc_mark_q(primSurf); }
+
+// ---------------------------------------------------------------------------
+// Render state
+// ---------------------------------------------------------------------------
+
+void gxtkGraphics::PackColor() {
+    color = color_byte(alpha * 255) << 24 | color_byte(b * alpha) << 16 | color_byte(g * alpha) << 8 |
+            color_byte(r * alpha);
+}
+
+int gxtkGraphics::Cls(float red, float green, float blue) {
+    primCount = 0;
+    glClearColor(red / 255.0f, green / 255.0f, blue / 255.0f, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    return 0;
+}
+
+int gxtkGraphics::SetAlpha(float a) {
+    alpha = a;
+    PackColor();
+    return 0;
+}
+
+int gxtkGraphics::SetColor(float red, float green, float blue) {
+    r = red;
+    g = green;
+    b = blue;
+    PackColor();
+    return 0;
+}
+
+int gxtkGraphics::SetBlend(int blend) {
+    Flush();
+    if (blend == 1) {
+        glBlendFunc(GL_ONE, GL_ONE);
+    } else {
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    return 0;
+}
+
+int gxtkGraphics::SetScissor(int x, int y, int w, int h) {
+    Flush();
+    if (x == 0 && y == 0 && w == Width() && h == Height()) {
+        glDisable(GL_SCISSOR_TEST);
+        return 0;
+    }
+    // OpenGL rejects a negative size and would keep the previous rectangle;
+    // an empty one clips everything, which is what such a box means.
+    if (w < 0) w = 0;
+    if (h < 0) h = 0;
+    // Window units to framebuffer pixels (the same on X11), bottom-left
+    // origin; worked out wide so that extreme boxes cannot overflow.
+    double sx = width > 0 ? static_cast<double>(fbWidth) / width : 1;
+    double sy = height > 0 ? static_cast<double>(fbHeight) / height : 1;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(clamp_to_int(x * sx), clamp_to_int((static_cast<double>(Height()) - y - h) * sy), clamp_to_int(w * sx),
+              clamp_to_int(h * sy));
+    return 0;
+}
+
+int gxtkGraphics::SetMatrix(float mix, float miy, float mjx, float mjy, float mtx, float mty) {
+    ix = mix;
+    iy = miy;
+    jx = mjx;
+    jy = mjy;
+    tx = mtx;
+    ty = mty;
+    tformed = !(ix == 1 && iy == 0 && jx == 0 && jy == 1 && tx == 0 && ty == 0);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// The batch
+// ---------------------------------------------------------------------------
+
+gxtkVertex* gxtkGraphics::Begin(int type, int count, gxtkSurface* surface) {
+    if (type == primType && surface == primSurf && primCount + count <= kBatchVertices) {
+        gxtkVertex* v = &vertices[primCount];
+        primCount += count;
+        return v;
+    }
+    if (primCount > 0) Flush();
+    primType = type;
+    gc_assign(primSurf, surface);
+    primCount = count;
+    return vertices;
+}
+
+void gxtkGraphics::Transform(gxtkVertex* v, int count) const {
+    if (!tformed) return;
+    for (int i = 0; i < count; ++i) {
+        float x = v[i].x, y = v[i].y;
+        v[i].x = x * ix + y * jx + tx;
+        v[i].y = x * iy + y * jy + ty;
+    }
+}
+
+void gxtkGraphics::Flush() {
+    if (primCount == 0) return;
+    if (primSurf) {
+        glEnable(GL_TEXTURE_2D);
+        primSurf->Bind();
+    }
+    DrawBatch();
+    if (primSurf) glDisable(GL_TEXTURE_2D);
+    primCount = 0;
+}
+
+void gxtkGraphics::DrawBatch() {
+    switch (primType) {
+        case 1:
+            glDrawArrays(GL_POINTS, 0, primCount);
+            ++drawCalls;
+            break;
+        case 2:
+            glDrawArrays(GL_LINES, 0, primCount);
+            ++drawCalls;
+            break;
+        case 3:
+            glDrawArrays(GL_TRIANGLES, 0, primCount);
+            ++drawCalls;
+            break;
+        case 4:
+            glDrawElements(GL_TRIANGLES, primCount / 4 * 6, GL_UNSIGNED_SHORT, quadIndices);
+            ++drawCalls;
+            break;
+        default:
+            for (int first = 0; first < primCount; first += primType) {
+                glDrawArrays(GL_TRIANGLE_FAN, first, primType);
+                ++drawCalls;
+            }
+            break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Primitives
+// ---------------------------------------------------------------------------
+
+int gxtkGraphics::DrawPoint(float x, float y) {
+    gxtkVertex* v = Begin(1, 1, nullptr);
+    v[0].x = x;
+    v[0].y = y;
+    v[0].color = color;
+    Transform(v, 1);
+    return 0;
+}
+
+int gxtkGraphics::DrawLine(float x1, float y1, float x2, float y2) {
+    gxtkVertex* v = Begin(2, 2, nullptr);
+    v[0].x = x1;
+    v[0].y = y1;
+    v[0].color = color;
+    v[1].x = x2;
+    v[1].y = y2;
+    v[1].color = color;
+    Transform(v, 2);
+    return 0;
+}
+
+int gxtkGraphics::DrawRect(float x, float y, float w, float h) {
+    gxtkVertex* v = Begin(4, 4, nullptr);
+    float x1 = x + w, y1 = y + h;
+    v[0].x = x;  v[0].y = y;
+    v[1].x = x1; v[1].y = y;
+    v[2].x = x1; v[2].y = y1;
+    v[3].x = x;  v[3].y = y1;
+    for (int i = 0; i < 4; ++i) v[i].color = color;
+    Transform(v, 4);
+    return 0;
+}
+
+int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
+    float xr = w * 0.5f, yr = h * 0.5f;
+    float cx = x + xr, cy = y + yr;
+
+    float size;
+    if (tformed) {
+        // Lengths of the two transformed radius vectors.
+        float ax = xr * ix, ay = xr * iy, bx = yr * jx, by = yr * jy;
+        size = std::sqrt(ax * ax + ay * ay) + std::sqrt(bx * bx + by * by);
+    } else {
+        size = std::fabs(std::trunc(xr)) + std::fabs(std::trunc(yr));
+    }
+    int n = oval_segments(size);
+
+    gxtkVertex* v = Begin(n, n, nullptr);
+    for (int i = 0; i < n; ++i) {
+        float th = static_cast<float>(i) * 6.2831855f / static_cast<float>(n);
+        v[i].x = cx + xr * std::cos(th);
+        v[i].y = cy - yr * std::sin(th);
+        v[i].color = color;
+    }
+    Transform(v, n);
+    return 0;
+}
+
+int gxtkGraphics::DrawPoly(Array<float> verts) {
+    int n = verts.Length() / 2;
+    if (n < 1 || n > kBatchVertices) return 0;
+    gxtkVertex* v = Begin(n, n, nullptr);
+    const float* p = verts.begin();
+    for (int i = 0; i < n; ++i) {
+        v[i].x = p[i * 2];
+        v[i].y = p[i * 2 + 1];
+        v[i].color = color;
+    }
+    Transform(v, n);
+    return 0;
+}
+
+int gxtkGraphics::DrawPoly2(Array<float> verts, gxtkSurface* surface, int srcx, int srcy) {
+    int n = verts.Length() / 4;
+    if (n < 1 || n > kBatchVertices || !surface) return 0;
+    gxtkVertex* v = Begin(n, n, surface);
+    const float* p = verts.begin();
+    for (int i = 0; i < n; ++i) {
+        v[i].x = p[i * 4];
+        v[i].y = p[i * 4 + 1];
+        v[i].u = (srcx + p[i * 4 + 2]) * surface->uscale;
+        v[i].v = (srcy + p[i * 4 + 3]) * surface->vscale;
+        v[i].color = color;
+    }
+    Transform(v, n);
+    return 0;
+}
+
+int gxtkGraphics::DrawSurface(gxtkSurface* surface, float x, float y) {
+    if (!surface) return 0;
+    gxtkVertex* v = Begin(4, 4, surface);
+    float w = static_cast<float>(surface->Width()), h = static_cast<float>(surface->Height());
+    float u1 = w * surface->uscale, v1 = h * surface->vscale;
+    float x1 = x + w, y1 = y + h;
+    v[0].x = x;  v[0].y = y;  v[0].u = 0;  v[0].v = 0;
+    v[1].x = x1; v[1].y = y;  v[1].u = u1; v[1].v = 0;
+    v[2].x = x1; v[2].y = y1; v[2].u = u1; v[2].v = v1;
+    v[3].x = x;  v[3].y = y1; v[3].u = 0;  v[3].v = v1;
+    for (int i = 0; i < 4; ++i) v[i].color = color;
+    Transform(v, 4);
+    return 0;
+}
+
+int gxtkGraphics::DrawSurface2(gxtkSurface* surface, float x, float y, int srcx, int srcy, int srcw, int srch) {
+    if (!surface) return 0;
+    gxtkVertex* v = Begin(4, 4, surface);
+    float u0 = srcx * surface->uscale, u1 = (srcx + srcw) * surface->uscale;
+    float v0 = srcy * surface->vscale, v1 = (srcy + srch) * surface->vscale;
+    float x1 = x + srcw, y1 = y + srch;
+    v[0].x = x;  v[0].y = y;  v[0].u = u0; v[0].v = v0;
+    v[1].x = x1; v[1].y = y;  v[1].u = u1; v[1].v = v0;
+    v[2].x = x1; v[2].y = y1; v[2].u = u1; v[2].v = v1;
+    v[3].x = x;  v[3].y = y1; v[3].u = u0; v[3].v = v1;
+    for (int i = 0; i < 4; ++i) v[i].color = color;
+    Transform(v, 4);
     return 0;
 }

@@ -1,25 +1,136 @@
-// graphics/renderer.h - gxtkGraphics, the OpenGL renderer.
+// graphics/renderer.h - gxtkGraphics, the OpenGL 1.x renderer and its vertex batch.
 //
-// Created once by the framework when the game starts, after the window is
-// open; it draws into the host's current window and re-reads its size at every
-// frame.
+// The renderer draws points, lines, rectangles, ovals, polygons and textured
+// quads into the host's window through fixed-function client vertex arrays.
+// Every position is transformed on the CPU as it is appended; OpenGL's
+// modelview matrix stays the identity and one unit is one window pixel,
+// origin top-left, y down.
+//
+// The batch. Every draw call appends vertices to `vertices`. All primitives in
+// the batch have the same vertex count (`primType`) and the same texture
+// (`primSurf`, null for untextured ones). The batch is sent to OpenGL (a
+// flush) only when:
+//   - a primitive of another vertex count or texture arrives,
+//   - the next primitive does not fit into the 1024 vertices,
+//   - OpenGL must see the pixels or state as they are: SetBlend, SetScissor,
+//     ReadPixels, WritePixels2, and EndRender.
+// Cls drops the pending batch instead of drawing it. Invariant:
+// 0 <= primCount <= kBatchVertices. Colour, matrix and alpha changes never
+// flush: each vertex keeps the colour and transform it was appended with.
+//
+// Colours are packed premultiplied: the vertex colour is (r*a, g*a, b*a, 255*a)
+// in bytes, because textures hold premultiplied pixels and the blend
+// functions expect premultiplied sources.
+//
+// Lifetime: created once by the framework after the window is open; lives
+// until the process ends. Drawing is valid between BeginRender and EndRender.
+// The renderer keeps the batch's surface alive (mark) until the batch is sent
+// and the frame ends, so an image dropped right after it was drawn still
+// draws. Main thread only. Nothing here allocates while drawing.
 #ifndef VORLIN_GRAPHICS_RENDERER_H
 #define VORLIN_GRAPHICS_RENDERER_H
 
-#include "runtime/array.h"
+#include <cstdint>
+
+#include "graphics/surface.h"
+
+// One vertex as OpenGL reads it: 20 bytes, tightly packed.
+struct gxtkVertex {
+    float x, y;      // window pixels, already transformed
+    float u, v;      // texture coordinates (left alone for untextured vertices)
+    uint32_t color;  // bytes in memory: red, green, blue, alpha (premultiplied)
+};
+static_assert(sizeof(gxtkVertex) == 20, "the vertex record is read by OpenGL with stride 20");
+
+const int kBatchVertices = 1024;                  // batch capacity, vertices
+const int kBatchQuads = kBatchVertices / 4;       // 256 quads
+const int kQuadIndices = kBatchQuads * 6;         // 1536 indices
 
 class gxtkGraphics : public Object {
 public:
-    int width = 0, height = 0;  // window client size, pixels
+    int32_t width, height;   // window client size, pixels (re-read every frame)
+    uint32_t color;          // current vertex colour, packed and premultiplied
+    float r, g, b;           // current colour, 0..255
+    float alpha;             // current alpha, 0..1
+    float ix, iy, jx, jy, tx, ty;  // current matrix: x' = x*ix + y*jx + tx, y' = x*iy + y*jy + ty
+    bool tformed;            // the matrix is not the identity
+    gxtkVertex vertices[kBatchVertices];
+    uint16_t quadIndices[kQuadIndices];
+    int32_t primType;        // vertices per primitive in the batch
+    int32_t primCount;       // vertices in the batch
+    gxtkSurface* primSurf;   // texture of the batch, null when untextured
+
+    int32_t fbWidth, fbHeight;  // framebuffer size, pixels (equal to the window size on X11)
+    long long drawCalls;        // OpenGL draw calls issued so far (for tests and measuring)
 
     gxtkGraphics();
+
     virtual int Width() { return width; }
     virtual int Height() { return height; }
-    // Prepares a frame; returns the render mode (1: draw the frame).
+    // Prepares OpenGL for a frame and empties the batch. Returns 1 (draw the frame).
     virtual int BeginRender();
-    // Shows the frame.
+    // Flushes the batch and shows the frame.
     virtual int EndRender();
     virtual int DiscardGraphics() { return 0; }
+
+    // Surfaces and pixel transfer (graphics/surface.cpp).
+    // A new surface loaded from a file with its texture made, or null.
+    virtual gxtkSurface* LoadSurface(String path);
+    // Reads and decodes a file into `surface` without any OpenGL call;
+    // returns the surface, or null when the file cannot be read or decoded.
+    virtual gxtkSurface* LoadSurface__UNSAFE__(gxtkSurface* surface, String path);
+    // A new empty RGBA surface of the given size, already bound.
+    virtual gxtkSurface* CreateSurface(int width, int height);
+
+    // Clears the window to (r, g, b) (0..255) and drops the pending batch.
+    virtual int Cls(float r, float g, float b);
+    virtual int SetAlpha(float alpha);
+    virtual int SetColor(float r, float g, float b);
+    // 1: additive; anything else: alpha blending of premultiplied colour.
+    virtual int SetBlend(int blend);
+    // Top-left origin. The whole window turns the scissor test off.
+    virtual int SetScissor(int x, int y, int w, int h);
+    virtual int SetMatrix(float ix, float iy, float jx, float jy, float tx, float ty);
+
+    virtual int DrawPoint(float x, float y);
+    virtual int DrawRect(float x, float y, float w, float h);
+    virtual int DrawLine(float x1, float y1, float x2, float y2);
+    // The ellipse inscribed in the box, as a polygon of 12 to 1024 corners.
+    virtual int DrawOval(float x, float y, float w, float h);
+    // A convex polygon from x, y pairs; skipped unless it has 1 to 1024 corners.
+    virtual int DrawPoly(Array<float> verts);
+    // A textured convex polygon from x, y, u, v quadruples; (u, v) are pixels
+    // of the surface relative to (srcx, srcy).
+    virtual int DrawPoly2(Array<float> verts, gxtkSurface* surface, int srcx, int srcy);
+    // The whole surface with its top-left corner at (x, y).
+    virtual int DrawSurface(gxtkSurface* surface, float x, float y);
+    // The source rectangle (srcx, srcy, srcw, srch) of the surface at (x, y).
+    virtual int DrawSurface2(gxtkSurface* surface, float x, float y, int srcx, int srcy, int srcw, int srch);
+
+    // Copies a rectangle of the framebuffer (top-left origin) into
+    // pixels[offset + row * pitch + column] as 0xAARRGGBB, top row first.
+    // Does nothing when the rectangle would not fit the array.
+    virtual int ReadPixels(Array<int> pixels, int x, int y, int width, int height, int offset, int pitch);
+    // Copies pixels[offset + row * pitch + column] (0xAARRGGBB) into a
+    // rectangle of the surface. Does nothing when the rectangle would read
+    // outside the array; the part outside the surface is dropped.
+    virtual int WritePixels2(gxtkSurface* surface, Array<int> pixels, int x, int y, int width, int height,
+                             int offset, int pitch);
+
+    void mark() override;
+
+    // Sends the batch to OpenGL and empties it.
+    void Flush();
+
+private:
+    // Reserves `count` vertices for primitives of `type` vertices with texture
+    // `surface`, flushing first when they cannot join the batch.
+    gxtkVertex* Begin(int type, int count, gxtkSurface* surface);
+    // Applies the current matrix to the positions of `count` vertices.
+    void Transform(gxtkVertex* v, int count) const;
+    void PackColor();
+    void DrawBatch();
+    void ReadWindowSize();
 };
 
 #endif

@@ -1,0 +1,69 @@
+// graphics/surface.h - gxtkSurface: decoded pixels and the texture made from them.
+//
+// A surface keeps its pixels in `data` (malloc'd, owned, premultiplied by
+// alpha, rows of `width` pixels of `depth` bytes with no gaps) and an OpenGL
+// texture made from them. The texture is created lazily by Bind, and tagged
+// with the glfwGraphicsSeq under which it was made: once the window (and with
+// it the OpenGL context) has been re-opened the tag no longer matches, the old
+// texture counts as lost and the next Bind uploads the kept pixels into a new
+// one. No file is read again.
+//
+// Lifetime: a surface is a collected object. Its texture and pixels are
+// released by Discard (safe to repeat) or by the destructor, which the
+// collector runs some time after the surface became unreachable; a texture is
+// deleted only while its context is still the current one.
+//
+// Main thread only: every OpenGL call needs the window's context.
+#ifndef VORLIN_GRAPHICS_SURFACE_H
+#define VORLIN_GRAPHICS_SURFACE_H
+
+#include <cstdint>
+
+#include "runtime/array.h"
+
+class gxtkSurface : public Object {
+public:
+    unsigned char* data;  // owned pixels, premultiplied; null when there are none
+    int width, height;    // image size, pixels (the texture may be larger)
+    int depth;            // bytes per pixel: 1 grey, 2 grey+alpha, 3 RGB, 4 RGBA
+    uint32_t format;      // OpenGL pixel format matching depth (also the internal format)
+    int seq;              // glfwGraphicsSeq when `texture` was made; -1: no texture
+    uint32_t texture;     // OpenGL texture name
+    float uscale, vscale; // 1 / texture width, 1 / texture height (pixel -> texture coordinate)
+
+    gxtkSurface();
+    ~gxtkSurface() override;
+
+    // Deletes the texture (if it belongs to the current context) and frees the
+    // pixels. Width and height stay. Returns 0.
+    virtual int Discard();
+    virtual int Width() { return width; }
+    virtual int Height() { return height; }
+    virtual int Loaded() { return 1; }
+    // The main-thread half of a load: creates the texture. Returns 1.
+    virtual int OnUnsafeLoadComplete();
+
+    // Takes ownership of a malloc'd pixel buffer and premultiplies it in place.
+    void SetData(unsigned char* pixels, int width, int height, int depth);
+    // Writes a w x h rectangle of 0xAARRGGBB values (rows `pitch` values apart)
+    // at (x, y), premultiplied. Only RGBA surfaces are written; the rectangle
+    // is clipped to the surface. The caller guarantees that every value of the
+    // clipped rectangle lies inside `values`.
+    void SetSubData(int x, int y, int w, int h, const int* values, int pitch);
+    // Makes the texture current, creating and filling it first if the current
+    // context has none. Does nothing while no window exists.
+    void Bind();
+
+private:
+    void ReleaseTexture();
+    void CreateTexture();
+    void UploadRows(int x, int y, int w, int h);
+};
+
+// OpenGL pixel format for `depth` bytes per pixel (0 for anything else).
+uint32_t gxtkFormatForDepth(int depth);
+// Premultiplies `count` pixels of `depth` bytes in place (grey+alpha and RGBA;
+// grey and RGB have no alpha and stay as they are).
+void gxtkPremultiply(unsigned char* pixels, long count, int depth);
+
+#endif
