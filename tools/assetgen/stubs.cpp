@@ -1,0 +1,5 @@
+#include "jobs.h"
+namespace assetgen {
+std::vector<Job> SoundJobs() { return {}; }
+std::vector<Job> MusicJobs() { return {}; }
+}
