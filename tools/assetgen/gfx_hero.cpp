@@ -22,7 +22,8 @@ struct HeroPose {
     bool dazed = false;                 // crossed-out eyes, no lantern in hand
 };
 
-Shape Foot(Vec2 sole) { return Ellipse({sole.x, sole.y - 1.1f}, 1.9f, 1.1f); }
+// The sole, outline included, touches `sole`.
+Shape Foot(Vec2 sole) { return Ellipse({sole.x, sole.y - 1.1f - Sprite::kOutline}, 1.9f, 1.1f); }
 
 // The lantern hanging from a hand at `hand`, turned by `swing` degrees.
 void AddLantern(Sprite& s, Vec2 hand, float swing, float light) {
