@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <thread>
 
@@ -29,13 +30,18 @@ std::vector<Job> ImageJobs() {
     return jobs;
 }
 
-bool RunJobs(std::vector<Job> jobs, const std::string& dataDir, int threads) {
+bool RunJobs(std::vector<Job> jobs, const std::string& dataDir, int threads, bool verbose) {
     std::stable_sort(jobs.begin(), jobs.end(), [](const Job& a, const Job& b) { return a.cost > b.cost; });
     std::atomic<size_t> next{0};
     std::atomic<bool> ok{true};
     auto worker = [&]() {
         for (size_t i = next++; i < jobs.size(); i = next++) {
-            if (!jobs[i].run(dataDir)) {
+            auto start = std::chrono::steady_clock::now();
+            bool done = jobs[i].run(dataDir);
+            if (verbose)
+                std::printf("  %-28s %6.3f s\n", jobs[i].name.c_str(),
+                            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            if (!done) {
                 std::fprintf(stderr, "assetgen: %s failed\n", jobs[i].name.c_str());
                 ok = false;
             }

@@ -22,8 +22,9 @@ std::vector<Job> ImageJobs();   // sheets.cpp side: every image at every resolut
 std::vector<Job> SoundJobs();   // sound effects and instrument samples
 std::vector<Job> MusicJobs();   // the streamed tune and the tune images
 
-// Runs the jobs on `threads` threads; returns false if any failed.
-bool RunJobs(std::vector<Job> jobs, const std::string& dataDir, int threads);
+// Runs the jobs on `threads` threads; returns false if any failed. With
+// `verbose`, prints each job's name and time as it finishes.
+bool RunJobs(std::vector<Job> jobs, const std::string& dataDir, int threads, bool verbose = false);
 
 }  // namespace assetgen
 

@@ -1,7 +1,7 @@
 // tools/assetgen/main.cpp - the asset generator: draws and synthesises every
 // file of the game's data folder.
 //
-//   assetgen DATA_DIR [--stamp FILE] [--threads N] [--only images|sounds|music]
+//   assetgen DATA_DIR [--stamp FILE] [--threads N] [--only images|sounds|music] [--verbose]
 //       writes the data folder (and touches FILE when everything succeeded)
 //   assetgen --review PNG
 //       writes a contact sheet of every image and a test scene, for people
@@ -24,7 +24,7 @@ namespace {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: assetgen DATA_DIR [--stamp FILE] [--threads N] [--only images|sounds|music]\n"
+                 "usage: assetgen DATA_DIR [--stamp FILE] [--threads N] [--only images|sounds|music] [--verbose]\n"
                  "       assetgen --review OUT.png\n"
                  "       assetgen --report DATA_DIR\n");
     return 2;
@@ -48,12 +48,15 @@ int main(int argc, char** argv) {
     }
 
     std::string dataDir = argv[1], stamp, only;
+    bool verbose = false;
     int threads = static_cast<int>(std::max(1u, std::min(2u, std::thread::hardware_concurrency())));
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--stamp") == 0 && i + 1 < argc) {
             stamp = argv[++i];
         } else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) {
             threads = std::max(1, std::atoi(argv[++i]));
+        } else if (std::strcmp(argv[i], "--verbose") == 0) {
+            verbose = true;
         } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
             only = argv[++i];
         } else {
@@ -70,7 +73,7 @@ int main(int argc, char** argv) {
     if (only.empty() || only == "sounds") take(SoundJobs());
     if (only.empty() || only == "music") take(MusicJobs());
     size_t count = jobs.size();
-    bool ok = RunJobs(std::move(jobs), dataDir, threads);
+    bool ok = RunJobs(std::move(jobs), dataDir, threads, verbose);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!ok) return 1;
     std::printf("assetgen: %zu jobs written to %s in %.2f s on %d thread(s)\n", count, dataDir.c_str(), seconds, threads);

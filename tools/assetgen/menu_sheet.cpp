@@ -49,7 +49,7 @@ void DrawBackdrop(const View& v) {
         for (int col = 0; col < 4; ++col) {
             float x = col * blockW + shift;
             float tone = rng.Range(-0.06f, 0.08f);
-            Color face = Mix(pal::kDusk, pal::kDuskLight, 0.25f + tone);
+            Color face = Mix(pal::kNight, pal::kDusk, 0.7f + tone);
             Wrapped([&](Vec2 d) {
                 Shape block = Rect(x + d.x + 1.2f, y + d.y + 1.2f, x + d.x + blockW - 1.2f, y + d.y + courseH - 1.2f, 3);
                 Fill(v, block, [face](Vec2 p) {
@@ -57,7 +57,7 @@ void DrawBackdrop(const View& v) {
                     return Mix(Darken(face, 0.18f), Lighten(face, 0.05f), n);
                 });
                 // A lit upper edge and a shadowed lower edge give the blocks depth.
-                Fill(v, Intersect(block, Rect(x + d.x, y + d.y, x + d.x + blockW, y + d.y + 3.2f)), pal::kDuskLight, 0.35f);
+                Fill(v, Intersect(block, Rect(x + d.x, y + d.y, x + d.x + blockW, y + d.y + 3.2f)), pal::kDuskLight, 0.22f);
                 Fill(v, Intersect(block, Rect(x + d.x, y + d.y + courseH - 4.2f, x + d.x + blockW, y + d.y + courseH)), pal::kNight, 0.35f);
             });
         }
@@ -77,13 +77,13 @@ void DrawBackdrop(const View& v) {
             }
             Shape root = Union(segs);
             Fill(v, Offset(root, 0.8f), pal::kNight, 0.8f);
-            Fill(v, root, Mix(pal::kLeafDark, pal::kDusk, 0.55f));
+            Fill(v, root, Mix(pal::kLeafDark, pal::kDusk, 0.65f));
             for (int k = 2; k < 12; k += 3) {
                 float t = k / 12.0f;
                 Vec2 p{x0 + d.x + sway * std::sin(t * 3.0f) * t, y0 + d.y + len * t};
                 float side = (k % 2) ? 1.0f : -1.0f;
                 Shape leaf = RotateAbout(Ellipse(p + Vec2{side * 3.2f, 0}, 3.4f, 1.5f), p, side * 30);
-                Fill(v, leaf, Mix(pal::kLeaf, pal::kDusk, 0.5f));
+                Fill(v, leaf, Mix(pal::kLeaf, pal::kDusk, 0.62f));
             }
         });
     }

@@ -1,6 +1,7 @@
 // tools/assetgen/shapes.cpp - signed distance functions and combinators.
 #include "shapes.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace assetgen {
@@ -143,15 +144,28 @@ Shape Union(std::vector<Shape> shapes) {
     Box b{};
     for (const auto& s : shapes) b = assetgen::Union(b, s.bounds);
     return {[shapes](Vec2 p) {
-                float d = std::numeric_limits<float>::max();
-                for (const auto& s : shapes) {
-                    // Far from a part's box its distance cannot win.
-                    const Box& bb = s.bounds;
+                // Visit the parts nearest first: a part whose box is farther
+                // than the best distance so far cannot win, and once p is
+                // inside a part, only parts whose box holds p can.
+                constexpr size_t kMaxSorted = 64;
+                float boxDist[kMaxSorted];
+                size_t order[kMaxSorted];
+                size_t n = std::min(shapes.size(), kMaxSorted);
+                for (size_t i = 0; i < n; ++i) {
+                    const Box& bb = shapes[i].bounds;
                     float bx = std::max({bb.x0 - p.x, 0.0f, p.x - bb.x1});
                     float by = std::max({bb.y0 - p.y, 0.0f, p.y - bb.y1});
-                    if (bx * bx + by * by >= d * d && d > 0) continue;
-                    d = std::min(d, s.sdf(p));
+                    boxDist[i] = std::sqrt(bx * bx + by * by);
+                    order[i] = i;
                 }
+                std::sort(order, order + n, [&](size_t a, size_t c) { return boxDist[a] < boxDist[c]; });
+                float d = std::numeric_limits<float>::max();
+                for (size_t k = 0; k < n; ++k) {
+                    float bd = boxDist[order[k]];
+                    if (d > 0 ? bd >= d : bd > 0) break;
+                    d = std::min(d, shapes[order[k]].sdf(p));
+                }
+                for (size_t i = n; i < shapes.size(); ++i) d = std::min(d, shapes[i].sdf(p));
                 return d;
             },
             b};

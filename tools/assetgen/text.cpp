@@ -87,7 +87,7 @@ Shape FontFace::Glyph(int codepoint, Vec2 pen, float px) const {
                 break;
             case STBTT_vcurve: {
                 Vec2 c = map(v.cx, v.cy);
-                int steps = std::max(3, static_cast<int>(std::ceil((Length(c - last) + Length(p - c)) * 0.8f)));
+                int steps = std::max(3, static_cast<int>(std::ceil((Length(c - last) + Length(p - c)) * 0.4f)));
                 for (int s = 1; s <= steps; ++s) {
                     float t = static_cast<float>(s) / steps, u = 1 - t;
                     contours.back().push_back(last * (u * u) + c * (2 * u * t) + p * (t * t));
@@ -96,7 +96,7 @@ Shape FontFace::Glyph(int codepoint, Vec2 pen, float px) const {
             }
             case STBTT_vcubic: {
                 Vec2 c1 = map(v.cx, v.cy), c2 = map(v.cx1, v.cy1);
-                int steps = std::max(4, static_cast<int>(std::ceil((Length(c1 - last) + Length(c2 - c1) + Length(p - c2)) * 0.8f)));
+                int steps = std::max(4, static_cast<int>(std::ceil((Length(c1 - last) + Length(c2 - c1) + Length(p - c2)) * 0.4f)));
                 for (int s = 1; s <= steps; ++s) {
                     float t = static_cast<float>(s) / steps, u = 1 - t;
                     contours.back().push_back(last * (u * u * u) + c1 * (3 * u * u * t) + c2 * (3 * u * t * t) + p * (t * t * t));

@@ -50,11 +50,6 @@ void DrawLogo(const View& v, int) {
     }
     Shape bottom = FittedLine(title, "Lantern Vault", 128, 110, 36, 240, 0.3f);
     LogoText(v, bottom, 82, 112, pal::kFlame, pal::kEmber, 2.4f);
-    // A small lantern hanging from the "t" of Bramblet's end.
-    Shape lantern = LanternSymbol({232, 24}, 11);
-    Fill(v, Offset(lantern, 1.4f), pal::kInk);
-    Fill(v, lantern, LinearGradient({0, 14}, pal::kGold, {0, 34}, pal::kBrass));
-    Fill(v, Rect(228.5f, 21.5f, 235.5f, 29), pal::kFlame);
 }
 
 // The studio's mark: a round badge with a small wood ("holt") of three
