@@ -97,6 +97,35 @@ TEST(LoadOgg, DamagedFilesAreRejected) {
     }
 }
 
+TEST(LoadOgg, CommentHeaderClaimingMoreThanItHoldsIsRejected) {
+    // Lengths that would make the decoder allocate gigabytes, or fail to and
+    // crash, are caught before it runs, even behind valid checksums.
+    const std::string& good = StereoTone();
+    size_t comments = good.find("\x03vorbis");
+    ASSERT_NE(comments, std::string::npos);
+    size_t vendorLength = comments + 7;
+    uint32_t vendor = Le32(good, vendorLength);
+    size_t countAt = vendorLength + 4 + vendor;
+    struct Case {
+        const char* what;
+        size_t at;
+        uint32_t value;
+    } cases[] = {
+        {"vendor length", vendorLength, 0x7ffffff0u},
+        {"vendor length of -1", vendorLength, 0xffffffffu},
+        {"comment count", countAt, 0x20000000u},
+        {"comment count of -1", countAt, 0xffffffffu},
+    };
+    for (const Case& c : cases) {
+        std::string bad = good;
+        bad.replace(c.at, 4, U32(c.value));
+        FixOggChecksums(bad);
+        Decoded d;
+        DecodeBytes(LoadOGG, bad, d);
+        EXPECT_EQ(d.data, nullptr) << c.what;
+    }
+}
+
 TEST(LoadOgg, DamageBehindValidChecksumsNeverCrashesTheDecoder) {
     // Corrupt the packets themselves and re-seal the pages, so that the
     // Vorbis decoder, not the page check, has to cope.
