@@ -3,15 +3,21 @@
 
 #include <atomic>
 
-extern "C" void* __libc_malloc(size_t size);
-extern "C" void* __libc_realloc(void* p, size_t size);
+// Sanitizers bring their own allocator; the probe stands aside there.
+#if defined(__SANITIZE_ADDRESS__)
+#define ALLOC_PROBE_OFF 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer) || __has_feature(thread_sanitizer)
+#define ALLOC_PROBE_OFF 1
+#endif
+#endif
 
 namespace {
 
 std::atomic<bool> probing{false};
 std::atomic<size_t> largest{0};
 
-void note(size_t size) {
+[[maybe_unused]] void note(size_t size) {
     if (!probing.load(std::memory_order_relaxed)) return;
     size_t seen = largest.load();
     while (size > seen && !largest.compare_exchange_weak(seen, size)) {
@@ -19,6 +25,10 @@ void note(size_t size) {
 }
 
 }  // namespace
+
+#ifndef ALLOC_PROBE_OFF
+extern "C" void* __libc_malloc(size_t size);
+extern "C" void* __libc_realloc(void* p, size_t size);
 
 extern "C" void* malloc(size_t size) {
     note(size);
@@ -28,6 +38,15 @@ extern "C" void* malloc(size_t size) {
 extern "C" void* realloc(void* p, size_t size) {
     note(size);
     return __libc_realloc(p, size);
+}
+#endif
+
+bool AllocProbe::Available() {
+#ifdef ALLOC_PROBE_OFF
+    return false;
+#else
+    return true;
+#endif
 }
 
 AllocProbe::AllocProbe() {

@@ -10,6 +10,7 @@
 
 class AllocProbe {
 public:
+    static bool Available();  // false in sanitizer builds, which own malloc
     AllocProbe();   // starts counting from zero
     ~AllocProbe();  // stops counting
     size_t Largest() const;  // bytes of the largest single request so far
