@@ -9,6 +9,9 @@ c_InputDevice* bb_input_device;
 namespace {
 
 bool valid_key(int key) { return key > 0 && key < kKeyCodes; }
+bool valid_mouse_button(int button) { return button >= 0 && button < kKeyCodes - 1; }
+bool valid_finger(int finger) { return finger >= 0 && finger < c_InputDevice::kTouches; }
+bool valid_joy_button(int button, int unit) { return button >= 0 && button < 32 && unit >= 0 && unit < 4; }
 
 void mark_roots() { gc_mark_q(bb_input_device); }
 
@@ -109,6 +112,9 @@ void c_InputDevice::p_KeyEvent(int event, int data) {
 }
 
 void c_InputDevice::p_MouseEvent(int event, int button, float x, float y) {
+    // A press or release of a button without a code (0-510) is dropped whole.
+    bool pressOrRelease = event == kEventMouseDown || event == kEventMouseUp;
+    if (pressOrRelease && !valid_mouse_button(button)) return;
     switch (event) {
         case kEventMouseDown:
             KeyDown(button + 1);
@@ -126,12 +132,13 @@ void c_InputDevice::p_MouseEvent(int event, int button, float x, float y) {
 }
 
 void c_InputDevice::p_TouchEvent(int event, int finger, float x, float y) {
+    // Only fingers 0-31 have codes (384-415) and positions.
+    if (!valid_finger(finger)) return;
     switch (event) {
         case kEventTouchDown:
             KeyDown(kKeyTouch0 + finger);
             [[fallthrough]];
         case kEventTouchMove:
-            if (finger < 0 || finger >= kTouches) break;
             m_touchX[finger] = x;
             m_touchY[finger] = y;
             if (finger == 0) {
@@ -153,6 +160,7 @@ void c_InputDevice::p_MotionEvent(int event, int, float x, float y, float z) {
 }
 
 void c_InputDevice::p_BeginUpdate() {
+    if (!BBGame::_game) return;
     for (int port = 0; port < 4; ++port) {
         c_JoyState* joy = m_joyStates[port];
         if (!BBGame::_game->PollJoystick(port, joy->m_joyx, joy->m_joyy, joy->m_joyz, joy->m_buttons)) break;
@@ -196,32 +204,32 @@ int bb_input_SetInputDevice(c_InputDevice* device) {
     return 0;
 }
 
-int bb_input_KeyDown(int key) { return bb_input_device->p_KeyDown(key); }
-int bb_input_KeyHit(int key) { return bb_input_device->p_KeyHit(key); }
-int bb_input_GetChar() { return bb_input_device->p_GetChar(); }
-float bb_input_MouseX() { return bb_input_device->m_mouseX; }
-float bb_input_MouseY() { return bb_input_device->m_mouseY; }
+// Before the framework has made the device every query reads as nothing.
+int bb_input_KeyDown(int key) { return bb_input_device ? bb_input_device->p_KeyDown(key) : 0; }
+int bb_input_KeyHit(int key) { return bb_input_device ? bb_input_device->p_KeyHit(key) : 0; }
+int bb_input_GetChar() { return bb_input_device ? bb_input_device->p_GetChar() : 0; }
+float bb_input_MouseX() { return bb_input_device ? bb_input_device->m_mouseX : 0.0f; }
+float bb_input_MouseY() { return bb_input_device ? bb_input_device->m_mouseY : 0.0f; }
 
-int bb_input_MouseDown(int button) { return button >= 0 && button <= 510 ? bb_input_KeyDown(button + 1) : 0; }
-int bb_input_MouseHit(int button) { return button >= 0 && button <= 510 ? bb_input_KeyHit(button + 1) : 0; }
+int bb_input_MouseDown(int button) { return valid_mouse_button(button) ? bb_input_KeyDown(button + 1) : 0; }
+int bb_input_MouseHit(int button) { return valid_mouse_button(button) ? bb_input_KeyHit(button + 1) : 0; }
 
-int bb_input_TouchDown(int finger) {
-    int key = kKeyTouch0 + finger;
-    return valid_key(key) ? bb_input_KeyDown(key) : 0;
-}
+// Fingers outside 0-31 would otherwise read joystick buttons (-1 is code
+// 383) or the back and close keys (32 is 416).
+int bb_input_TouchDown(int finger) { return valid_finger(finger) ? bb_input_KeyDown(kKeyTouch0 + finger) : 0; }
 
 float bb_input_TouchX(int finger) {
-    return finger >= 0 && finger < c_InputDevice::kTouches ? bb_input_device->m_touchX[finger] : 0.0f;
+    return bb_input_device && valid_finger(finger) ? bb_input_device->m_touchX[finger] : 0.0f;
 }
 
 float bb_input_TouchY(int finger) {
-    return finger >= 0 && finger < c_InputDevice::kTouches ? bb_input_device->m_touchY[finger] : 0.0f;
+    return bb_input_device && valid_finger(finger) ? bb_input_device->m_touchY[finger] : 0.0f;
 }
 
 namespace {
 
 c_JoyState* joy_state(int unit) {
-    return unit >= 0 && unit < 4 ? bb_input_device->m_joyStates[unit] : nullptr;
+    return bb_input_device && unit >= 0 && unit < 4 ? bb_input_device->m_joyStates[unit] : nullptr;
 }
 
 }  // namespace
@@ -236,18 +244,25 @@ float bb_input_JoyY(int index, int unit) {
     return joy && (index == 0 || index == 1) ? joy->m_joyy[index] : 0.0f;
 }
 
-int bb_input_JoyDown(int button, int unit) { return bb_input_KeyDown(button | 256 | (unit * 32)); }
-int bb_input_JoyHit(int button, int unit) { return bb_input_KeyHit(button | 256 | (unit * 32)); }
+// Only buttons 0-31 of units 0-3: other numbers would alias another
+// joystick's buttons (button 32 of unit 0 is button 0 of unit 1).
+int bb_input_JoyDown(int button, int unit) {
+    return valid_joy_button(button, unit) ? bb_input_KeyDown(button | 256 | (unit * 32)) : 0;
+}
 
-float bb_input_AccelX() { return bb_input_device->m_accelX; }
-float bb_input_AccelY() { return bb_input_device->m_accelY; }
+int bb_input_JoyHit(int button, int unit) {
+    return valid_joy_button(button, unit) ? bb_input_KeyHit(button | 256 | (unit * 32)) : 0;
+}
+
+float bb_input_AccelX() { return bb_input_device ? bb_input_device->m_accelX : 0.0f; }
+float bb_input_AccelY() { return bb_input_device ? bb_input_device->m_accelY : 0.0f; }
 
 int bb_input_EnableKeyboard() {
-    BBGame::_game->SetKeyboardEnabled(true);
+    if (BBGame::_game) BBGame::_game->SetKeyboardEnabled(true);
     return 1;
 }
 
 int bb_input_DisableKeyboard() {
-    BBGame::_game->SetKeyboardEnabled(false);
+    if (BBGame::_game) BBGame::_game->SetKeyboardEnabled(false);
     return 1;
 }

@@ -11,6 +11,14 @@
 // m_charPut <= 32. Every array is allocated once, at creation; recording
 // allocates nothing. Codes and indices from callers are checked here, at the
 // boundary: out-of-range numbers read as 0 and are never used as indices.
+// Key codes are 1-511, fingers 0-31 (codes 384-415), joystick buttons 0-31
+// of units 0-3 (codes 256 + 32 x unit + button), mouse buttons 0-510 (code
+// button + 1). Events with numbers outside those ranges change nothing, and
+// before the framework has made the device every query reads 0.
+//
+// The queues are short on purpose: 33 hits and 32 characters per update are
+// far more than a player produces; further ones in the same update are
+// dropped (a dropped hit is not counted either).
 #ifndef VORLIN_INPUT_DEVICE_H
 #define VORLIN_INPUT_DEVICE_H
 

@@ -86,6 +86,8 @@ int KeyToChar(int key) {
 // ---------------------------------------------------------------------------
 
 void BBGlfwGame::OnKey(GLFWwindow*, int key, int, int action, int) {
+    // GLFW repeats a held key as GLFW_REPEAT: each repeat is another press
+    // (the input device counts a hit only for the first).
     int code = TransKey(key);
     if (!code) return;
     if (action == GLFW_PRESS || action == GLFW_REPEAT) {
@@ -102,8 +104,9 @@ void BBGlfwGame::OnChar(GLFWwindow*, unsigned int codepoint) {
 
 void BBGlfwGame::OnMouseButton(GLFWwindow* window, int button, int action, int) {
     if (button < 0 || button > 2) return;
+    // The position at the moment of the click, not the last move's.
     double x = 0, y = 0;
-    glfwGetCursorPos(window, &x, &y);
+    if (window) glfwGetCursorPos(window, &x, &y);
     int event = action == GLFW_PRESS ? kEventMouseDown : kEventMouseUp;
     BBGame::_game->MouseEvent(event, button, static_cast<float>(x), static_cast<float>(y));
 }
