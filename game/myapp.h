@@ -1,13 +1,257 @@
-// game/myapp.h - c_MyApp, the game's application object.
+// game/myapp.h - c_MyApp, the game's one application object.
+//
+// The framework calls p_OnCreate once, then p_OnUpdate and p_OnRender from the
+// main loop, and p_OnSuspend / p_OnResume in alternation. Two rules shape the
+// whole class:
+//
+// - Nothing is drawn during p_OnRender except what p_OnUpdate recorded: every
+//   drawing helper appends a 15-float command to the display list m_DrawList
+//   (at most kDrawCommands a frame; further commands are dropped), and
+//   p_OnRender replays the list scaled from the virtual screen to the device.
+// - All logic works in virtual pixels of a 640 x 480 base screen whose visible
+//   size (bb_Zanth_jscrw x bb_Zanth_jscrh) is recomputed at every render so
+//   that one uniform scale fills the device.
+//
+// Every field is 32 bits: ints, floats, flags (0 or 1) and collected arrays
+// allocated once by m_new and never replaced. "Scratch" fields are working
+// variables shared by several methods; nothing relies on them across calls.
+//
+// The class is implemented across the files of game/, one per concern:
+// app_object (construction, tracing), flow (create/update/render/suspend and
+// the loading screen), drawing (display list and text), assets (staged
+// loader), controls (actions, sticks, iCade, fullscreen), sound (effects and
+// the tune), and the screens whose rules live in menus, gameplay, level,
+// badges and persistence.
 #ifndef VORLIN_GAME_MYAPP_H
 #define VORLIN_GAME_MYAPP_H
 
+#include "audio/audio.h"
+#include "game/music_player.h"
+#include "graphics/graphics.h"
 #include "host/app.h"
 
 class c_MyApp : public c_App {
 public:
+    // Display list: commands of kDrawFloats floats, kinds below.
+    static constexpr int kDrawFloats = 15;
+    static constexpr int kDrawCommands = 2500;
+    static constexpr int kDrawListLength = kDrawFloats * kDrawCommands;  // 37500
+    static constexpr int kDrawLast = kDrawListLength - kDrawFloats - 1;  // 37484: appending stops above this
+    static constexpr int kKindRect = -3717;
+    static constexpr int kKindOval = -3716;
+    static constexpr int kKindLine = -3715;
+    // An optional argument counts as given when it is greater than kNotGiven.
+    static constexpr int kNotGiven = -3717;
+
+    // Image and sound slots (see game/assets.cpp).
+    static constexpr int kSlots = 100;
+    static constexpr int kSlotFont = 90;
+    static constexpr int kSlotIcons = 97;
+    static constexpr int kSlotPad = 94;
+    static constexpr int kSlotStudioLogo = 93;
+
+    int m_Fullscreen = 0;      // 1 while the window is fullscreen
+    int m_JingleDone = 0;      // the start-up jingle has been played
+    int m_Mode = 0;            // screen mode: 1 menu, 2 back to menu, 4 quit box, 5 click to start, 10 game, 11 start game
+    int m_DevW = 0;            // device width at the last render (pixels)
+    int m_DevH = 0;            // device height at the last render (pixels)
+    c_JMPlayer* m_JMPlayer = nullptr;  // the procedural music player
+    float m_AccelX0 = 0;       // accelerometer at rest (tilt calibration)
+    float m_AccelY0 = 0;
+    float m_ClsR = 0, m_ClsG = 0, m_ClsB = 0;  // background colour, 0..255
+    float m_ClsA = 0;          // background alpha, 0..1
+    int m_HD = 0;              // art resolution: 1, 2 or 4
+    float m_ImgScale = 0;      // 1 / m_HD
+    Array<c_Image*> m_Img;     // 100 image slots
+    Array<int> m_ImgInfo;      // per slot: frame width, frame height, frame count
+    int m_Font = 0;            // image slot of the current font
+    int m_LoadStage = 0;       // 0 loaded; else the next loader stage (1..23)
+    int m_GameType = 0;        // game variant 1..3
+    int m_MenuSlide = 0;       // vertical slide of the menu buttons
+    int m_Paused = 0;          // the pause menu is up
+    int m_PauseState = 0;      // pause menu state: 1 opening, -1 closing
+    int m_PauseSlide = 0;      // pause menu slide position
+    int m_n = 0;               // scratch
+    Array<int> m_BadgeShow;    // 15: badge pop-up queue
+    Array<int> m_BadgeTime;    // 15: badge pop-up timers (updates)
+    Array<bool> m_Badges;      // 256: badges earned
+    Array<int> m_VKeys;        // 20 virtual buttons: 0 up, 1 one-update press, 2 held
+    Array<int> m_Options;      // 25 saved options; 5 sound mode, 10..12 on-screen pad
+    Array<int> m_Scores;       // 150: ten best scores per game variant, best first
+    int m_TmpA = 0;            // scratch
+    int m_Check = 0;           // scratch for the save checksum
+    int m_TmpB = 0, m_TmpC = 0, m_TmpD = 0, m_TmpE = 0;  // scratch
+    Array<int> m_SfxChannels;  // 33: sound slot -> audio channel
+    int m_RenderMs = 0;        // Millisecs at the last render
+    int m_RenderFps = 0;       // renders per second, last interval
+    int m_RenderFpsAvg = 0;    // smoothed render rate
+    float m_ScaleX = 0, m_ScaleY = 0;  // virtual-to-device scale
+    int m_FitAxis = 0;         // 1 scale from the width, 2 from the height; also scratch
+    int m_Landscape = 0;       // jscrw >= jscrh
+    int m_DrawCount = 0;       // floats used in m_DrawList
+    Array<float> m_DrawList;   // the display list
+    int m_Hit = 0;             // scratch: last character taken from the queue; per-frame results
+    int m_NoHud = 0;           // F2: hides the pause button
+    int m_TunePlaying = 0;     // the streamed tune is playing
+    int m_UpdateMs = 0, m_UpdateFps = 0, m_UpdateFpsAvg = 0;  // as the render fields, for updates
+    int m_MouseX = 0;          // pointer, virtual pixels
+    int m_MouseOldX = 0;
+    int m_MouseY = 0;
+    int m_MouseOldY = 0;
+    int m_MouseWasDown = 0;    // left button at the previous update
+    int m_Pointing = 0;        // left button or a touch is down
+    int m_Clicked = 0;         // left button hits this update
+    Array<int> m_TouchDown;    // 10
+    Array<int> m_TouchX;       // 10, virtual pixels; -3717 while up
+    Array<int> m_TouchY;       // 10
+    int m_TouchLatch = 0;      // a press was consumed; cleared when nothing is pressed
+    int m_InputDelay = 0;      // counts down by 1 each update (updates)
+    int m_KeyLatch = 0;        // a key press was consumed; cleared when no navigation key is down
+    int m_CreditsOpen = 0;
+    int m_OptionsOpen = 0;
+    int m_BadgesOpen = 0;
+    int m_OriginX = 0, m_OriginY = 0;  // drawing origin, reset by each screen clear
+    float m_ViewW = 0, m_ViewH = 0;    // visible virtual size captured at the screen clear
+    float m_SizeX = 0, m_SizeY = 0;    // current drawing size
+    float m_Rot = 0;           // current rotation, degrees, stored negated
+    float m_ColR = 0, m_ColG = 0, m_ColB = 0;  // current colour, 0..255
+    float m_Alpha = 0;         // current alpha, 0..1
+    int m_Blend = 0;           // current blend: 1 normal, 3 additive
+    int m_MenuA = 0;           // menu state
+    int m_ButtonHit = 0;       // result of the last p_Button
+    int m_SfxChan = 0;         // round-robin sound slot 0..23
+    Array<c_Sound*> m_Sfx;     // 100 sound slots
+    float m_BoxA = 0, m_BoxB = 0;  // badges box state
+    int m_TmpF = 0, m_TmpG = 0, m_TmpH = 0, m_TmpI = 0;  // scratch
+    int m_MenuSel = 0;         // selected menu item
+    float m_Fade = 0;          // slide/fade of the pause and options boxes
+    int m_MenuB = 0, m_MenuC = 0, m_MenuD = 0, m_MenuE = 0, m_MenuF = 0;  // menu state words
+    int m_i = 0, m_j = 0;      // scratch
+    int m_TmpJ = 0, m_TmpK = 0, m_TmpL = 0, m_TmpM = 0;  // scratch
+    int m_OptSel = 0;          // selected row of the options box
+    int m_MinDim = 0;          // min(jscrw, jscrh) taken by the loading screen
+    int m_Score = 0;           // score of the current game
+    int m_Spin = 0;            // loading-screen angle, degrees
+    float m_CamX = 0, m_CamTX = 0, m_CamY = 0, m_CamTY = 0;  // camera and its target
+    float m_MoveX = 0, m_MoveY = 0;  // analogue move, -1..1, Y down
+    int m_TouchAnchorX = 0, m_TouchAnchorY = 0;  // virtual stick anchor, -1 when no touch
+    float m_KeyRampY = 0, m_KeyRampX = 0;  // keyboard ramps, -1..1
+    Array<float> m_Map;        // 100000: level map
+    Array<float> m_Plr;        // 512: player record
+    int m_GameEnded = 0;       // above 0 once the current game is lost
+    int m_EntCount = 0;        // entities counted this game frame
+    int m_FreeEnt = 0;         // free entity record found this game frame
+    Array<float> m_Ents;       // 1100: 110 entity records of 10 floats
+    int m_TmpO = 0;            // scratch
+    int m_PartMax = 0;         // particle slots in use
+    Array<float> m_Part;       // 5100: particle records of 10 floats
+    int m_EnemyCap = 0;        // enemies about at once, 8..80
+    int m_TmpP = 0;            // scratch
+    int m_PauseSel = 0;        // pause menu selection: -1 end, 0 resume, 1 options
+    int m_OverTimer = 0;       // game-over banner timer (updates)
+    int m_PadDrag = 0;         // the on-screen pad is being dragged
+    int m_CreditSlide = 0;     // credits box slide, 0..30
+    int m_CreditA = 0, m_CreditB = 0, m_CreditC = 0, m_CreditD = 0, m_CreditE = 0, m_CreditF = 0;
+    int m_OptionSlide = 0;     // options box slide, 0..30
+    int m_OptA = 0, m_OptB = 0;  // options box state
+    int m_PadX = 0, m_PadY = 0;  // centre of the on-screen pad, virtual pixels
+    float m_PadSize = 0;       // size factor of the on-screen pad
+    float m_TiltX = 0, m_TiltY = 0;      // tilt relative to rest
+    float m_TiltSmX = 0, m_TiltSmY = 0;  // smoothed tilt
+
     c_MyApp* m_new();
+    void mark() override;
+
+    // Framework calls and screen flow (game/flow.cpp).
     int p_OnCreate() override;
+    int p_OnUpdate() override;
+    int p_OnRender() override;
+    int p_OnSuspend() override;
+    int p_OnResume() override;
+    int p_WaitStart(int loading);
+
+    // Drawing and text (game/drawing.cpp).
+    int p_ResetDraw();
+    int p_CLS2D(float r = kNotGiven, float g = kNotGiven, float b = kNotGiven, float a = kNotGiven);
+    int p_SetSize(float x, float y = kNotGiven);
+    int p_SetCol(float r, float g, float b, float a = kNotGiven);
+    int p_Alpha(float a);
+    int p_SetRot(float degrees);
+    int p_DrawImg(int slot, float x, float y, int frame);
+    int p_DrawImg2(int slot, float x, float y);  // frame 0
+    int p_Rect(float x, float y, float w, float h);
+    int p_Oval(float x, float y, float rx, float ry);
+    int p_Line(float x1, float y1, float x2, float y2);
+    int p_Text(float x, float y, String text, float alignX, float alignY);
+    String p_rstr(int value, int width, String pad);
+    String p_rstr2(int value, String pad);  // width 10
+    int p_Button(int slot, float x, float y, int frame);
+    int p_Button2(float x, float y, int frame);  // icon slot
+    int p_Button0(int slot, float x, float y, int frame);
+    int p_Touch(float x, float y, float w, float h);
+    int p_MouseIn_Centered(float x, float y, float w, float h);
+
+    // Asset loading (game/assets.cpp).
+    int p_Reload();
+    int p_Loader();
+    int p_LoadImg(int slot, String name, int frameW, int frameH, int frames, int flags);
+    int p_LoadFont(int slot, String name, int advance, int lineHeight);
+    int p_LoadSFX(int n);
+
+    // Controls (game/controls.cpp).
+    int p_PlayKey(int action, int analogue, int joystick);
+    int p_PlayKeyAll(int action, int analogue);
+    float p_StickX(int axis, int joystick);
+    float p_StickY(int axis, int joystick);
+    int p_AnalogueControl();
+    int p_iCade(int on);
+    int p_iCadeLetter(int character);
+    int p_FullscreenFlip();
+
+    // Sound effects and the tune (game/sound.cpp).
+    int p_PlaySFX(int id, float rate, float volume, float pan);
+    int p_PlaySFX2(int id, float volume);  // rate 1, centre
+    int p_PlayTune(String name, int flags);
+    int p_StopTune();
+
+    // Screens built on the ones above.
+    int p_Menu();
+    int p_OuyaQuit();
+    int p_OptionBox();
+    int p_CreditBox();
+    int p_BadgesBox();
+    int p_ShowBadges();
+    int p_Game();
+    int p_InGame();
+    int p_GameOver();
+    int p_LoadGame();
+    int p_Load();
+    int p_Save();
+    int p_LoadMenu();
+
+private:
+    // Pieces of p_OnUpdate and p_OnRender (game/flow.cpp).
+    void UpdateRates(int* ms, int* fps, int* avg);
+    void ReadPointer();
+    void LatchKeys();
+    void RunMode();
+    void RunBoxes();
+    void OnScreenPad();
+    void TiltControl();
+    void DebugLine();
+    void FitScreen(int deviceW, int deviceH);
+    void ReplayDrawList();
+    void PauseForSuspension();
+    int SoundMode() const { return m_Options[5]; }
+    // Art resolution from the device size (game/assets.cpp).
+    void ChooseArtResolution();
+    String ArtFileName(String name) const;
+    // Appends one display-list command; false when the list is full.
+    bool AppendCommand(float kind, float x, float y, float rot, float sx, float sy, float frame);
+    // Tests a drawn image's frame against the touches (game/drawing.cpp).
+    int TouchInFrame(int slot, float x, float y, int firstTouch, int lastTouch);
+    // One row of the action table (game/controls.cpp).
+    int ActionDown(int action, int analogue, int joystick);
 };
 
 #endif

@@ -1,0 +1,463 @@
+// game/flow.cpp - the framework calls, the screen-mode flow and the loading screen.
+#include <cmath>
+
+#include "game/globals.h"
+#include "game/myapp.h"
+#include "input/device.h"
+#include "input/host_input.h"
+#include "runtime/error.h"
+#include "support/asyncevent.h"
+
+namespace {
+
+// Runtime key codes the flow reacts to.
+const int kKeyF1 = 112;
+const int kKeyF2 = 113;
+const int kKeyF4 = 115;
+const int kKeyF11 = 122;
+const int kKeyOuyaMenu = 270;
+
+// The actions whose keys count as navigation (the key latch waits for all of
+// them to be released).
+const int kNavigationActions[] = {0, 3, 5, 8, 10, 11, 12, 13, 14, 15, 16, 17, 99};
+
+// One step of a slide toward `target`.
+int step_toward(int value, int target) { return value < target ? value + 1 : (value > target ? value - 1 : value); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Creation, suspension
+// ---------------------------------------------------------------------------
+
+int c_MyApp::p_OnCreate() {
+    if (bb_Zanth_isOuya == 1) bb_Zanth_overscan = 64;
+    m_Fullscreen = 0;
+    m_JingleDone = 0;
+    m_Mode = 1;
+    bb_app_SetUpdateRate(60);
+    m_DevW = bb_graphics_DeviceWidth();
+    m_DevH = bb_graphics_DeviceHeight();
+    m_AccelX0 = m_AccelY0 = 0;
+    p_Reload();
+    m_GameType = 2;
+    m_MenuSlide = -32;
+    m_Paused = 0;
+    m_PauseState = -1;
+    m_PauseSlide = -64;
+    for (int i = 0; i < 15; ++i) m_BadgeShow[i] = m_BadgeTime[i] = 0;
+    for (int i = 0; i < 128; ++i) m_Badges[i] = false;
+    for (int i = 0; i < 19; ++i) m_VKeys[i] = 0;
+    for (int i = 0; i < 25; ++i) m_Options[i] = 0;
+    m_Options[5] = 1;
+    for (int i = 0; i <= 30; ++i) m_Scores[i] = 0;
+    p_Load();
+    for (int i = 0; i < 33; ++i) m_SfxChannels[i] = i;
+    return 0;
+}
+
+void c_MyApp::PauseForSuspension() {
+    if (m_Mode > 9) {
+        m_Paused = 1;
+        m_PauseState = 1;
+        m_PauseSlide = static_cast<int>(bb_Zanth_jscrh / 2);
+    } else {
+        m_Paused = m_PauseState = m_PauseSlide = 0;
+    }
+}
+
+int c_MyApp::p_OnSuspend() {
+    BBGame::_game->SetKeyboardEnabled(false);
+    bb_Zanth_iCadeControls = 0;
+    for (int i = 0; i < 19; ++i) m_VKeys[i] = 0;
+    PauseForSuspension();
+    bb_app_SetUpdateRate(5);
+    p_Save();
+    return 0;
+}
+
+int c_MyApp::p_OnResume() {
+    PauseForSuspension();
+    bb_app_SetUpdateRate(60);
+    BBGame::_game->SetKeyboardEnabled(false);
+    bb_Zanth_iCadeControls = 0;
+    for (int i = 0; i < 19; ++i) m_VKeys[i] = 0;
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Update
+// ---------------------------------------------------------------------------
+
+void c_MyApp::UpdateRates(int* ms, int* fps, int* avg) {
+    int now = bb_app_Millisecs();
+    int elapsed = now - *ms;
+    if (elapsed < 1) return;
+    *fps = 1000 / elapsed;
+    *avg = (*fps + 9 * *avg) / 10;
+    *ms = now;
+}
+
+void c_MyApp::ReadPointer() {
+    // Before the first fit (or on a device with no size) one virtual pixel is
+    // taken as one device pixel rather than dividing by zero.
+    float sx = m_ScaleX > 0 ? m_ScaleX : 1;
+    float sy = m_ScaleY > 0 ? m_ScaleY : 1;
+    float ox = bb_Zanth_overscan;
+    int dw = bb_graphics_DeviceWidth();
+    float oy = dw > 0 ? bb_Zanth_overscan * bb_graphics_DeviceHeight() / dw : 0;
+
+    m_MouseOldX = m_MouseX;
+    m_MouseOldY = m_MouseY;
+    m_MouseX = static_cast<int>((bb_input_MouseX() - ox) / sx);
+    m_MouseY = static_cast<int>((bb_input_MouseY() - oy) / sy);
+    int down = bb_input_MouseDown(0);
+    if (down && !m_MouseWasDown) {
+        m_MouseOldX = m_MouseX;
+        m_MouseOldY = m_MouseY;
+    }
+    m_Pointing = down;
+    m_Clicked = bb_input_MouseHit(0);
+
+    for (int i = 0; i < 10; ++i) {
+        m_TouchDown[i] = 0;
+        m_TouchX[i] = m_TouchY[i] = kNotGiven;
+        if (!bb_input_TouchDown(i)) continue;
+        m_TouchDown[i] = 1;
+        m_TouchX[i] = static_cast<int>((bb_input_TouchX(i) - ox) / sx);
+        m_TouchY[i] = static_cast<int>((bb_input_TouchY(i) - oy) / sy);
+        m_Pointing = 1;
+    }
+
+    m_MouseWasDown = down;
+    if (!m_Pointing) m_TouchLatch = 0;
+    if (m_InputDelay > 0) --m_InputDelay;
+}
+
+void c_MyApp::LatchKeys() {
+    bool navigation = false, back = false;
+    for (int pad = 0; pad < 4; ++pad) {
+        for (int action : kNavigationActions) navigation = navigation || p_PlayKey(action, 1, pad);
+        back = back || p_PlayKey(99, 1, pad);
+    }
+    if (!navigation) m_KeyLatch = 0;
+    if ((navigation && m_KeyLatch == 1) || m_TouchLatch == 1) return;
+    if (back && m_Mode == 1 && (m_CreditsOpen || m_OptionsOpen || m_BadgesOpen)) {
+        m_CreditsOpen = 0;
+        m_BadgesOpen = 0;
+        m_KeyLatch = m_TouchLatch = 1;
+    }
+    if (m_OptionsOpen) m_KeyLatch = m_TouchLatch = 1;
+}
+
+void c_MyApp::RunMode() {
+    switch (m_Mode) {
+        case 1:
+            p_Menu();
+            break;
+        case 2:
+            p_LoadMenu();
+            p_PlaySFX2(96, 1);
+            m_Mode = 1;
+            break;
+        case 4:
+            p_OuyaQuit();
+            break;
+        case 5:
+            p_WaitStart(0);
+            break;
+        case 10:
+            p_Game();
+            p_InGame();
+            if (m_Mode == 10 && m_GameEnded > 0) p_GameOver();
+            break;
+        case 11:
+            p_LoadGame();
+            break;
+    }
+}
+
+void c_MyApp::RunBoxes() {
+    if (m_Mode == 1 || m_Mode == 2) p_GameOver();
+    if (m_Mode == 1 && (m_CreditsOpen || m_CreditSlide > 0)) p_CreditBox();
+    m_CreditSlide = step_toward(m_CreditSlide, m_CreditsOpen ? 30 : 0);
+    if (m_Mode == 1 && m_BadgesOpen) p_BadgesBox();
+    if (m_OptionsOpen || m_OptionSlide > 0) {
+        p_OptionBox();
+        m_OptionSlide = step_toward(m_OptionSlide, m_OptionsOpen ? 30 : 0);
+    }
+}
+
+int c_MyApp::p_OnUpdate() {
+    m_VKeys[19] = bb_Zanth_isOuya == 1 ? (bb_input_KeyHit(kKeyOuyaMenu) ? 1 : 0) : bb_input_KeyHit(kKeyBack);
+
+    if (bb_input_KeyHit(kKeyF1)) bb_Zanth_DebugMode ^= 1;
+    if (bb_input_KeyHit(kKeyF2)) m_NoHud ^= 1;
+    if (bb_input_KeyHit(kKeyF11)) p_FullscreenFlip();
+    if (bb_input_KeyHit(kKeyF4) || bb_input_KeyHit(kKeyClose)) bbError(String());
+
+    bb_asyncevent_UpdateAsyncEvents();
+
+    if (bb_Zanth_HasMusicStream == 1 && m_TunePlaying == 1) {
+        if (m_Paused) {
+            bb_audio_PauseMusic();
+        } else {
+            bb_audio_ResumeMusic();
+        }
+    }
+
+    UpdateRates(&m_UpdateMs, &m_UpdateFps, &m_UpdateFpsAvg);
+    if (bb_Zanth_HasMusic == 1) {
+        int mode = SoundMode();
+        m_JMPlayer->p_JM_Alive_U(m_Paused, mode == 1 || mode == 3 ? 1 : 0);
+    }
+
+    ReadPointer();
+    LatchKeys();
+
+    if (m_LoadStage == 0) {
+        RunMode();
+        RunBoxes();
+    }
+    if (m_LoadStage > 0) p_Loader();
+
+    while (bb_Zanth_iCadeControls == 1) {
+        int c = bb_input_GetChar();
+        if (c < 1) break;
+        m_Hit = c;
+        p_iCadeLetter(c);
+    }
+
+    for (int i = 0; i < 19; ++i)
+        if (m_VKeys[i] == 1) m_VKeys[i] = 0;
+
+    if (bb_Zanth_OnScreenControls == 1 && m_Mode > 5 && bb_Zanth_iCadeControls == 0) OnScreenPad();
+    if (bb_Zanth_iCadeControls == 1) {
+        m_TiltX = m_TiltY = m_TiltSmX = m_TiltSmY = 0;
+    } else if (bb_Zanth_AccelerometerControls == 1) {
+        TiltControl();
+    }
+    if (bb_Zanth_DebugMode == 1 && m_Mode != 5) DebugLine();
+    p_ShowBadges();
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// On-screen pad, tilt control, debug line
+// ---------------------------------------------------------------------------
+
+void c_MyApp::OnScreenPad() {
+    float w = bb_Zanth_jscrw, h = bb_Zanth_jscrh;
+    m_Options[10] = static_cast<int>(std::fmax(32, std::fmin(m_Options[10], w - 32)));
+    m_Options[11] = static_cast<int>(std::fmax(32, std::fmin(m_Options[11], h - 32)));
+    m_Options[12] = m_Options[12] < 8 ? 8 : (m_Options[12] > 25 ? 25 : m_Options[12]);
+
+    m_PadX = m_Options[10];
+    m_PadY = static_cast<int>(h - m_Options[11]);
+    m_PadSize = m_Options[12] / 10.0f;
+    p_SetCol(255, 255, 255, 0.6f);
+    p_SetRot(0);
+    p_SetSize(m_PadSize);
+
+    float arm = 32 * m_PadSize;
+    struct Arrow {
+        float dx, dy;
+        int frame, button;
+    };
+    const Arrow arrows[] = {{-arm, 0, 4, 3}, {0, -arm, 1, 0}, {0, arm, 9, 8}, {arm, 0, 6, 5}};
+    for (const Arrow& a : arrows) {
+        if (p_Button(kSlotPad, m_PadX + a.dx, m_PadY + a.dy, a.frame) && !m_Paused) m_VKeys[a.button] = 1;
+    }
+    p_DrawImg(kSlotPad, m_PadX, m_PadY, 5);
+
+    if (m_Paused) {
+        // While paused the pad can be dragged to a new place and pinched to a new size.
+        p_SetSize(3);
+        if (p_Button0(kSlotPad, m_PadX, m_PadY, 0) && !bb_input_TouchDown(1)) {
+            m_Options[10] = m_TouchX[0];
+            m_Options[11] = static_cast<int>(h - m_TouchY[0]);
+        }
+        if (!bb_input_TouchDown(1)) {
+            m_PadDrag = 0;
+            m_FreeEnt = 0;
+        } else if (bb_input_TouchDown(0)) {
+            int span = std::abs(m_TouchX[0] - m_TouchX[1]) / 16;
+            if (m_PadDrag) m_Options[12] += span - m_FreeEnt;
+            m_PadDrag = 1;
+            m_FreeEnt = span;
+        }
+    }
+
+    p_SetSize(1.5f * m_PadSize);
+    float k = 24 * m_PadSize;
+    if (p_Button(kSlotPad, w - (m_PadX - k), m_PadY - k, 0)) m_VKeys[10] = 1;
+    if (p_Button(kSlotPad, w - (m_PadX + k), m_PadY + k, 0)) m_VKeys[11] = 1;
+}
+
+void c_MyApp::TiltControl() {
+    m_TiltX = bb_input_AccelX() - m_AccelX0;
+    m_TiltY = bb_input_AccelY() - m_AccelY0;
+    auto smooth = [](float& sm, float raw) {
+        sm += (raw - sm) * 0.25f;
+        if (std::fabs(raw - sm) < 0.005f) sm = raw;
+    };
+    smooth(m_TiltSmX, m_TiltX);
+    smooth(m_TiltSmY, m_TiltY);
+
+    p_SetSize(1.5f);
+    p_SetCol(255, 255, 255, 0.8f);
+    if (p_Button2(24, bb_Zanth_jscrh - 24, 7)) {
+        m_AccelX0 = bb_input_AccelX();
+        m_AccelY0 = bb_input_AccelY();
+    }
+    p_SetCol(100, 255, 100, 0.6f);
+    p_Oval(24 + 20 * m_TiltSmX, bb_Zanth_jscrh - 24 + 20 * m_TiltSmY, 4, 4);
+}
+
+void c_MyApp::DebugLine() {
+    p_SetCol(255, 255, 255, 1);
+    p_SetSize(1);
+    float y = bb_Zanth_AccelerometerControls == 1 ? bb_Zanth_jscrh / 2 : bb_Zanth_jscrh - 16;
+    String text = String(m_RenderFpsAvg) + String(":") + String(m_ScaleX) + String(",") + String(m_ScaleY);
+    p_Text(16, y, text, 0, 1);
+}
+
+// ---------------------------------------------------------------------------
+// Render
+// ---------------------------------------------------------------------------
+
+void c_MyApp::FitScreen(int deviceW, int deviceH) {
+    float o = bb_Zanth_overscan;
+    m_ScaleX = (deviceW - 2 * o) / bb_Zanth_rawscrw;
+    m_ScaleY = (deviceH - 2 * o) / bb_Zanth_rawscrh;
+    if (m_ScaleY > m_ScaleX) {
+        m_FitAxis = 2;
+        m_ScaleX = m_ScaleY;
+        float k = deviceH / bb_Zanth_rawscrh;
+        bb_Zanth_jscrw = deviceW / k;
+        bb_Zanth_jscrh = bb_Zanth_rawscrh;
+    } else {
+        m_FitAxis = 1;
+        m_ScaleY = m_ScaleX;
+        float k = deviceW / bb_Zanth_rawscrw;
+        bb_Zanth_jscrw = bb_Zanth_rawscrw;
+        bb_Zanth_jscrh = k > 0 ? deviceH / k : bb_Zanth_rawscrh;
+    }
+    m_Landscape = bb_Zanth_jscrh <= bb_Zanth_jscrw ? 1 : 0;
+}
+
+void c_MyApp::ReplayDrawList() {
+    gxtkGraphics* device = bb_graphics_renderDevice;
+    if (!device) return;
+    int dw = bb_graphics_DeviceWidth();
+    float ox = bb_Zanth_overscan;
+    float oy = dw > 0 ? bb_Zanth_overscan * bb_graphics_DeviceHeight() / dw : 0;
+    float sx = m_ScaleX, sy = m_ScaleY;
+    // The blend goes to the renderer only when it changes: every change
+    // flushes the batch.
+    int blend = -1;
+    const float* list = &m_DrawList[0];
+    for (int at = 0; at + kDrawFloats <= m_DrawCount; at += kDrawFloats) {
+        const float* c = list + at;
+        bb_graphics_SetAlpha(c[7]);
+        bb_graphics_SetColor(c[10], c[11], c[12]);
+        int wanted = c[13] == 3 ? 1 : 0;
+        if (wanted != blend) {
+            bb_graphics_SetBlend(wanted);
+            blend = wanted;
+        }
+        float x = ox + sx * c[1], y = oy + sy * c[2];
+        int kind = static_cast<int>(c[0]);
+        switch (kind) {
+            case kKindRect:
+                device->DrawRect(x, y, sx * c[4], sy * c[5]);
+                break;
+            case kKindOval: {
+                float rx = sx * c[4], ry = sy * c[5];
+                device->DrawOval(x - rx, y - ry, 2 * rx, 2 * ry);
+                break;
+            }
+            case kKindLine:
+                device->DrawLine(x, y, ox + sx * c[4], oy + sy * c[5]);
+                break;
+            default:
+                if (kind >= 0 && kind < kSlots && m_Img[kind]) {
+                    bb_graphics_DrawImage2(m_Img[kind], x, y, c[3], sx * c[4] * m_ImgScale, sy * c[5] * m_ImgScale,
+                                           static_cast<int>(c[6]));
+                }
+                break;
+        }
+    }
+}
+
+int c_MyApp::p_OnRender() {
+    if (bb_Zanth_HasMusic == 1) m_JMPlayer->p_JM_Alive_R();
+    UpdateRates(&m_RenderMs, &m_RenderFps, &m_RenderFpsAvg);
+
+    int dw = bb_graphics_DeviceWidth(), dh = bb_graphics_DeviceHeight();
+    bb_graphics_SetColor(m_ClsR, m_ClsG, m_ClsB);
+    bb_graphics_SetAlpha(m_ClsA);
+    if (bb_graphics_renderDevice) bb_graphics_renderDevice->DrawRect(-1, -1, dw + 2, dh + 2);
+    bb_graphics_SetColor(255, 255, 255);
+    bb_graphics_SetAlpha(1);
+
+    if (dw != m_DevW || dh != m_DevH) {
+        m_LoadStage = 1;
+        m_DevW = dw;
+        m_DevH = dh;
+    }
+    FitScreen(dw, dh);
+    ReplayDrawList();
+    bb_graphics_SetAlpha(0.5f);
+    bb_graphics_SetColor(255, 255, 255);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Loading screen and click to start
+// ---------------------------------------------------------------------------
+
+int c_MyApp::p_WaitStart(int loading) {
+    p_CLS2D(40, 40, 80, 1);
+    float w = bb_Zanth_jscrw, h = bb_Zanth_jscrh;
+    m_MinDim = static_cast<int>(w < h ? w : h);
+    int oldSpin = m_Spin;
+    m_Spin += 16;
+    float cx = w / 2, cy = h / 2, r = static_cast<float>(m_MinDim);
+
+    auto dots = [&](float grey, int start) {
+        for (int i = 0; i <= 10; ++i) {
+            float a = static_cast<float>(start + 16 * i) * D2R;
+            p_SetCol(grey, grey, grey, i / 10.0f);
+            p_Oval(cx + std::sin(a) * r / 4, cy - std::cos(a) * r / 4, 8, 8);
+        }
+    };
+    if (loading == 1) dots(250, oldSpin + 196);
+    p_SetCol(255, 255, 0, 0.8f);
+    p_Oval(cx, cy, 0.3f * r, 0.3f * r);
+    p_SetCol(250, 160, 60, 0.7f);
+    p_Rect(0, 0.4f * h, w, 0.2f * h);
+    p_SetCol(255, 255, 255, 1);
+    p_SetSize(1);
+    p_DrawImg(kSlotStudioLogo, cx, 0.48f * h, 0);
+    if (loading == 1) {
+        dots(50, m_Spin);
+        return 0;
+    }
+
+    p_SetCol(0, 0, 0, 0.2f);
+    p_Oval(cx, 0.7f * h, 136, 24);
+    p_Oval(cx, 0.7f * h, 132, 20);
+    p_Oval(cx, 0.7f * h, 128, 16);
+    p_SetSize(2);
+    p_SetCol(255, 255, 255, 1);
+    static const String kClickToStart("Click to Start");
+    p_Text(cx, 0.7f * h, kClickToStart, 1, 1);
+    if (m_Clicked > 0 && m_MouseX > w / 4 && m_MouseX < 3 * w / 4 && m_MouseY > h / 4 && m_MouseY < 3 * h / 4) {
+        m_TouchLatch = 1;
+        m_Mode = 1;
+        p_Reload();
+        bb_app_SetUpdateRate(60);
+    }
+    return 0;
+}

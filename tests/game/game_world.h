@@ -1,0 +1,46 @@
+// tests/game/game_world.h - the whole game, started once per test program.
+//
+// What start-up does, on a real window under the virtual display, with the
+// null sound backend and the generated data folder: the host, the collector
+// and every global, the application object, the devices and p_OnCreate. Tests
+// then drive updates and renders through the host's guarded operations and
+// inject input through its event entry points, as the main loop would.
+#ifndef LANTERN_TESTS_GAME_GAME_WORLD_H
+#define LANTERN_TESTS_GAME_GAME_WORLD_H
+
+#include <gtest/gtest.h>
+
+#include "game/globals.h"
+#include "game/myapp.h"
+#include "host/glfwgame.h"
+
+class GameTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    void SetUp() override;
+
+    static c_MyApp* app();
+    static BBGlfwGame* host();
+
+    // One update and one render, as the main loop runs them.
+    static void Frame(int count = 1);
+    static void Update(int count = 1);
+    static void Render();
+    // Updates until the staged loader has finished (fails after 200).
+    static void FinishLoading();
+    // Sets the window size, waits until the window system applies it and renders.
+    static void Resize(int w, int h);
+    static void KeyDown(int code) { host()->KeyEvent(1, code); }
+    static void KeyUp(int code) { host()->KeyEvent(2, code); }
+    static void Type(int character) { host()->KeyEvent(3, character); }
+    // Releases every key and button the input state holds.
+    static void ReleaseAll();
+    // Renders a frame as the framework does and reads one of its pixels
+    // before the frame is shown, as 0xRRGGBB (top-left origin).
+    static unsigned RenderAndRead(int x, int y);
+    // Display-list command i (15 floats) of the last update.
+    static const float* Command(int i) { return &app()->m_DrawList[i * c_MyApp::kDrawFloats]; }
+    static int Commands() { return app()->m_DrawCount / c_MyApp::kDrawFloats; }
+};
+
+#endif
