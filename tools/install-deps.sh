@@ -8,7 +8,7 @@ packages=(
   libglfw3-dev libgl-dev libopenal-dev libstb-dev libvorbis-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
-  xvfb xauth xdotool x11-utils imagemagick python3 python3-xlib
+  libx11-dev xvfb xauth xdotool x11-utils
   sound-theme-freedesktop alsa-utils
 )
 

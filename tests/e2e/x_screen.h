@@ -1,0 +1,34 @@
+// tests/e2e/x_screen.h - looking at the game's window from outside, through the X server.
+#ifndef LANTERN_TESTS_E2E_X_SCREEN_H
+#define LANTERN_TESTS_E2E_X_SCREEN_H
+
+#include <functional>
+#include <string>
+
+class XScreen {
+public:
+    XScreen();
+    ~XScreen();
+    bool ok() const { return display_ != nullptr; }
+
+    // The visible window of process `pid` with exactly this title, or 0.
+    unsigned long FindWindow(const std::string& title, int pid);
+    // Waits up to `seconds` for such a window (a new one after the game re-opens its window).
+    unsigned long WaitForWindow(const std::string& title, int pid, double seconds, unsigned long notThis = 0);
+    bool Size(unsigned long window, int* w, int* h);
+    // One pixel of the window's contents as 0xRRGGBB, or -1 when it cannot be read.
+    long Pixel(unsigned long window, int x, int y);
+    // Sends the window manager's close request (WM_DELETE_WINDOW) and waits
+    // until the server has handled it.
+    bool SendCloseRequest(unsigned long window);
+    // Polls `test` every few milliseconds for up to `seconds`.
+    static bool WaitUntil(const std::function<bool()>& test, double seconds);
+
+private:
+    struct _XDisplay* display_;
+};
+
+// True when the two colours differ by at most `tolerance` in every channel.
+bool ColourNear(long a, unsigned b, int tolerance);
+
+#endif
