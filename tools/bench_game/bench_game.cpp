@@ -1,0 +1,131 @@
+// tools/bench_game/bench_game.cpp - what one update and one render of the game cost.
+//
+// The whole game is started as the framework would, without a window: the
+// data loads, OpenGL calls have no context and do nothing, and sound goes to
+// OpenAL's null backend. Figures:
+//   Update/Menu         one p_OnUpdate on the main menu (the display list is
+//                       cleared and refilled)
+//   Render/FullList     one render replaying a display list of 2499 commands
+//                       (sprites, rotated sprites, glyphs, rectangles and
+//                       ovals), at a 1280 x 720 device
+// "allocs" is the number of heap allocations (malloc and collected bytes) of
+// one untimed pass and must stay 0.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "game/globals.h"
+#include "game/myapp.h"
+#include "host/glfwgame.h"
+#include "host/startup.h"
+#include "malloc_count.h"
+
+namespace {
+
+c_MyApp* g_app;
+BBGlfwGame* g_host;
+
+void render_frame() {
+    bb_graphics_device->BeginRender();
+    bb_graphics_BeginRender();
+    g_app->p_OnRender();
+    bb_graphics_EndRender();
+    bb_graphics_device->EndRender();
+}
+
+void start_game() {
+    if (g_app) return;
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    std::string data = LANTERN_DATA_PATH;
+    if (chdir(data.substr(0, data.rfind('/')).c_str()) != 0) std::abort();
+    g_host = new BBVorlinGame();
+    gc_init();
+    bbInit();
+    gc_mark();
+    g_app = (new c_MyApp())->m_new();
+    g_host->StartGame();
+    bb_graphics_device->width = 1280;
+    bb_graphics_device->height = 720;
+    for (int i = 0; i < 100 && (g_app->m_LoadStage != 0 || g_app->m_DevW != 1280); ++i) {
+        render_frame();
+        g_host->UpdateGame();
+    }
+    if (g_app->m_LoadStage != 0) std::abort();
+}
+
+// A display list as full as it gets, of the kinds a game frame holds.
+void fill_display_list() {
+    c_MyApp* a = g_app;
+    a->p_CLS2D(20, 30, 60, 1);
+    static const String kLine("Score 0012345  Energy 10  Lantern Vault");
+    for (int i = 0; a->m_DrawCount <= c_MyApp::kDrawLast; ++i) {
+        float x = static_cast<float>((i * 37) % 640), y = static_cast<float>((i * 53) % 360);
+        switch (i % 8) {
+            case 0: case 1: case 2:
+                a->p_SetRot(0);
+                a->p_SetSize(1.5f);
+                a->p_DrawImg(1, x, y, 32 + i % 8);
+                break;
+            case 3:
+                a->p_SetRot(static_cast<float>(i % 360));
+                a->p_SetSize(2);
+                a->p_DrawImg(1, x, y, 16);
+                break;
+            case 4:
+                a->p_SetRot(0);
+                a->p_SetSize(1);
+                a->p_Text(x, y, kLine, 0, 1);
+                break;
+            case 5:
+                a->p_SetCol(255, 200, 100, 0.5f);
+                a->p_Rect(x, y, 20, 8);
+                break;
+            case 6:
+                a->m_Blend = 3;
+                a->p_DrawImg(96, x, y, i % 256);
+                a->m_Blend = 1;
+                break;
+            case 7:
+                a->p_Oval(x, y, 6, 6);
+                break;
+        }
+    }
+}
+
+template <class F>
+double count_allocations(F work) {
+    int gcBefore = gc_new_bytes;
+    malloc_count_start();
+    work();
+    long calls = malloc_count_stop();
+    return static_cast<double>(calls + (gc_new_bytes - gcBefore));
+}
+
+void BM_Update_Menu(benchmark::State& state) {
+    start_game();
+    g_app->m_Mode = 1;
+    g_app->p_OnUpdate();
+    state.counters["allocs"] = count_allocations([] { g_app->p_OnUpdate(); });
+    for (auto _ : state) g_app->p_OnUpdate();
+    state.counters["commands"] = g_app->m_DrawCount / c_MyApp::kDrawFloats;
+}
+BENCHMARK(BM_Update_Menu);
+
+void BM_Render_FullList(benchmark::State& state) {
+    start_game();
+    fill_display_list();
+    render_frame();
+    state.counters["allocs"] = count_allocations(render_frame);
+    for (auto _ : state) render_frame();
+    state.counters["commands"] = g_app->m_DrawCount / c_MyApp::kDrawFloats;
+    state.counters["per_command_ns"] =
+        benchmark::Counter(static_cast<double>(g_app->m_DrawCount / c_MyApp::kDrawFloats),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_Render_FullList);
+
+}  // namespace
+
+BENCHMARK_MAIN();
