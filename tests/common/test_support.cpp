@@ -96,6 +96,25 @@ ChildResult run_forked(const std::function<void()>& child, const std::string& in
     return r;
 }
 
+// In a child: applies the environment changes ("NAME=value" sets, "NAME"
+// removes) and replaces the process with the program.
+[[noreturn]] void exec_program(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+    for (const std::string& e : env) {
+        size_t eq = e.find('=');
+        if (eq == std::string::npos) {
+            unsetenv(e.c_str());
+        } else {
+            setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+        }
+    }
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    std::fprintf(stderr, "cannot run %s: %s\n", args[0], std::strerror(errno));
+    _exit(127);
+}
+
 }  // namespace
 
 ChildResult RunInChild(const std::function<void()>& body, const std::string& input) {
@@ -104,24 +123,7 @@ ChildResult RunInChild(const std::function<void()>& body, const std::string& inp
 
 ChildResult RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                        const std::string& input, double timeoutSeconds) {
-    return run_forked(
-        [&] {
-            for (const std::string& e : env) {
-                size_t eq = e.find('=');
-                if (eq == std::string::npos) {
-                    unsetenv(e.c_str());
-                } else {
-                    setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
-                }
-            }
-            std::vector<char*> args;
-            for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-            args.push_back(nullptr);
-            execvp(args[0], args.data());
-            std::fprintf(stderr, "cannot run %s: %s\n", args[0], std::strerror(errno));
-            _exit(127);
-        },
-        input, timeoutSeconds);
+    return run_forked([&] { exec_program(argv, env); }, input, timeoutSeconds);
 }
 
 BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
@@ -141,19 +143,7 @@ BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv, const
         dup2(devnull, 0);
         dup2(outFd, 1);
         dup2(errFd, 2);
-        for (const std::string& e : env) {
-            size_t eq = e.find('=');
-            if (eq == std::string::npos) {
-                unsetenv(e.c_str());
-            } else {
-                setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
-            }
-        }
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
+        exec_program(argv, env);
     }
     close(outFd);
     close(errFd);
