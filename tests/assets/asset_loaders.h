@@ -1,10 +1,10 @@
 // tests/assets/asset_loaders.h - how the asset tests read the data folder.
 //
-// Every decode in the asset tests goes through these two functions and the
-// frame cutter, so they can be pointed at the game's own loaders (the
-// surface loader behind bb_graphics_LoadImage2, and
-// BBGlfwGame::LoadAudioData) without touching the tests. Until then they
-// follow the same rules with stb_image, a RIFF chunk reader and stb_vorbis.
+// Every decode in the asset tests goes through the game's own decoders: the
+// host's LoadImageData (behind the surface loader) and LoadAudioData. The
+// frame cutter follows bb_graphics_LoadImage2's rule so that geometry tests
+// can look at single frames; game_loaders_test.cpp loads every sheet through
+// the graphics module itself.
 #ifndef LANTERN_TESTS_ASSETS_ASSET_LOADERS_H
 #define LANTERN_TESTS_ASSETS_ASSET_LOADERS_H
 

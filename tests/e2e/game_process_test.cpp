@@ -2,6 +2,7 @@
 // running without a display, and a runtime error.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -43,6 +44,29 @@ TEST_F(GameProcessTest, WithoutADisplayItSaysSoAndExitsWithMinusOne) {
     ChildResult r = RunProgram({Exe()}, {"DISPLAY", "WAYLAND_DISPLAY"});
     EXPECT_EQ(r.out, "glfwInit failed\n");
     EXPECT_EQ(r.status, 255);
+}
+
+TEST_F(GameProcessTest, WithoutOpenGLItSaysSoAndExitsWithMinusOne) {
+    // A display server without the GLX extension: the window system starts,
+    // but no window with an OpenGL context can be made.
+    int number = 0;
+    for (int n = 180; n < 200 && !number; ++n) {
+        struct stat st;
+        std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
+        if (stat(lock.c_str(), &st) != 0) number = n;
+    }
+    ASSERT_NE(number, 0) << "no free display number";
+    std::string display = ":" + std::to_string(number);
+    BackgroundProcess server({"Xvfb", display, "-screen", "0", "800x600x24", "-extension", "GLX", "-nolisten", "tcp"});
+    std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+    struct stat st;
+    for (int i = 0; i < 500 && stat(socket.c_str(), &st) != 0; ++i) usleep(10000);
+    ChildResult r = RunProgram({Exe()}, {"DISPLAY=" + display, "ALSOFT_DRIVERS=null"});
+    server.Signal(SIGTERM);
+    server.Wait(5);
+    EXPECT_EQ(r.status, 255);
+    EXPECT_NE(r.err.find("could not open a 640 x 480 window"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
 }
 
 TEST_F(GameProcessTest, OpensA640By480WindowWithTheGamesTitle) {

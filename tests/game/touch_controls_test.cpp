@@ -1,0 +1,101 @@
+// The on-screen pad and the tilt control, driven through the host's mouse and
+// motion events as a touch screen or an accelerometer would.
+#include "game_world.h"
+#include "input/device.h"
+
+namespace {
+
+class TouchControlsTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        if (IsSkipped()) return;
+        FinishLoading();
+        ReleaseAll();
+    }
+    void TearDown() override {
+        if (!app()) return;
+        bb_Zanth_OnScreenControls = 0;
+        bb_Zanth_AccelerometerControls = 0;
+        host()->MouseEvent(5, 0, 0, 0);
+        app()->m_Mode = 1;
+        app()->m_Paused = 0;
+        Update();
+    }
+    // Presses the left button at a point of the virtual screen.
+    void PressAt(float vx, float vy) {
+        host()->MouseEvent(6, -1, vx * app()->m_ScaleX, vy * app()->m_ScaleY);
+        host()->MouseEvent(4, 0, vx * app()->m_ScaleX, vy * app()->m_ScaleY);
+    }
+};
+
+}  // namespace
+
+TEST_F(TouchControlsTest, PadArrowsPressVirtualButtonsForOneUpdate) {
+    c_MyApp* a = app();
+    bb_Zanth_OnScreenControls = 1;
+    a->m_Mode = 10;
+    a->m_Paused = 0;
+    a->m_Options[10] = 100;
+    a->m_Options[11] = 100;
+    a->m_Options[12] = 10;  // size 1: arrows 32 virtual pixels from the centre
+    Update();
+    EXPECT_EQ(a->m_PadX, 100);
+    EXPECT_EQ(a->m_PadY, static_cast<int>(bb_Zanth_jscrh - 100));
+    EXPECT_FLOAT_EQ(a->m_PadSize, 1.0f);
+
+    PressAt(100 - 32, a->m_PadY);  // the left arrow
+    Update();
+    EXPECT_EQ(a->m_VKeys[3], 1);
+    EXPECT_EQ(a->p_PlayKey(3, 0, -1), 1) << "the next update reads the press";
+    host()->MouseEvent(5, 0, 0, 0);
+    Update();
+    EXPECT_EQ(a->m_VKeys[3], 0) << "and it lasts one update";
+
+    PressAt(bb_Zanth_jscrw - (100 - 24), a->m_PadY - 24);  // the first fire button, mirrored to the right
+    Update();
+    EXPECT_EQ(a->m_VKeys[10], 1);
+}
+
+TEST_F(TouchControlsTest, PadOptionsAreKeptOnScreen) {
+    c_MyApp* a = app();
+    bb_Zanth_OnScreenControls = 1;
+    a->m_Mode = 10;
+    a->m_Options[10] = -50;
+    a->m_Options[11] = 100000;
+    a->m_Options[12] = 99;
+    Update();
+    EXPECT_EQ(a->m_Options[10], 32);
+    EXPECT_EQ(a->m_Options[11], static_cast<int>(bb_Zanth_jscrh - 32));
+    EXPECT_EQ(a->m_Options[12], 25);
+    a->m_Mode = 1;
+    a->m_Options[12] = 99;
+    Update();
+    EXPECT_EQ(a->m_Options[12], 99) << "the pad belongs to game screens only";
+}
+
+TEST_F(TouchControlsTest, TiltIsSmoothedAndCanBeCalibrated) {
+    c_MyApp* a = app();
+    bb_Zanth_AccelerometerControls = 1;
+    a->m_AccelX0 = a->m_AccelY0 = 0;
+    a->m_TiltSmX = a->m_TiltSmY = 0;
+    host()->MotionEvent(10, 0, 0.4f, -0.2f, 1);
+    Update();
+    EXPECT_FLOAT_EQ(a->m_TiltX, 0.4f);
+    EXPECT_FLOAT_EQ(a->m_TiltSmX, 0.1f) << "a quarter of the way";
+    EXPECT_FLOAT_EQ(a->m_TiltSmY, -0.05f);
+    for (int i = 0; i < 40; ++i) Update();
+    EXPECT_EQ(a->m_TiltSmX, 0.4f) << "snaps once close";
+
+    PressAt(24, bb_Zanth_jscrh - 24);  // the calibrate button
+    Update();
+    EXPECT_FLOAT_EQ(a->m_AccelX0, 0.4f);
+    EXPECT_FLOAT_EQ(a->m_AccelY0, -0.2f);
+    Update();
+    EXPECT_FLOAT_EQ(a->m_TiltX, 0);
+
+    a->p_iCade(1);
+    Update();
+    EXPECT_EQ(a->m_TiltSmX, 0) << "the iCade switches tilt off";
+    a->p_iCade(0);
+}
