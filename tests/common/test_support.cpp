@@ -15,6 +15,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <GLFW/glfw3.h>
+
 #include "runtime/gc.h"
 
 namespace {
@@ -223,6 +225,15 @@ std::string ReadFile(const std::string& path) {
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream f(path, std::ios::binary);
     f << bytes;
+}
+
+bool InitGlfwForTest() {
+    glfwSetErrorCallback([](int code, const char* text) { std::fprintf(stderr, "GLFW error %d: %s\n", code, text); });
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (glfwInit()) return true;
+        usleep(200000);
+    }
+    return false;
 }
 
 void GcFinishCycle() {

@@ -60,6 +60,11 @@ private:
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 
+// Initialises GLFW for a test, reporting GLFW's reason on standard error when
+// it fails and trying again a few times: a busy virtual display now and then
+// refuses a connection for a moment.
+bool InitGlfwForTest();
+
 // Ends the collector's current cycle: marks everything reachable, sweeps and
 // starts the next cycle from the roots.
 void GcFinishCycle();

@@ -54,8 +54,14 @@ void collect(Display* d, Window w, const std::string& title, int pid, std::vecto
 
 }  // namespace
 
-XScreen::XScreen() : display_(std::getenv("DISPLAY") ? XOpenDisplay(nullptr) : nullptr) {
+XScreen::XScreen() : display_(nullptr) {
     XSetErrorHandler(ignore_errors);
+    if (!std::getenv("DISPLAY")) return;
+    // A busy virtual display now and then refuses a connection for a moment.
+    for (int attempt = 0; attempt < 5 && !display_; ++attempt) {
+        display_ = XOpenDisplay(nullptr);
+        if (!display_) usleep(200000);
+    }
 }
 
 XScreen::~XScreen() {

@@ -26,7 +26,7 @@ void GameTest::SetUpTestSuite() {
     // The game reads ./data and writes its state file into a folder of its own.
     g_dir.reset(new ScopedTempDir());
     if (symlink(LANTERN_DATA_PATH, "data") != 0) std::abort();
-    if (!glfwInit()) std::abort();
+    if (!InitGlfwForTest()) std::abort();
     g_host = new BBVorlinGame();
     gc_init();
     bbInit();

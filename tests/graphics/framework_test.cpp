@@ -68,7 +68,7 @@ TEST(FrameworkGraphics, FramesDrawnThroughTheHostShowWhatTheGameDrew) {
 
 TEST(FrameworkGraphicsFresh, DISABLED_RenderThroughTheHost) {
     if (!InFreshProcess()) GTEST_SKIP();
-    ASSERT_TRUE(glfwInit());
+    ASSERT_TRUE(InitGlfwForTest());
     BBVorlinGame* host = new BBVorlinGame();
     gc_init();
     bbInit();

@@ -27,7 +27,7 @@ std::string Hex(uint32_t p) {
 
 void GlTest::SetUpTestSuite() {
     if (g_host) return;
-    ASSERT_TRUE(glfwInit()) << "no display: run the tests under xvfb-run";
+    ASSERT_TRUE(InitGlfwForTest()) << "no display: run the tests under xvfb-run";
     g_host = new BBVorlinGame();
     gc_init();
     bbInit();

@@ -61,7 +61,7 @@ public:
 
 // Starts an application on a real window inside the calling (child) process.
 TestApp* StartApp(ScriptedHost*& host) {
-    if (!glfwInit()) {
+    if (!InitGlfwForTest()) {
         std::puts("no display");
         std::exit(3);
     }

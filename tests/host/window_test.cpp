@@ -23,7 +23,7 @@ public:
 
 // Opens GLFW and a started host whose delegate logs key events.
 BBGlfwGame* StartHost(EventLog*& log) {
-    if (!glfwInit()) std::exit(3);
+    if (!InitGlfwForTest()) std::exit(3);
     BBGlfwGame* host = new BBGlfwGame();
     gc_init();
     log = new EventLog();

@@ -2,6 +2,7 @@
 // turned into runtime codes and host events.
 #include <GLFW/glfw3.h>
 
+#include "common/test_support.h"
 #include "input/host_input.h"
 #include "input_fixture.h"
 
@@ -120,7 +121,7 @@ class HostInputWindow : public InputTest {
 protected:
     void SetUp() override {
         InputTest::SetUp();
-        if (!glfwInit()) GTEST_SKIP() << "no display for GLFW";
+        if (!InitGlfwForTest()) GTEST_SKIP() << "no display for GLFW";
         window_ = glfwCreateWindow(320, 240, "input test", nullptr, nullptr);
         if (!window_) GTEST_SKIP() << "no window";
         glfwPollEvents();
