@@ -22,6 +22,8 @@ c_MyApp* c_MyApp::m_new() {
     m_Ents = Array<float>(1100);
     m_Part = Array<float>(5100);
     m_PartMax = 250;
+    // No touch yet: the virtual stick is anchored by the first one.
+    m_TouchAnchorX = m_TouchAnchorY = -1;
     c_App::m_new();
     return this;
 }

@@ -70,16 +70,15 @@ const ICadeLetter kICadeLetters[] = {
 float clamp_unit(float v) { return v < -1 ? -1 : (v > 1 ? 1 : v); }
 
 // One update of a direction-key ramp; returns whether it sets the component.
+// A held key pushes it by 0.15; both keys held leave it where it was; with
+// neither, a ramp away from 0 returns by 0.2 and still sets the component.
 bool ramp(float& value, bool negative, bool positive) {
-    if (negative && !positive) {
-        value -= 0.15f;
+    if (negative != positive) {
+        value += negative ? -0.15f : 0.15f;
         return true;
     }
-    if (positive && !negative) {
-        value += 0.15f;
-        return true;
-    }
-    if (negative || value == 0) return false;  // both held: left where it was
+    if (negative) return true;
+    if (value == 0) return false;
     value = value > 0 ? std::fmax(0.0f, value - 0.2f) : std::fmin(0.0f, value + 0.2f);
     return true;
 }
@@ -214,6 +213,8 @@ int c_MyApp::p_iCadeLetter(int character) {
 int c_MyApp::p_FullscreenFlip() {
     BBGlfwGame* host = BBGlfwGame::_glfwGame;
     BBGlfwVideoMode* desktop = host->GetGlfwDesktopMode();
+    // Without a desktop mode there is no size to go full screen at.
+    if (desktop->Width <= 0 || desktop->Height <= 0) return 0;
     m_Fullscreen ^= 1;
     if (m_Fullscreen) {
         host->SetGlfwWindow(desktop->Width, desktop->Height, desktop->RedBits, desktop->GreenBits,

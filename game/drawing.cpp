@@ -7,6 +7,7 @@
 //   5 size y / height / radius y / end y  6 frame  7 alpha  8, 9 unused
 //   10..12 colour  13 blend (3 additive)  14 unused
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "game/globals.h"
@@ -176,18 +177,24 @@ int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY) {
 }
 
 String c_MyApp::p_rstr(int value, int width, String pad) {
-    // The last `width` characters of pad x (width + 1) followed by the digits,
-    // built in one piece.
+    // The last `width` characters of pad x (width + 1) followed by the
+    // digits, assembled in place: the result is the only allocation.
     if (width <= 0) return String();
-    String digits(value);
+    char digits[16];
+    int digitCount = std::snprintf(digits, sizeof digits, "%i", value);
     int padChars = (width + 1) * pad.Length();
-    int total = padChars + digits.Length();
+    int total = padChars + digitCount;
     int from = total - width < 0 ? 0 : total - width;
-    std::u16string out;
-    out.reserve(width);
+    Char local[64];
+    std::u16string spill;
+    Char* out = local;
+    if (total - from > 64) {
+        spill.resize(total - from);
+        out = &spill[0];
+    }
     for (int i = from; i < total; ++i)
-        out += i < padChars ? pad[i % pad.Length()] : digits[i - padChars];
-    return String(out.data(), static_cast<int>(out.size()));
+        out[i - from] = i < padChars ? pad[i % pad.Length()] : static_cast<Char>(digits[i - padChars]);
+    return String(out, total - from);
 }
 
 String c_MyApp::p_rstr2(int value, String pad) { return p_rstr(value, 10, pad); }

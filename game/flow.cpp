@@ -38,6 +38,8 @@ int c_MyApp::p_OnCreate() {
     bb_app_SetUpdateRate(60);
     m_DevW = bb_graphics_DeviceWidth();
     m_DevH = bb_graphics_DeviceHeight();
+    // The music player's tracks sit on channels 31 down to 27, below music.
+    if (bb_Zanth_HasMusic == 1) m_JMPlayer->p_JM_Init(32, 4, 3, 3, 4);
     m_AccelX0 = m_AccelY0 = 0;
     p_Reload();
     m_GameType = 2;
@@ -255,6 +257,7 @@ void c_MyApp::OnScreenPad() {
     m_PadX = m_Options[10];
     m_PadY = static_cast<int>(h - m_Options[11]);
     m_PadSize = m_Options[12] / 10.0f;
+    m_Blend = 1;  // whatever the screen ended with, the pad draws normally
     p_SetCol(255, 255, 255, 0.6f);
     p_SetRot(0);
     p_SetSize(m_PadSize);
@@ -304,6 +307,7 @@ void c_MyApp::TiltControl() {
     smooth(m_TiltSmX, m_TiltX);
     smooth(m_TiltSmY, m_TiltY);
 
+    p_ResetDraw();
     p_SetSize(1.5f);
     p_SetCol(255, 255, 255, 0.8f);
     if (p_Button2(24, bb_Zanth_jscrh - 24, 7)) {
@@ -315,9 +319,9 @@ void c_MyApp::TiltControl() {
 }
 
 void c_MyApp::DebugLine() {
-    p_SetCol(255, 255, 255, 1);
-    p_SetSize(1);
-    float y = bb_Zanth_AccelerometerControls == 1 ? bb_Zanth_jscrh / 2 : bb_Zanth_jscrh - 16;
+    p_ResetDraw();
+    bool tilt = bb_Zanth_AccelerometerControls == 1 && bb_Zanth_iCadeControls == 0;
+    float y = tilt ? bb_Zanth_jscrh / 2 : bb_Zanth_jscrh - 16;
     String text = String(m_RenderFpsAvg) + String(":") + String(m_ScaleX) + String(",") + String(m_ScaleY);
     p_Text(16, y, text, 0, 1);
 }

@@ -41,6 +41,15 @@ void c_JMPlayer::mark() {
     gc_mark_q(m_Level);
 }
 
+int c_JMPlayer::p_JM_Init(int baseChannel, int kits, int leads, int accompaniments, int basses) {
+    m_BaseChannel = baseChannel;
+    m_InstCount[1] = kits;
+    m_InstCount[2] = leads;
+    m_InstCount[3] = accompaniments;
+    m_InstCount[4] = basses;
+    return 0;
+}
+
 int c_JMPlayer::p_JM_StartTune(String name, int seed, int) {
     m_TunePath = name;
     m_TuneSeed = seed;

@@ -54,6 +54,9 @@ public:
     c_JMPlayer* m_new();
     void mark() override;
 
+    // Sets the channel below which the tracks play and how many instruments of
+    // each kind there are (kits, leads, accompaniments, basses).
+    int p_JM_Init(int baseChannel, int kits, int leads, int accompaniments, int basses);
     int p_JM_StartTune(String name, int seed, int volume);
     int p_JM_Alive_R();
     int p_JM_Alive_U(int paused, int music);

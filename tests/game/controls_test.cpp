@@ -2,6 +2,7 @@
 // the keyboard ramps and the fullscreen switch.
 #include <GLFW/glfw3.h>
 
+#include "common/test_support.h"
 #include "game_world.h"
 #include "input/device.h"
 
@@ -153,8 +154,20 @@ TEST_F(ControlsTest, DirectionKeysRampTheMoveVector) {
     KeyDown(40);
     a->p_AnalogueControl();
     EXPECT_NEAR(a->m_KeyRampY, -0.3f, 1e-5) << "both opposite keys leave the ramp";
+    EXPECT_NEAR(a->m_MoveY, -0.3f, 1e-5) << "and it still moves";
     KeyUp(38);
     KeyUp(40);
+}
+
+TEST_F(ControlsTest, ANewApplicationHasNoStickAnchorYet) {
+    // Otherwise a pointer already down in the first game update would count
+    // as a full push away from (0, 0).
+    ChildResult r = RunInChild([] {
+        bb_app__app = nullptr;  // this child builds its own application
+        c_MyApp* fresh = (new c_MyApp())->m_new();
+        std::printf("%d %d", fresh->m_TouchAnchorX, fresh->m_TouchAnchorY);
+    });
+    EXPECT_EQ(r.out, "-1 -1");
 }
 
 TEST_F(ControlsTest, PointerDragsAVirtualStickAndTheLeftStickOverridesIt) {
