@@ -161,9 +161,12 @@ void c_InputDevice::p_MotionEvent(int event, int, float x, float y, float z) {
 
 void c_InputDevice::p_BeginUpdate() {
     if (!BBGame::_game) return;
+    // Every port is polled: GLFW keeps a pad's number when the pad before it
+    // is unplugged, so a gap does not mean that no pad follows.
     for (int port = 0; port < 4; ++port) {
         c_JoyState* joy = m_joyStates[port];
-        if (!BBGame::_game->PollJoystick(port, joy->m_joyx, joy->m_joyy, joy->m_joyz, joy->m_buttons)) break;
+        bool present = BBGame::_game->PollJoystick(port, joy->m_joyx, joy->m_joyy, joy->m_joyz, joy->m_buttons);
+        if (!present) ReleaseJoystick(port);
         for (int b = 0; b < 32; ++b) {
             int key = kKeyJoy0 + 32 * port + b;
             if (joy->m_buttons[b]) {
@@ -176,6 +179,14 @@ void c_InputDevice::p_BeginUpdate() {
             }
         }
     }
+}
+
+void c_InputDevice::ReleaseJoystick(int port) {
+    // A pad unplugged with a button held or a stick pushed must not leave the
+    // game pressed or moving: its state goes back to rest.
+    c_JoyState* joy = m_joyStates[port];
+    for (int i = 0; i < 2; ++i) joy->m_joyx[i] = joy->m_joyy[i] = joy->m_joyz[i] = 0;
+    for (int b = 0; b < 32; ++b) joy->m_buttons[b] = false;
 }
 
 void c_InputDevice::p_EndUpdate() {

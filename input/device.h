@@ -70,6 +70,7 @@ public:
 
 private:
     void p_PutKeyHit(int key);
+    void ReleaseJoystick(int port);
     void KeyDown(int key);
     void KeyUp(int key);
 };

@@ -99,6 +99,16 @@ void BBGlfwGame::OnKey(GLFWwindow*, int key, int, int action, int) {
 }
 
 void BBGlfwGame::OnChar(GLFWwindow*, unsigned int codepoint) {
+    // Characters are 16-bit in the runtime, and 0x10000 + code is how the
+    // navigation keys type: a character beyond 0xFFFF arrives as its two
+    // UTF-16 halves instead of aliasing one of them.
+    if (codepoint > 0xFFFF && codepoint <= 0x10FFFF) {
+        unsigned v = codepoint - 0x10000;
+        BBGame::_game->KeyEvent(kEventKeyChar, static_cast<int>(0xD800 + (v >> 10)));
+        BBGame::_game->KeyEvent(kEventKeyChar, static_cast<int>(0xDC00 + (v & 0x3FF)));
+        return;
+    }
+    if (codepoint > 0xFFFF) return;
     BBGame::_game->KeyEvent(kEventKeyChar, static_cast<int>(codepoint));
 }
 

@@ -170,8 +170,10 @@ TEST_F(InputDevice, KeyboardSwitchReachesTheHost) {
 // ---------------------------------------------------------------------------
 
 TEST_F(InputDevice, QueriesOutsideTheRangesReadZero) {
-    Host()->KeyEvent(kEventKeyDown, 383);  // joystick 3, button 31
-    Host()->KeyEvent(kEventKeyDown, 288);  // joystick 1, button 0
+    Host()->joysticks[3].present = true;
+    Host()->joysticks[3].values.buttons[31] = true;  // code 383
+    Host()->joysticks[1].present = true;
+    Host()->joysticks[1].values.buttons[0] = true;   // code 288
     Host()->KeyEvent(kEventKeyDown, 511);
     Update([] {
         for (int code : {0, -1, 512, 100000, -2147483647 - 1, 2147483647}) {
@@ -257,28 +259,37 @@ TEST_F(InputDevice, JoystickButtonIsHitWhenPressedAndHeldWhileItStays) {
     Update([] { EXPECT_EQ(bb_input_JoyDown(3, 0), 0); });
 }
 
-TEST_F(InputDevice, JoysticksArePolledInPortOrderUntilOneIsMissing) {
+TEST_F(InputDevice, EveryPortIsPolledEvenPastAGap) {
+    // Pad numbers stay put when an earlier pad is unplugged.
     Host()->joysticks[0].present = true;
     Host()->joysticks[1].present = true;
     Host()->joysticks[3].present = true;
     Host()->joysticks[3].values.buttons[0] = true;
-    Update();
-    EXPECT_EQ(Host()->polled, (std::vector<int>{0, 1, 2}));
-    Update([] { EXPECT_EQ(bb_input_JoyDown(0, 3), 0); });  // port 3 is never reached
+    Update([] { EXPECT_EQ(bb_input_JoyHit(0, 3), 1); });
+    EXPECT_EQ(Host()->polled, (std::vector<int>{0, 1, 2, 3}));
 
     Host()->polled.clear();
     Host()->joysticks[0].present = false;
-    Update();
-    EXPECT_EQ(Host()->polled, (std::vector<int>{0}));
+    Update([] { EXPECT_EQ(bb_input_JoyDown(0, 3), 1); });
+    EXPECT_EQ(Host()->polled, (std::vector<int>{0, 1, 2, 3}));
 }
 
-TEST_F(InputDevice, UnpluggedJoystickKeepsItsHeldButtons) {
-    TestHost::Joystick& pad = Host()->joysticks[1 - 1];
+TEST_F(InputDevice, UnpluggedJoystickComesToRest) {
+    TestHost::Joystick& pad = Host()->joysticks[0];
     pad.present = true;
     pad.values.buttons[7] = true;
-    Update();
-    pad.present = false;
+    pad.values.joyx[0] = 1.0f;
+    pad.values.joyy[0] = -0.5f;
     Update([] { EXPECT_EQ(bb_input_JoyDown(7, 0), 1); });
+    pad.present = false;
+    Update([] {
+        EXPECT_EQ(bb_input_JoyDown(7, 0), 0) << "no button stays held";
+        EXPECT_EQ(bb_input_JoyHit(7, 0), 0);
+        EXPECT_EQ(bb_input_JoyX(0, 0), 0.0f) << "no stick stays pushed";
+        EXPECT_EQ(bb_input_JoyY(0, 0), 0.0f);
+    });
+    pad.present = true;
+    Update([] { EXPECT_EQ(bb_input_JoyHit(7, 0), 1) << "plugged in again, the held button is a new press"; });
 }
 
 TEST_F(InputDevice, SecondJoystickButtonsHaveTheirOwnCodes) {

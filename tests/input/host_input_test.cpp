@@ -99,14 +99,19 @@ TEST_F(HostInput, EitherShiftReleasesTheSharedShiftCode) {
     });
 }
 
-TEST_F(HostInput, TypedCharactersArriveAsTheyAre) {
+TEST_F(HostInput, TypedCharactersArriveAsSixteenBitUnits) {
     BBGlfwGame::OnChar(nullptr, 'w');
-    BBGlfwGame::OnChar(nullptr, 0xe9);  // e acute
-    BBGlfwGame::OnChar(nullptr, 0x1f600);
+    BBGlfwGame::OnChar(nullptr, 0xe9);     // e acute
+    BBGlfwGame::OnChar(nullptr, 0x1f600);  // beyond 16 bits: its two UTF-16 halves
+    BBGlfwGame::OnChar(nullptr, 0x10021);  // never mistaken for Page Up (0x10000 + 33)
     Update([] {
         EXPECT_EQ(bb_input_GetChar(), 'w');
         EXPECT_EQ(bb_input_GetChar(), 0xe9);
-        EXPECT_EQ(bb_input_GetChar(), 0x1f600);
+        EXPECT_EQ(bb_input_GetChar(), 0xd83d);
+        EXPECT_EQ(bb_input_GetChar(), 0xde00);
+        EXPECT_EQ(bb_input_GetChar(), 0xd800);
+        EXPECT_EQ(bb_input_GetChar(), 0xdc21);
+        EXPECT_EQ(bb_input_GetChar(), 0);
     });
 }
 
