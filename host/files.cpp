@@ -1,6 +1,8 @@
 // host/files.cpp - path mapping, opening files, the state file and whole-file reads.
 #include "host/files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -94,8 +96,19 @@ unsigned char* BBGame::LoadData(String path, int* length) {
 String BBGame::LoadState() { return LoadString(String(kStateFile)); }
 
 int BBGame::SaveState(String state) {
-    FILE* f = OpenFile(String(kStateTempFile), String("wb"));
-    if (!f) return -1;
+    // The new state goes to a temporary file beside the old one and replaces
+    // it only once it is safely on disk; the temporary file is opened without
+    // following a link planted under its name.
+    int fd = ::open(kStateTempFile, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return -1;
+    struct stat old;
+    if (::stat(kStateFile, &old) == 0) fchmod(fd, old.st_mode & 07777);
+    FILE* f = fdopen(fd, "wb");
+    if (!f) {
+        ::close(fd);
+        std::remove(kStateTempFile);
+        return -1;
+    }
     std::string bytes = state.ToUtf8();
     bool complete = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     complete = std::fflush(f) == 0 && complete;
@@ -104,6 +117,12 @@ int BBGame::SaveState(String state) {
     if (!complete || std::rename(kStateTempFile, kStateFile) != 0) {
         std::remove(kStateTempFile);
         return -2;
+    }
+    // Make the new name itself durable.
+    int dir = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        ::close(dir);
     }
     return 0;
 }

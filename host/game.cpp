@@ -61,16 +61,23 @@ void BBGame::gc_collect() {
 
 namespace {
 
+// Deliveries under way. An event can be delivered from inside another one
+// (re-opening the window during an update releases the held keys), and the
+// outer one may still hold objects in local variables only, which the
+// collector cannot see: only the outermost delivery collects.
+int delivery_depth;
+
 // Runs one delivery to the delegate: a thrown runtime error ends in Die, and a
 // collection step follows either way.
 template <class F>
 void deliver(BBGame* host, F&& call) {
+    ++delivery_depth;
     try {
         call();
     } catch (ThrowableObject* ex) {
         host->Die(ex);
     }
-    host->gc_collect();
+    if (--delivery_depth == 0) host->gc_collect();
 }
 
 }  // namespace

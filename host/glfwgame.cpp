@@ -4,6 +4,7 @@
 #include <GLFW/glfw3.h>
 
 #include <cmath>
+#include <cstdint>
 
 #include "runtime/error.h"
 
@@ -29,7 +30,10 @@ void BBGlfwGame::SetUpdateRate(int updatesPerSecond) {
     }
 }
 
-int BBGlfwGame::Millisecs() { return static_cast<int>(Now() * 1000.0); }
+int BBGlfwGame::Millisecs() {
+    // Wraps around after about 24.8 days instead of overflowing.
+    return static_cast<int>(static_cast<uint32_t>(static_cast<int64_t>(Now() * 1000.0)));
+}
 
 // ---------------------------------------------------------------------------
 // Clock and window hooks

@@ -86,6 +86,7 @@ protected:
     double _nextUpdateTime;   // seconds (GLFW clock) when the next update is due
     double _updateInterval;   // seconds per update
     GLFWwindow* _window;
+    bool _mouseHidden = false;  // SetMouseVisible(false) applies to every new window too
 
 private:
     // Releases every key GLFW reports held, so none stays down across a window change.

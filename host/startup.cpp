@@ -3,16 +3,13 @@
 
 #include <GLFW/glfw3.h>
 
-#include <csignal>
 #include <cstdio>
 
 #include "host/glfwgame.h"
 #include "runtime/error.h"
 
 int bb_std_main(int, const char**) {
-    std::signal(SIGSEGV, sighandler);
-    std::signal(SIGILL, sighandler);
-    std::signal(SIGFPE, sighandler);
+    dbg_install_signal_handlers();
     gc_init();
     bbInit();
     gc_mark();

@@ -84,6 +84,8 @@ bool BBGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
         glfwSetWindowTitle(_window, kWindowTitle);
     }
     glfwMakeContextCurrent(_window);
+    // The pointer's visibility belongs to each window: a new one keeps the setting.
+    if (_mouseHidden) glfwSetInputMode(_window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
 
     glfwSetKeyCallback(_window, OnKey);
     glfwSetCharCallback(_window, OnChar);
@@ -132,6 +134,7 @@ Array<BBGlfwVideoMode*> BBGlfwGame::GetGlfwVideoModes() {
 // ---------------------------------------------------------------------------
 
 void BBGlfwGame::SetMouseVisible(bool visible) {
+    _mouseHidden = !visible;
     if (_window) glfwSetInputMode(_window, GLFW_CURSOR, visible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
 }
 
@@ -139,9 +142,13 @@ void BBGlfwGame::OpenUrl(String url) {
     // Hand the address to the desktop's default handler. The handler runs in a
     // grandchild so that nothing is left to reap and the game never waits on it.
     String::CString<char> address = url.ToCString();
+    // An address never starts with "-"; the handler would take it as an option.
+    if (address.c_str()[0] == 0 || address.c_str()[0] == '-') return;
     pid_t child = fork();
     if (child == 0) {
         if (fork() == 0) {
+            // The handler gets none of the game's files or its display connection.
+            close_range(3, ~0U, 0);
             execlp("xdg-open", "xdg-open", address.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }

@@ -69,6 +69,10 @@ public:
         static Rep nullRep;
     };
     static_assert(alignof(T) <= 8, "array elements must fit the 8-byte block alignment");
+    // Elements are numbers, strings or collected references: anything else
+    // could hide references the collector would never see.
+    static_assert(std::is_arithmetic<T>::value || std::is_same<T, String>::value || kTraced,
+                  "Array elements are numbers, strings or collected references");
 
     Array() : rep_(&Rep::nullRep) {}
     explicit Array(int length) : rep_(length > 0 ? Rep::Create(length) : &Rep::nullRep) {}

@@ -1,6 +1,7 @@
 // runtime/error.cpp - bbPrint, bbError, the error report and the debugging-host exchange.
 #include "runtime/error.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -95,7 +96,7 @@ void dbg_stop() {
     dbg_print(dbg_stacktrace());
     std::fflush(stderr);
 
-    char line[256];
+    char line[257];  // 255 characters, the newline and the terminator
     for (;;) {
         if (!std::fgets(line, sizeof line, stdin)) vorlin_exit(-1);
         size_t n = std::strlen(line);
@@ -130,4 +131,17 @@ void sighandler(int sig) {
         case SIGFPE: message = "Floating point exception"; break;
     }
     dbg_error(message);
+}
+
+void dbg_install_signal_handlers() {
+    static char handler_stack[64 * 1024];
+    stack_t ss{};
+    ss.ss_sp = handler_stack;
+    ss.ss_size = sizeof handler_stack;
+    sigaltstack(&ss, nullptr);
+    struct sigaction action{};
+    action.sa_handler = sighandler;
+    action.sa_flags = SA_ONSTACK;
+    sigemptyset(&action.sa_mask);
+    for (int sig : {SIGSEGV, SIGILL, SIGFPE}) sigaction(sig, &action, nullptr);
 }

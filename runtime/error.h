@@ -25,6 +25,10 @@ void dbg_print(const String& text);
 String dbg_stacktrace();
 void dbg_stop();
 void sighandler(int signal);
+// Installs sighandler for memory faults, illegal instructions and
+// floating-point exceptions, running on a stack of its own so that a stack
+// overflow is reported like any other memory fault.
+void dbg_install_signal_handlers();
 
 // Flushes standard output and error, then ends the process with `status`.
 [[noreturn]] void vorlin_exit(int status);

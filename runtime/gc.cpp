@@ -1,7 +1,6 @@
 // runtime/gc.cpp - the incremental collector (see gc.h for colours and lists).
 #include "runtime/gc.h"
 
-#include <cassert>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -116,8 +115,10 @@ void destroy_oldest_dead() {
     gc_object* p = gc_free_list.succ;
     list_unlink(p);
     int size = p->gc_size();
-    p->~gc_object();  // virtual: runs the most derived destructor
+    // Counted out before the destructor runs, so that a destructor that
+    // allocates finds the free list and its byte count in agreement.
     gc_free_bytes -= size;
+    p->~gc_object();  // virtual: runs the most derived destructor
     raw_release(p, size);
 }
 
@@ -128,7 +129,13 @@ void destroy_oldest_dead() {
 // ---------------------------------------------------------------------------
 
 gc_object::gc_object() {
-    assert(pending_count > 0 && pending[pending_count - 1].mem == this);
+    // Collected objects are made only with `new`; one on the stack, in a
+    // static or inside another object would corrupt the lists, so it stops
+    // the program here (one comparison, kept in every build).
+    if (pending_count == 0 || pending[pending_count - 1].mem != this) {
+        std::fputs("gc: a collected object was not created with new\n", stderr);
+        std::abort();
+    }
     int size = pending[--pending_count].size;
     flags = size | gc_markbit;
     list_append(&gc_unmarked_list, this);

@@ -64,6 +64,8 @@ struct gc_object {
     // Reached only when a constructor throws inside a new-expression.
     static void operator delete(void* p);
     static void operator delete(void* p, std::size_t total);
+    // Arrays of objects are not collected objects; use Array<T*>.
+    static void* operator new[](std::size_t) = delete;
 
     int gc_size() const { return flags & ~7; }
     int gc_colour() const { return flags & 3; }
@@ -93,7 +95,7 @@ extern int gc_alloced_bytes;      // bytes of objects on the unmarked, queued an
 extern int gc_max_alloced_bytes;  // highest gc_alloced_bytes seen
 extern int gc_marked_bytes;       // bytes moved to gc_marked_list this cycle
 extern int gc_free_bytes;         // bytes of objects on gc_free_list
-extern bool gc_force_sweep;       // set after large file reads; a hint that a cycle may end early
+extern bool gc_force_sweep;       // set by whole-file reads, cleared when a cycle ends; not read by the step
 extern bool gc_check_each_step;   // run gc_check_heap after every gc_collect and abort on a problem
 
 // ---------------------------------------------------------------------------

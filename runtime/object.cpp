@@ -4,7 +4,10 @@
 #include "runtime/array.h"
 
 int Object::Compare(Object* other) {
-    return static_cast<int>(reinterpret_cast<intptr_t>(this) - reinterpret_cast<intptr_t>(other));
+    // The sign of the address difference: a truncated 64-bit difference
+    // would not give a consistent order.
+    uintptr_t a = reinterpret_cast<uintptr_t>(this), b = reinterpret_cast<uintptr_t>(other);
+    return a < b ? -1 : (a > b ? 1 : 0);
 }
 
 String Object::debug() { return String("+Object\n"); }

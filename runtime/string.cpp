@@ -1,6 +1,7 @@
 // runtime/string.cpp - String operations, conversions and file loading.
 #include "runtime/string.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -228,7 +229,12 @@ int String::ToInt() const {
     int n = Length() < 63 ? Length() : 63;
     for (int i = 0; i < n; ++i) buf[i] = static_cast<char>((*this)[i] & 0xff);
     buf[n] = 0;
-    return std::atoi(buf);
+    // As atoi reads, but a number beyond the int range (a hand-edited state
+    // file) is clamped to it rather than left undefined.
+    long long v = std::strtoll(buf, nullptr, 10);
+    if (v > INT_MAX) return INT_MAX;
+    if (v < INT_MIN) return INT_MIN;
+    return static_cast<int>(v);
 }
 
 std::string String::ToUtf8() const {

@@ -1,6 +1,10 @@
 // Data paths, opening files, whole-file reads and the state file.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
+#include <cstdio>
 #include <unistd.h>
 
 #include "common/test_support.h"
@@ -118,14 +122,35 @@ TEST_F(FilesTest, FailedSaveCannotOpenLeavesTheOldStateWhole) {
 
 TEST_F(FilesTest, ShortWriteReportsMinusTwoAndKeepsTheOldState) {
     ASSERT_EQ(host.SaveState(String("old state")), 0);
-    // A full disk: every write to /dev/full fails.
-    ASSERT_EQ(symlink("/dev/full", ".vorlinstate.new"), 0);
-    EXPECT_EQ(host.SaveState(String("new state")), -2);
+    // A disk that fills up: no file may grow beyond 4 bytes in this child.
+    ChildResult r = RunInChild([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = {4, 4};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::printf("%d", host.SaveState(String("a much longer new state")));
+    });
+    EXPECT_EQ(r.out, "-2");
     EXPECT_EQ(ReadFile(".vorlinstate"), "old state");
     struct stat st;
     EXPECT_NE(lstat(".vorlinstate.new", &st), 0) << "the temporary file is cleaned up";
     EXPECT_EQ(host.SaveState(String("new state")), 0);
     EXPECT_EQ(host.LoadState(), String("new state"));
+}
+
+TEST_F(FilesTest, SavingNeverWritesThroughALinkPlantedAsTheTemporaryFile) {
+    WriteFile("victim.txt", "precious");
+    ASSERT_EQ(symlink("victim.txt", ".vorlinstate.new"), 0);
+    EXPECT_EQ(host.SaveState(String("state")), -1);
+    EXPECT_EQ(ReadFile("victim.txt"), "precious");
+}
+
+TEST_F(FilesTest, SavingKeepsTheStateFilesPermissions) {
+    ASSERT_EQ(host.SaveState(String("one")), 0);
+    chmod(".vorlinstate", 0600);
+    ASSERT_EQ(host.SaveState(String("two")), 0);
+    struct stat st;
+    ASSERT_EQ(stat(".vorlinstate", &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 TEST_F(FilesTest, SaveInAFolderWhereNothingCanBeWrittenFailsCleanly) {

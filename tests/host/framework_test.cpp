@@ -61,6 +61,7 @@ public:
 
 // Starts an application on a real window inside the calling (child) process.
 TestApp* StartApp(ScriptedHost*& host) {
+    setenv("ALSOFT_DRIVERS", "null", 0);  // no sound card needed, and no message about one
     if (!InitGlfwForTest()) {
         std::puts("no display");
         std::exit(3);

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "fake_host.h"
+#include "runtime/error.h"
 
 namespace {
 
@@ -148,4 +149,24 @@ TEST_F(MainLoopTest, MillisecsFollowsTheClock) {
     EXPECT_EQ(host.Millisecs(), 1234);
     host.now = 2.0;
     EXPECT_EQ(host.Millisecs(), 2000);
+}
+
+TEST_F(MainLoopTest, AnEventDeliveredInsideAnUpdateDoesNotCollect) {
+    // Re-opening the window during an update releases held keys from inside
+    // the update; the update may still hold objects in local variables only.
+    int cyclesEnded = 0;
+    bool stillLive = false;
+    delegate->onUpdate = [&](int n) {
+        if (n != 1) return;
+        Object* heldByALocal = new Object();
+        int bit = gc_markbit;
+        gc_new_bytes = GC_CYCLE_BYTES + 1;  // the next collection step would end the cycle
+        host.KeyEvent(2, 65);
+        cyclesEnded += gc_markbit != bit;
+        stillLive = dbg_find_live_object(heldByALocal) != nullptr;
+    };
+    host.maxPolls = 3;
+    host.Run();
+    EXPECT_EQ(cyclesEnded, 0) << "the nested delivery must not collect";
+    EXPECT_TRUE(stillLive) << "the update's local object is still live after the nested event";
 }

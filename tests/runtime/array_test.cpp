@@ -109,5 +109,6 @@ TEST_F(ArrayTest, ObjectEqualityIsIdentity) {
     EXPECT_FALSE(a->Equals(b));
     EXPECT_EQ(a->Compare(a), 0);
     EXPECT_EQ(a->Compare(b), -b->Compare(a));
+    EXPECT_EQ(a->Compare(b) < 0, a < b) << "the order follows the addresses";
     EXPECT_EQ(a->debug(), String("+Object\n"));
 }

@@ -116,9 +116,33 @@ TEST(ErrorTest, FatalSignalsBecomeRuntimeErrors) {
     }
 }
 
+TEST(ErrorTest, AStackOverflowIsReportedLikeAnyMemoryFault) {
+    ChildResult r = RunInChild([] {
+        dbg_install_signal_handlers();
+        // Recursion that only ends when the stack does.
+        struct Recurse {
+            static int Down(volatile int depth) {
+                volatile char frame[1024];
+                frame[0] = static_cast<char>(depth);
+                return depth < 0 ? 0 : Down(depth + 1) + frame[0];
+            }
+        };
+        Recurse::Down(0);
+    });
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.out, "Vorlin Runtime Error : Memory access violation\n\n");
+}
+
+TEST(ErrorTest, HostLinesMayHoldTwoHundredFiftyFiveCharacters) {
+    ChildResult r = ErrorWithHost("?" + std::string(254, 'x') + "\nq\n");
+    EXPECT_EQ(r.status, 0) << "a full-length line is read whole";
+    ChildResult longer = ErrorWithHost("?" + std::string(255, 'x') + "\nq\n");
+    EXPECT_EQ(longer.status, 255) << "a longer one is cut and ends the exchange";
+}
+
 TEST(ErrorTest, RealSegmentationFaultIsReported) {
     ChildResult r = RunInChild([] {
-        std::signal(SIGSEGV, sighandler);
+        dbg_install_signal_handlers();
         volatile int* volatile p = nullptr;
         *p = 1;
     });

@@ -119,6 +119,9 @@ TEST(StringTest, ToIntReadsLikeAtoiOnTheFirst63Characters) {
     std::string spaced(62, ' ');
     spaced += "7";  // still inside the first 63
     EXPECT_EQ(String(spaced.c_str()).ToInt(), 7);
+    // Beyond the int range (a hand-edited state file) the value is clamped.
+    EXPECT_EQ(String("99999999999").ToInt(), 2147483647);
+    EXPECT_EQ(String("-99999999999").ToInt(), -2147483647 - 1);
 }
 
 TEST(StringTest, CStringsCopyLowBytesAndAreZeroTerminated) {
