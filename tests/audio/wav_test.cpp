@@ -3,7 +3,7 @@
 
 #include <glob.h>
 
-#include "alloc_probe.h"
+#include "alloc_count.h"
 #include "decoded.h"
 
 namespace {
@@ -150,7 +150,7 @@ TEST(LoadWav, BrokenFilesAreRejected) {
 }
 
 TEST(LoadWav, SizeFieldsBeyondTheEndOfTheFileAllocateNothingLarge) {
-    if (!AllocProbe::Available()) GTEST_SKIP() << "allocations are not counted in sanitizer builds";
+    if (!AllocCount::Available()) GTEST_SKIP() << "allocations are not counted in sanitizer builds";
     std::string fmt = Chunk("fmt ", FmtBody(1, 2, 44100, 16));
     struct Case {
         const char* what;
@@ -165,7 +165,7 @@ TEST(LoadWav, SizeFieldsBeyondTheEndOfTheFileAllocateNothingLarge) {
         Decoded d;
         size_t largest = 0;
         {
-            AllocProbe probe;
+            AllocCount probe;
             DecodeBytes(LoadWAV, c.bytes, d);
             largest = probe.Largest();
         }

@@ -20,7 +20,7 @@
 #include "game/myapp.h"
 #include "host/glfwgame.h"
 #include "host/startup.h"
-#include "malloc_count.h"
+#include "alloc_count.h"
 
 namespace {
 
@@ -97,10 +97,9 @@ void fill_display_list() {
 template <class F>
 double count_allocations(F work) {
     int gcBefore = gc_new_bytes;
-    malloc_count_start();
+    AllocCount count;
     work();
-    long calls = malloc_count_stop();
-    return static_cast<double>(calls + (gc_new_bytes - gcBefore));
+    return static_cast<double>(count.Calls() + (gc_new_bytes - gcBefore));
 }
 
 void BM_Update_Menu(benchmark::State& state) {

@@ -67,11 +67,14 @@ template <class F>
 void run(benchmark::State& state, F submit) {
     gxtkGraphics* gfx = bb_graphics_device;
     // One untimed pass to count what drawing allocates.
-    long news = bench_new_calls();
     int gcBytes = gc_new_bytes;
-    submit();
+    double allocs;
+    {
+        AllocCount count;
+        submit();
+        allocs = static_cast<double>(count.Calls() + (gc_new_bytes - gcBytes));
+    }
     gfx->primCount = 0;
-    double allocs = static_cast<double>(bench_new_calls() - news + (gc_new_bytes - gcBytes));
 
     for (auto _ : state) {
         submit();
