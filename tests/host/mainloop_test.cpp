@@ -76,7 +76,7 @@ TEST_F(MainLoopTest, RateZeroDuringAnUpdateEndsTheCatchUpAndRenders) {
 }
 
 TEST_F(MainLoopTest, FocusLossSuspendsOnceAndResumeRestartsTheSchedule) {
-    host.onPoll = [this](FakeHost& h) {
+    host.onPoll = [](FakeHost& h) {
         if (h.polls == 3) h.active = false;
         if (h.polls == 6) h.now += 10.0;  // time passes while suspended
         if (h.polls == 7) h.active = true;
