@@ -17,11 +17,11 @@
 // variables shared by several methods; nothing relies on them across calls.
 //
 // The class is implemented across the files of game/, one per concern:
-// app_object (construction, tracing), flow (create/update/render/suspend and
-// the loading screen), drawing (display list and text), assets (staged
-// loader), controls (actions, sticks, iCade, fullscreen), sound (effects and
-// the tune), and the screens whose rules live in menus, gameplay, level,
-// badges and persistence.
+// app_object (construction, tracing), flow (create/update/render/suspend),
+// overlays (on-screen pad, tilt, debug line), loading_screen, drawing (display
+// list and text), assets (staged loader), controls (actions, sticks, iCade,
+// fullscreen), sound (effects and the tune), and the screens whose rules live
+// in menus, gameplay, level, badges and persistence.
 #ifndef VORLIN_GAME_MYAPP_H
 #define VORLIN_GAME_MYAPP_H
 
@@ -162,7 +162,7 @@ public:
     c_MyApp* m_new();
     void mark() override;
 
-    // Framework calls and screen flow (game/flow.cpp).
+    // Framework calls and screen flow (game/flow.cpp, game/loading_screen.cpp).
     int p_OnCreate() override;
     int p_OnUpdate() override;
     int p_OnRender() override;
@@ -230,7 +230,7 @@ public:
     int p_LoadMenu();
 
 private:
-    // Pieces of p_OnUpdate and p_OnRender (game/flow.cpp).
+    // Pieces of p_OnUpdate and p_OnRender (game/flow.cpp, game/overlays.cpp).
     void UpdateRates(int* ms, int* fps, int* avg);
     void ReadPointer();
     void LatchKeys();

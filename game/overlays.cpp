@@ -1,0 +1,85 @@
+// game/overlays.cpp - what every update may draw over the screen: the
+// on-screen pad of touch devices, the tilt control and the debug line.
+#include <cmath>
+
+#include "game/globals.h"
+#include "game/myapp.h"
+#include "input/device.h"
+
+void c_MyApp::OnScreenPad() {
+    float w = bb_Zanth_jscrw, h = bb_Zanth_jscrh;
+    m_Options[10] = static_cast<int>(std::fmax(32, std::fmin(m_Options[10], w - 32)));
+    m_Options[11] = static_cast<int>(std::fmax(32, std::fmin(m_Options[11], h - 32)));
+    m_Options[12] = m_Options[12] < 8 ? 8 : (m_Options[12] > 25 ? 25 : m_Options[12]);
+
+    m_PadX = m_Options[10];
+    m_PadY = static_cast<int>(h - m_Options[11]);
+    m_PadSize = m_Options[12] / 10.0f;
+    m_Blend = 1;  // whatever the screen ended with, the pad draws normally
+    p_SetCol(255, 255, 255, 0.6f);
+    p_SetRot(0);
+    p_SetSize(m_PadSize);
+
+    float arm = 32 * m_PadSize;
+    struct Arrow {
+        float dx, dy;
+        int frame, button;
+    };
+    const Arrow arrows[] = {{-arm, 0, 4, 3}, {0, -arm, 1, 0}, {0, arm, 9, 8}, {arm, 0, 6, 5}};
+    for (const Arrow& a : arrows) {
+        if (p_Button(kSlotPad, m_PadX + a.dx, m_PadY + a.dy, a.frame) && !m_Paused) m_VKeys[a.button] = 1;
+    }
+    p_DrawImg(kSlotPad, m_PadX, m_PadY, 5);
+
+    if (m_Paused) {
+        // While paused the pad can be dragged to a new place and pinched to a new size.
+        p_SetSize(3);
+        if (p_Button0(kSlotPad, m_PadX, m_PadY, 0) && !bb_input_TouchDown(1)) {
+            m_Options[10] = m_TouchX[0];
+            m_Options[11] = static_cast<int>(h - m_TouchY[0]);
+        }
+        if (!bb_input_TouchDown(1)) {
+            m_PadDrag = 0;
+            m_FreeEnt = 0;
+        } else if (bb_input_TouchDown(0)) {
+            int span = std::abs(m_TouchX[0] - m_TouchX[1]) / 16;
+            if (m_PadDrag) m_Options[12] += span - m_FreeEnt;
+            m_PadDrag = 1;
+            m_FreeEnt = span;
+        }
+    }
+
+    p_SetSize(1.5f * m_PadSize);
+    float k = 24 * m_PadSize;
+    if (p_Button(kSlotPad, w - (m_PadX - k), m_PadY - k, 0)) m_VKeys[10] = 1;
+    if (p_Button(kSlotPad, w - (m_PadX + k), m_PadY + k, 0)) m_VKeys[11] = 1;
+}
+
+void c_MyApp::TiltControl() {
+    m_TiltX = bb_input_AccelX() - m_AccelX0;
+    m_TiltY = bb_input_AccelY() - m_AccelY0;
+    auto smooth = [](float& sm, float raw) {
+        sm += (raw - sm) * 0.25f;
+        if (std::fabs(raw - sm) < 0.005f) sm = raw;
+    };
+    smooth(m_TiltSmX, m_TiltX);
+    smooth(m_TiltSmY, m_TiltY);
+
+    p_ResetDraw();
+    p_SetSize(1.5f);
+    p_SetCol(255, 255, 255, 0.8f);
+    if (p_Button2(24, bb_Zanth_jscrh - 24, 7)) {
+        m_AccelX0 = bb_input_AccelX();
+        m_AccelY0 = bb_input_AccelY();
+    }
+    p_SetCol(100, 255, 100, 0.6f);
+    p_Oval(24 + 20 * m_TiltSmX, bb_Zanth_jscrh - 24 + 20 * m_TiltSmY, 4, 4);
+}
+
+void c_MyApp::DebugLine() {
+    p_ResetDraw();
+    bool tilt = bb_Zanth_AccelerometerControls == 1 && bb_Zanth_iCadeControls == 0;
+    float y = tilt ? bb_Zanth_jscrh / 2 : bb_Zanth_jscrh - 16;
+    String text = String(m_RenderFpsAvg) + String(":") + String(m_ScaleX) + String(",") + String(m_ScaleY);
+    p_Text(16, y, text, 0, 1);
+}
