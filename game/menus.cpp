@@ -29,3 +29,5 @@ int c_MyApp::p_OuyaQuit() { return 0; }
 int c_MyApp::p_OptionBox() { return 0; }
 
 int c_MyApp::p_CreditBox() { return 0; }
+
+int c_MyApp::p_PauseMenu() { return 0; }

@@ -60,7 +60,7 @@ int c_JMPlayer::p_JM_Alive_R() { return 0; }
 
 int c_JMPlayer::p_JM_Alive_U(int, int) { return 0; }
 
-int c_JMPlayer::p_JM_Stop() {
-    m_State = 0;
+int c_JMPlayer::p_JM_Stop(int full) {
+    if (full == 1) m_State = 0;
     return 0;
 }

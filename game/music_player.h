@@ -60,7 +60,8 @@ public:
     int p_JM_StartTune(String name, int seed, int volume);
     int p_JM_Alive_R();
     int p_JM_Alive_U(int paused, int music);
-    int p_JM_Stop();
+    // Stops the sounding tracks; with full = 1 also stops the tune.
+    int p_JM_Stop(int full);
 };
 
 #endif

@@ -214,8 +214,22 @@ public:
     int p_PlayTune(String name, int flags);
     int p_StopTune();
 
+    // Particles: sparks and score pop-ups (game/particles.cpp).
+    int p_ThrowParticle(float x, float y, int kind, int colour, float angle, float speed);
+    int p_Gimme(int amount, float x, float y);
+    int p_DoParticles();
+
+    // Badges (game/badges.cpp).
+    String p_BadgeID(int id);
+    String p_BadgeName(int id);
+    String p_BadgeDetail(int id);
+    int p_GC_PostScore(int score, int board);
+    int p_GC_Badges();
+
     // Screens built on the ones above.
     int p_Menu();
+    int p_PauseMenu();
+    String p_MyNth();
     int p_OuyaQuit();
     int p_OptionBox();
     int p_CreditBox();
