@@ -310,6 +310,30 @@ private:
     // The credits box (game/credits_box.cpp).
     void CreditFrame(float oy);
     void CreditText(float oy);
+
+public:
+    // Builds a round's maze, player and beacons from a seed, as the game start
+    // does from the clock (game/level.cpp).
+    void NewLevel(int seed);
+    // Value of maze cell (x, y); 0 outside the maze.
+    int MapCell(int x, int y) const;
+
+private:
+    // Pieces of a round (game/level.cpp, gameplay.cpp, player.cpp, entities.cpp).
+    void BuildMaze();
+    void PlaceBeacons();
+    bool Alive() const { return m_Paused == 0 && m_GameEnded == 0; }
+    void DrawBackdrop();
+    void DrawMap();
+    void DrawPlayer();
+    void MovePlayer();
+    void UpdateEntities();
+    void UpdateEntity(int n);
+    void HuntPlayer(float* e);
+    void SpawnEnemy();
+    void PlaceAwayFromPlayer(float* e);
+    void DrawHud();
+    void CheckEnergy();
 };
 
 #endif
