@@ -95,13 +95,18 @@ void c_MyApp::MenuTitle() {
     p_DrawImg(kSlotLogo, 0.4f * w, 116 + 12 * m_MenuSlide, 0);
 }
 
-void c_MyApp::MenuScores() {
+float c_MyApp::MenuStrip() {
     float w = bb_Zanth_jscrw, h = bb_Zanth_jscrh;
     // The strip comes in from the right edge while the menu slides in.
     float left = w - kStripWidth - 4 * m_MenuSlide;
     p_ResetDraw();
     p_SetCol(0, 0, 0, 0.4f);
     p_Rect(left, -1, kStripWidth + 1, h + 2);
+    return left;
+}
+
+void c_MyApp::MenuScores(float left) {
+    float h = bb_Zanth_jscrh;
     if (BoxOpen() || m_MenuSel == kItemCog) return;
 
     int rowHeight = static_cast<int>(1.5f * m_ImgInfo[3 * m_Font + 1]);
@@ -139,25 +144,19 @@ void c_MyApp::MenuActivate() {
     m_Mode = 11;
 }
 
-void c_MyApp::MenuItems() {
+void c_MyApp::MenuItems(int buttons) {
     float w = bb_Zanth_jscrw, h = bb_Zanth_jscrh;
     bool landscape = m_Landscape == 1;
     // The line of items: under the title in landscape, down the left side in portrait.
     float cx = landscape ? 0.4f * w : (w - kStripWidth) / 2;
     float cy = (landscape ? (h + 212) / 2 : 0.6f * h) - 8 * m_MenuSlide;
 
-    if (m_MenuSel < 1 || m_MenuSel > kItems) {
-        m_MenuSel = clamp_int(m_GameType, 1, 3);
-        m_MenuB = m_MenuC = (m_MenuSel - 1) * static_cast<int>(kItemSpacing) * kFixed;
-        m_MenuD = m_MenuE = 0;
-    }
     m_MenuA = (m_MenuA + 1) % kCogWrap;
 
     // Ease the shown offset toward the target.
     int diff = m_MenuC - m_MenuB;
     m_MenuB = std::abs(diff) < 8 ? m_MenuC : m_MenuB + diff / 8;
 
-    int buttons = MenuButtons();
     if (!BoxOpen()) MenuItemsInput(cx, cy, buttons);
 
     // Unselected items first, so the selected one lies on top.
@@ -296,9 +295,19 @@ int c_MyApp::p_Menu() {
     if (m_Mode != 1) return 0;
     // From -32 up to 0, one step an update.
     m_MenuSlide = static_cast<int>(m_MenuSlide + 0.25f);
+    // A new application has no selection yet: it starts on the current variant.
+    if (m_MenuSel < 1 || m_MenuSel > kItems) {
+        m_MenuSel = clamp_int(m_GameType, 1, 3);
+        m_MenuB = m_MenuC = (m_MenuSel - 1) * static_cast<int>(kItemSpacing) * kFixed;
+        m_MenuD = m_MenuE = 0;
+    }
     MenuTitle();
-    MenuScores();
-    MenuItems();
+    // The start button lies under the end of the recent list: the list is
+    // drawn over it so that it stays legible.
+    float stripLeft = MenuStrip();
+    int buttons = MenuButtons();
+    MenuScores(stripLeft);
+    MenuItems(buttons);
     return 0;
 }
 

@@ -285,9 +285,10 @@ private:
     // The main menu (game/menus.cpp).
     void MenuQuitKey();
     void MenuTitle();
-    void MenuScores();
-    void MenuItems();
+    float MenuStrip();
+    void MenuScores(float left);
     int MenuButtons();
+    void MenuItems(int buttons);
     void MenuItemsInput(float cx, float cy, int buttons);
     void MenuActivate();
     void MenuOpenCredits();
