@@ -295,6 +295,7 @@ private:
     void MenuSelect(int item, int sound);
     void DrawCog(float x, float y, float size, float angle, const float* speeds);
     // The options box (game/option_box.cpp).
+    bool CreditsRowShown() const;
     int OptionRows() const;
     int OptionRowKind(int row) const;
     String OptionRowText(int kind) const;

@@ -46,10 +46,14 @@ bool has_music() { return bb_Zanth_HasMusic == 1 || bb_Zanth_HasMusicStream == 1
 // Rows
 // ---------------------------------------------------------------------------
 
+// The credits box belongs to the main menu: over a paused game the row is
+// left out.
+bool c_MyApp::CreditsRowShown() const { return m_Mode == 1; }
+
 int c_MyApp::OptionRows() const {
     int rows = 3;  // back, sound, display
     if (bb_Zanth_isOuya == 0) ++rows;
-    if (m_Paused == 0) ++rows;
+    if (CreditsRowShown()) ++rows;
     return rows;
 }
 
@@ -59,7 +63,7 @@ int c_MyApp::OptionRowKind(int row) const {
     kinds[n++] = kRowSound;
     if (bb_Zanth_isOuya == 0) kinds[n++] = kRowICade;
     kinds[n++] = kRowDisplay;
-    if (m_Paused == 0) kinds[n++] = kRowCredits;
+    if (CreditsRowShown()) kinds[n++] = kRowCredits;
     return row >= 0 && row < n ? kinds[row] : kRowBack;
 }
 
