@@ -146,7 +146,8 @@ int c_MyApp::p_PauseMenu() {
             touched[sel + 1] = p_Button(kSlotIcons, x, y, sel == kSelResume ? kFrameResume : kFrameEnd);
         }
     }
-    p_SetSize(1.5f);
+    // Labels under the items; smaller where the items stand closer together.
+    p_SetSize(landscape ? 1.5f : 1.0f);
     p_SetCol(255, 255, 255, 1);
     const char* const labels[3] = {"End Game", "Resume", "Options"};
     for (int i = 0; i < 3; ++i) p_Text(xs[i], y + 80, String(labels[i]), 1, 1);
