@@ -17,6 +17,9 @@ void RoundTest::TearDown() {
     app()->m_Paused = 0;
     app()->m_GameEnded = 0;
     app()->m_OverTimer = 0;
+    // Other tests of this program expect the game as it was created.
+    app()->m_GameType = 2;
+    app()->m_Score = 0;
 }
 
 void RoundTest::StartRound(int variant, int seed) {
