@@ -11,8 +11,8 @@
 
 namespace {
 
-// Rate factors of notes 1..32: equal-tempered semitones around note 13,
-// written as the player has always played them rather than computed.
+// Rate factors of notes 1..32: equal-tempered semitones around note 13, as
+// rounded decimals (the tunes are tuned to these, not to computed powers).
 const float kPitch[33] = {0,      0.5f,   0.5295f, 0.561f, 0.5945f, 0.63f,  0.6675f, 0.707f, 0.749f,
                           0.7935f, 0.841f, 0.891f,  0.944f, 1.0f,    1.059f, 1.122f,  1.189f, 1.26f,
                           1.335f, 1.414f, 1.498f,  1.587f, 1.682f,  1.782f, 1.888f,  2.0f,   2.118f,
