@@ -218,18 +218,6 @@ TEST_F(MusicPlayerTest, TheSameSeedGivesTheSameChannelOperationsUnderTheRules) {
             }
         }
     }
-
-    // Many seeds, straight from pattern end to pattern end: after every
-    // variation at least one drum track plays.
-    c_JMPlayer* p = app()->m_JMPlayer;
-    for (int seed = 0; seed < 40 * 7919; seed += 7919) {
-        p->p_JM_StartTune(String(kTune), seed, 100);
-        for (int pattern = 0; pattern < 12; ++pattern) {
-            ASSERT_FALSE(p->m_Mute[0] && p->m_Mute[1]) << "seed " << seed;
-            p->m_Step = 63;
-            Step(p);
-        }
-    }
 }
 
 TEST_F(MusicPlayerTest, OneCellSetsLevelEnvelopeRateAndDrums) {
