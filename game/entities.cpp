@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "game/badge_list.h"
 #include "game/gameplay.h"
 #include "game/globals.h"
 #include "game/myapp.h"
@@ -202,10 +203,12 @@ void c_MyApp::UpdateEntity(int n) {
         if (kind == kBeaconReady) {
             e[kEntKind] = kBeaconStarting;
             p_PlaySFX2(kSfxBeaconStart, 1);
+            AwardBadge(badges::kFirstBeacon);
         } else if (kind == kPrize) {
             e[kEntKind] = kPrizeTaken;
             int caught = static_cast<int>(e[kEntCatch]);
             p_Gimme(static_cast<int>(caught * caught * 5.0f), ex + m_CamX, ey + m_CamY);
+            BadgesForPrize(caught);
             *t = 0;
             e[kEntCatch] = 0;
             ++m_EnemyCap;
@@ -219,6 +222,7 @@ void c_MyApp::UpdateEntity(int n) {
             e[kEntKind] = kBeaconRecharging;
             *t = 0;
             p_PlaySFX2(kSfxRecharge, 1);
+            AwardBadge(badges::kRecharged);
         }
     }
 

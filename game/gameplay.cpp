@@ -72,6 +72,7 @@ int c_MyApp::p_Game() {
     if (std::abs(m_Score - m_TmpP) <= 5) m_TmpP = m_Score;
     if (!m_NoHud) DrawHud();
     CheckEnergy();
+    BadgesDuringPlay();
     return 0;
 }
 
@@ -224,6 +225,7 @@ int c_MyApp::p_GameOver() {
     }
     if (m_Mode == 10) {
         if (++m_OverTimer == kBannerUpdates) {
+            BadgesAtRoundEnd();
             m_Mode = 2;
             m_OverTimer = kBannerFadeFrom;
             m_JMPlayer->p_JM_Stop(1);

@@ -130,6 +130,7 @@ int c_MyApp::p_LoadGame() {
     // The score shown counts toward the score; a new round starts it at 0
     // rather than counting down from the last round's.
     m_TmpP = 0;
+    m_RoundUpdates = 0;
     m_EnemyCap = m_GameType == 1 ? 8 : (m_GameType == 3 ? 16 : 12);
     m_CamX = m_CamY = m_CamTX = m_CamTY = 0;
 

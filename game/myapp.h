@@ -336,6 +336,15 @@ private:
     void PlaceAwayFromPlayer(float* e);
     void DrawHud();
     void CheckEnergy();
+    // Badges earned by play (game/badge_awards.cpp).
+    void BadgesDuringPlay();
+    void BadgesForPrize(int caught);
+    void BadgesAtRoundEnd();
+    int m_RoundUpdates = 0;  // updates of play in the current round (not paused, not ended)
+
+public:
+    // Sets badge `id` (1..24) and announces it with a pop-up, once.
+    void AwardBadge(int id);
 };
 
 #endif

@@ -45,15 +45,16 @@ String number_text(int value) {
     return texts[next];
 }
 
-}  // namespace
-
-// The last free record, or -1.
-static int free_particle(const Array<float>& part, int last) {
-    int found = -1;
-    for (int i = 0; i <= last; ++i)
-        if (part[i * kParticleFloats + kPartKind] == 0) found = i;
-    return found;
+// The last free record of 0..last, or -1: searched from the end, so a pool
+// with room answers quickly.
+int free_particle(const Array<float>& part, int last) {
+    const float* kinds = &part[0];
+    for (int i = last; i >= 0; --i)
+        if (kinds[i * kParticleFloats] == 0) return i;
+    return -1;
 }
+
+}  // namespace
 
 int c_MyApp::p_ThrowParticle(float x, float y, int kind, int colour, float angle, float speed) {
     if (angle == kRandomAngle) angle = bb_random_Rnd() * 360;
