@@ -1,8 +1,9 @@
 // game/badges.cpp - badge texts, the badge pop-ups and the badges box.
 //
 // Up to 256 badges, earned flags in m_Badges (saved with the settings). Each
-// badge id has one text record, "name|description"; ids below 64 have an
-// icon, frame id of image slot 80. A badge is announced by putting its id in
+// badge id has one text record, "name|description" (game/badge_list.h; empty
+// for an id without a badge); ids below 64 have an icon, frame id of image
+// slot 80. A badge is announced by putting its id in
 // a free pop-up slot s (m_BadgeTime[s] == 0) of m_BadgeShow and setting
 // m_BadgeTime[s] to 1: the pop-up slides in from the left edge, stays, slides
 // back out and frees its slot 240 updates later.
@@ -11,6 +12,7 @@
 // 0) and m_BoxB (the shown offset, easing toward the target).
 #include <cmath>
 
+#include "game/badge_list.h"
 #include "game/globals.h"
 #include "game/myapp.h"
 
@@ -30,10 +32,7 @@ const int kPopUpGone = 240;      // age after which its slot is free (updates)
 // Texts
 // ---------------------------------------------------------------------------
 
-String c_MyApp::p_BadgeID(int id) {
-    if (id == 0) return String("Test Badge|This is a Test Badge which has no purpose.");
-    return String();
-}
+String c_MyApp::p_BadgeID(int id) { return String(badges::Record(id)); }
 
 String c_MyApp::p_BadgeName(int id) {
     String record = p_BadgeID(id);
@@ -59,25 +58,36 @@ int c_MyApp::p_GC_Badges() { return 0; }
 // ---------------------------------------------------------------------------
 
 int c_MyApp::p_ShowBadges() {
+    // Left edge of a pop-up of this age: in from the left at 16 pixels an
+    // update, out again after kPopUpLeaves, never further right than 0.
+    auto left = [](int age) {
+        float x = age > kPopUpLeaves ? (kPopUpGone - age) * 16.0f - kPopUpWidth : 16.0f * age - kPopUpWidth;
+        return x > 0 ? 0 : x;
+    };
+    auto top = [](int slot) { return bb_Zanth_jscrh - (slot + 1) * kPopUpPitch; };
+    bool any = false;
     for (int s = 0; s < kPopUpSlots; ++s) {
         if (m_BadgeTime[s] < 1) continue;
-        int age = ++m_BadgeTime[s];
-        float x = age > kPopUpLeaves ? (kPopUpGone - age) * 16.0f - kPopUpWidth : 16.0f * age - kPopUpWidth;
-        if (x > 0) x = 0;
-        float y = bb_Zanth_jscrh - (s + 1) * kPopUpPitch;
-        int id = m_BadgeShow[s];
-
-        p_ResetDraw();
-        p_SetCol(0, 0, 80, 0.8f);
-        p_Rect(x, y, kPopUpWidth, 32);
-        p_SetCol(255, 255, 255, 1);
-        p_Text(x + 16, y + 4, p_BadgeName(id), 0, 0);
-        if (id >= 0 && id < kIconBadges) {
-            p_SetSize(0.5f);
-            p_DrawImg(kSlotBadgeIcons, x + 144, y + 16, id);
-        }
-        if (age > kPopUpGone) m_BadgeTime[s] = 0;
+        ++m_BadgeTime[s];
+        any = true;
     }
+    if (!any) return 0;
+
+    // Bars, then names, then icons: three batches however many pop-ups are up.
+    p_ResetDraw();
+    p_SetCol(0, 0, 80, 0.8f);
+    for (int s = 0; s < kPopUpSlots; ++s)
+        if (m_BadgeTime[s] > 0) p_Rect(left(m_BadgeTime[s]), top(s), kPopUpWidth, 32);
+    p_SetCol(255, 255, 255, 1);
+    for (int s = 0; s < kPopUpSlots; ++s)
+        if (m_BadgeTime[s] > 0) p_Text(left(m_BadgeTime[s]) + 16, top(s) + 4, p_BadgeName(m_BadgeShow[s]), 0, 0);
+    p_SetSize(0.5f);
+    for (int s = 0; s < kPopUpSlots; ++s) {
+        int id = m_BadgeShow[s];
+        if (m_BadgeTime[s] > 0 && id >= 0 && id < kIconBadges) p_DrawImg(kSlotBadgeIcons, left(m_BadgeTime[s]) + 144, top(s) + 16, id);
+    }
+    for (int s = 0; s < kPopUpSlots; ++s)
+        if (m_BadgeTime[s] > kPopUpGone) m_BadgeTime[s] = 0;
     return 0;
 }
 

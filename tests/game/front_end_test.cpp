@@ -260,8 +260,8 @@ TEST_F(FrontEndTest, BadgeTextsAndPopUpsSlideInStayAndLeave) {
     c_MyApp* a = app();
     EXPECT_EQ(a->p_BadgeName(0), String("Test Badge"));
     EXPECT_EQ(a->p_BadgeDetail(0), String("This is a Test Badge which has no purpose."));
-    EXPECT_EQ(a->p_BadgeName(5), String());
-    EXPECT_EQ(a->p_BadgeDetail(5), String());
+    EXPECT_EQ(a->p_BadgeName(200), String()) << "an id without a badge";
+    EXPECT_EQ(a->p_BadgeDetail(200), String());
     EXPECT_EQ(a->p_GC_PostScore(10, 1), 0);
     EXPECT_EQ(a->p_GC_Badges(), 0);
 
