@@ -1,6 +1,9 @@
 // The state string: what a first run saves, a full round trip, sections
 // damaged one at a time, the limits, short and odd strings, and a finished
 // game entering the highscore lists.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -127,6 +130,15 @@ TEST_F(PersistenceTest, AFirstRunReadsNothingAndSavesExactlyTheDefaultString) {
     EXPECT_EQ(a->m_Options[14], 1);
     EXPECT_EQ(bb_Zanth_overscan, 0);
     EXPECT_EQ(Saved(), kDefaultState);
+
+    // A save that cannot be written says so and keeps the old file whole.
+    app()->m_Options[5] = 2;
+    ASSERT_EQ(mkdir(".vorlinstate.new", 0700), 0);
+    testing::internal::CaptureStdout();
+    app()->p_Save();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Settings could not be saved\n");
+    EXPECT_EQ(ReadFile(kStateFile), kDefaultState);
+    rmdir(".vorlinstate.new");
 }
 
 TEST_F(PersistenceTest, ARoundTripRestoresEverySectionAndSavesTheSameString) {
