@@ -8,8 +8,9 @@
 // m_BadgeTime[s] to 1: the pop-up slides in from the left edge, stays, slides
 // back out and frees its slot 240 updates later.
 //
-// The badges box keeps its scroll in m_BoxA (the target, pixels, never above
-// 0) and m_BoxB (the shown offset, easing toward the target).
+// The badges box lists every badge, earned ones bright; it keeps its scroll
+// in m_BoxA (the target, pixels, never above 0 nor past the last row) and
+// m_BoxB (the shown offset, easing toward the target).
 #include <cmath>
 
 #include "game/badge_list.h"
@@ -25,6 +26,9 @@ const float kPopUpWidth = 160;   // pixels
 const float kPopUpPitch = 34;    // pixels between pop-ups, from the bottom
 const int kPopUpLeaves = 230;    // age at which a pop-up starts to slide out (updates)
 const int kPopUpGone = 240;      // age after which its slot is free (updates)
+const float kListTop = 48;       // first row of the badges box below its heading (pixels)
+const float kRowHeight = 44;     // one badge in the box (pixels)
+const int kBadgeRows = badges::kLast;
 
 }  // namespace
 
@@ -99,11 +103,54 @@ int c_MyApp::p_BadgesBox() {
     p_SetCol(100, 0, 0, 0.8f);
     p_Rect(0.12f * w, -1, 0.76f * w, h + 2);
 
+    // Action 15 or a click beside the box closes it (Escape is the flow's).
+    bool fresh = m_Pointing && !m_TouchLatch;
+    if ((!m_KeyLatch && AnyAction(15)) || (fresh && (m_MouseX < 0.1f * w || m_MouseX > 0.9f * w))) {
+        ConsumePress();
+        m_BadgesOpen = 0;
+        p_PlaySFX2(99, 1);
+        return 0;
+    }
+
     if (AnyAction(8)) m_BoxA -= 16;
     if (AnyAction(0)) m_BoxA += 16;
     if (m_Pointing && m_MouseX > 0.12f * w) m_BoxA += 1.5f * (m_MouseY - m_MouseOldY);
+    // Never above the top, and never further down than the last row needs.
+    float bottom = std::fmin(0.0f, h - kListTop - kBadgeRows * kRowHeight - 16);
+    if (m_BoxA < bottom) m_BoxA = bottom;
     if (m_BoxA > 0) m_BoxA = 0;
     float gap = m_BoxA - m_BoxB;
     m_BoxB = std::fabs(gap) < 6 ? m_BoxA : m_BoxB + gap / 6;
+    DrawBadgeList(0.12f * w, m_BoxB);
     return 0;
+}
+
+// Every badge in id order: its icon, name and description, earned ones bright
+// and the others dimmed; rows off the screen are skipped.
+void c_MyApp::DrawBadgeList(float left, float scroll) {
+    float h = bb_Zanth_jscrh;
+    int earned = 0;
+    for (int id = 1; id <= badges::kLast; ++id) earned += m_Badges[id] ? 1 : 0;
+    p_ResetDraw();
+    p_SetSize(2);
+    p_SetCol(255, 220, 120, 1);
+    p_Text(left + 16, scroll + 24, String("Badges"), 0, 1);
+    p_SetSize(1);
+    p_SetCol(255, 255, 255, 0.8f);
+    p_Text(left + 120, scroll + 26, String(earned) + String(" of ") + String(badges::kLast), 0, 1);
+    for (int id = 1; id <= badges::kLast; ++id) {
+        float top = scroll + kListTop + (id - 1) * kRowHeight;
+        if (top < -kRowHeight || top > h) continue;
+        bool got = m_Badges[id];
+        p_SetSize(0.5f);
+        p_SetCol(got ? 255 : 120, got ? 255 : 120, got ? 255 : 120, got ? 1.0f : 0.45f);
+        if (id < kIconBadges) p_DrawImg(kSlotBadgeIcons, left + 28, top + kRowHeight / 2, id);
+        p_SetSize(1.5f);
+        p_SetCol(got ? 255 : 150, got ? 220 : 150, got ? 120 : 150, got ? 1.0f : 0.6f);
+        p_Text(left + 48, top + 12, p_BadgeName(id), 0, 1);
+        p_SetSize(1);
+        p_SetCol(255, 255, 255, got ? 0.9f : 0.45f);
+        p_Text(left + 48, top + 30, p_BadgeDetail(id), 0, 1);
+    }
+    p_ResetDraw();
 }

@@ -41,6 +41,8 @@ const int kScoreWidth = 7;         // characters a listed score is right-aligned
 const float kMenuCogSpeeds[3] = {1.0f, 0.66f, 0.33f};
 const int kHitStart = 1;           // MenuButtons: the start button is touched
 const int kHitCredits = 2;         // MenuButtons: the credits icon is touched
+const int kHitBadges = 4;          // MenuButtons: the trophy is touched
+const int kTrophyFrame = 11;       // of the buttons image
 
 int clamp_int(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
@@ -195,7 +197,17 @@ int c_MyApp::MenuButtons() {
     // the first heading.
     p_SetSize(0.25f);
     if (p_Button(kSlotStudioLogo, w - 30 - 4 * m_MenuSlide, 30, 0)) hits |= kHitCredits;
+    // The trophy beside it opens the badges.
+    p_SetSize(0.5f);
+    if (p_Button(kSlotButtons, w - 72 - 4 * m_MenuSlide, 30, kTrophyFrame)) hits |= kHitBadges;
     return hits;
+}
+
+void c_MyApp::MenuOpenBadges() {
+    ConsumePress();
+    m_BadgesOpen = 1;
+    m_BoxA = m_BoxB = 0;
+    p_PlaySFX2(99, 1);
 }
 
 void c_MyApp::MenuOpenCredits() {
@@ -225,6 +237,9 @@ void c_MyApp::MenuItemsInput(float cx, float cy, int buttons) {
         } else if (AnyAction(15)) {
             MenuOpenCredits();
             return;
+        } else if (AnyAction(14)) {
+            MenuOpenBadges();
+            return;
         }
     }
 
@@ -235,6 +250,10 @@ void c_MyApp::MenuItemsInput(float cx, float cy, int buttons) {
     }
     if (fresh && (buttons & kHitCredits)) {
         MenuOpenCredits();
+        return;
+    }
+    if (fresh && (buttons & kHitBadges)) {
+        MenuOpenBadges();
         return;
     }
 

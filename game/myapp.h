@@ -292,6 +292,8 @@ private:
     void MenuItemsInput(float cx, float cy, int buttons);
     void MenuActivate();
     void MenuOpenCredits();
+    void MenuOpenBadges();
+    void DrawBadgeList(float left, float scroll);
     void MenuSelect(int item, int sound);
     void DrawCog(float x, float y, float size, float angle, const float* speeds);
     // The options box (game/option_box.cpp).

@@ -1,5 +1,6 @@
 // Badges earned by play: each fires at its moment, once, with one pop-up.
 #include "game/badge_list.h"
+#include "host/app.h"
 #include "round_world.h"
 
 using namespace play;
@@ -102,4 +103,27 @@ TEST_F(BadgeAwardTest, RoundsPlayedToTheEndAreCountedAcrossRounds) {
     }
     a->m_Options[badges::kRoundsOption] = 0;
     for (int r = 0; r < 10; ++r) a->m_Scores[r] = a->m_Scores[30 + r] = 0;
+}
+
+TEST_F(BadgeAwardTest, EarnedBadgesAndTheRoundCountSurviveASaveAndALoad) {
+    c_MyApp* a = app();
+    for (int id : {1, 24, 31, 63, 95}) a->m_Badges[id] = true;
+    a->m_Options[badges::kRoundsOption] = 7;
+    a->p_Save();
+    for (int i = 0; i < 256; ++i) a->m_Badges[i] = false;
+    a->m_Options[badges::kRoundsOption] = 0;
+    a->p_Load();
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(Has(i), i == 1 || i == 24 || i == 31 || i == 63 || i == 95) << i;
+    EXPECT_EQ(a->m_Options[badges::kRoundsOption], 7);
+
+    // A state written before badges could be earned: badge words 3 (ids 0
+    // and 1) and -2147483648 (id 63), their sum wrapped as the checksum.
+    std::string settings = "0|0|0|0|0|1|0|0|0|0|64|64|10|0|1|0|0|0|0|0|0|0|0|0|0|1483|";
+    std::string scores;
+    for (int i = 0; i < 63; ++i) scores += "0|";
+    bb_app_SaveState(String((settings + "3|-2147483648|0|0|0|0|0|0|-2147483645|" + scores).c_str()));
+    a->p_Load();
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(Has(i), i == 0 || i == 1 || i == 63) << i;
+    EXPECT_EQ(a->m_Options[badges::kRoundsOption], 0);
+    for (int i = 0; i < 256; ++i) a->m_Badges[i] = false;
 }

@@ -314,3 +314,49 @@ TEST_F(FrontEndTest, TheBadgesBoxScrollsWithKeysAndClosesOnTheQuitKey) {
     KeyUp(kEscape);
     Update();
 }
+
+TEST_F(FrontEndTest, TheBadgesBoxOpensFromTheMenuListsEveryBadgeAndClosesWithoutQuitting) {
+    c_MyApp* a = app();
+    for (int i = 0; i < 256; ++i) a->m_Badges[i] = false;
+    a->AwardBadge(1);
+    for (int s = 0; s < 15; ++s) a->m_BadgeTime[s] = 0;
+    auto rows = [&](float alpha) {
+        int n = 0;
+        for (int i = 0; i < Commands(); ++i) n += Command(i)[0] == 80 && Command(i)[7] == alpha;
+        return n;
+    };
+    const int kKeyB = 66;
+    Press(kKeyB);
+    ASSERT_EQ(a->m_BadgesOpen, 1) << "action 14 opens it";
+    EXPECT_TRUE(Drew("Badges1of24")) << TextDrawn();
+    EXPECT_TRUE(Drew("FirstLight")) << TextDrawn();
+    EXPECT_EQ(rows(1.0f), 1) << "the earned badge is bright";
+    EXPECT_GE(rows(0.45f), 8) << "the others dimmed, as many as fit";
+    KeyDown(kDown);
+    Update(120);
+    KeyUp(kDown);
+    Update(30);
+    EXPECT_TRUE(Drew("TopLantern")) << "scrolled to the last badge: " << TextDrawn();
+    EXPECT_GT(a->m_BoxA, -24 * 44.0f) << "but not past it";
+    Press(kKeyO);
+    EXPECT_EQ(a->m_BadgesOpen, 0) << "action 15 closes it";
+
+    // The trophy beside the credits icon, then a click beside the box.
+    Click(bb_Zanth_jscrw - 72, 30);
+    ASSERT_EQ(a->m_BadgesOpen, 1);
+    EXPECT_EQ(a->m_CreditsOpen, 0);
+    Click(10, 200);
+    EXPECT_EQ(a->m_BadgesOpen, 0);
+    EXPECT_EQ(a->m_Mode, 1);
+
+    // Escape closes it; the menu's quit key waits for a separate press.
+    Press(kKeyB);
+    ASSERT_EQ(a->m_BadgesOpen, 1);
+    KeyDown(kEscape);
+    Update(5);
+    EXPECT_EQ(a->m_BadgesOpen, 0);
+    EXPECT_EQ(a->m_Mode, 1);
+    KeyUp(kEscape);
+    Update();
+    a->m_Badges[1] = false;
+}

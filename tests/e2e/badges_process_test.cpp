@@ -1,0 +1,105 @@
+// Badges in the shipped game: one earned in a round played with real keys
+// announces itself with a pop-up, and the badges box opens from the menu by
+// key and by click and closes without quitting.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+
+#include "game_window.h"
+
+namespace {
+
+// At 640 x 480: inside the bottom pop-up's bar, dark blue at alpha 0.8; on
+// the badges box's orange edge; inside the energy bar.
+const int kPopUpX = 8, kPopUpY = 462;
+const int kBoxEdgeX = 70, kBoxEdgeY = 240;
+
+}  // namespace
+
+class BadgesProcessTest : public GameWindowTest {
+protected:
+    bool ShowsPopUp() {
+        long p = screen.Pixel(window, kPopUpX, kPopUpY);
+        return p >= 0 && (p >> 16 & 0xff) < 20 && (p >> 8 & 0xff) < 20 && (p & 0xff) > 55;
+    }
+    bool ShowsBadgesBox() {
+        long p = screen.Pixel(window, kBoxEdgeX, kBoxEdgeY);
+        return p >= 0 && (p >> 16 & 0xff) > 180 && (p >> 8 & 0xff) > 80 && (p >> 8 & 0xff) < 140 && (p & 0xff) < 70;
+    }
+    bool ShowsEnergyBar() { return ColourNear(screen.Pixel(window, 265, 44), 0x00ff00, 8); }
+};
+
+TEST_F(BadgesProcessTest, StartingABeaconInARoundShowsTheBadgePopUp) {
+    ASSERT_TRUE(XScreen::WaitUntil([&] { return ShowsMenu(); }, 20));
+    Focus();
+    // Walk the floors from wall to wall, dropping through the gaps, until a
+    // beacon is touched (every floor has one, the bottom floor has no gap);
+    // a round the enemies end is followed by another.
+    bool seen = false;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+    for (int leg = 0; !seen && std::chrono::steady_clock::now() < deadline; ++leg) {
+        if (!ShowsEnergyBar()) {
+            // A round that ended announced itself ("... Keeper"): let that
+            // pop-up leave before the next round starts.
+            XScreen::WaitUntil([&] { return !ShowsPopUp(); }, 6);
+            Press("space");
+            usleep(300000);
+        }
+        std::string key = leg % 2 ? "Left" : "Right";
+        Xdo("keydown " + key);
+        seen = XScreen::WaitUntil([&] { return ShowsPopUp() && ShowsEnergyBar(); }, 2.5);
+        Xdo("keyup " + key);
+    }
+    ASSERT_TRUE(seen) << "no badge pop-up during play";
+
+    // Now and then the first floor walked is the bottom one ("Rock Bottom"):
+    // its beacon lies on the way back. Then the round is ended from the pause
+    // menu, and the state saved on the way to the menu holds badge 1.
+    for (int leg = 0; leg < 4 && ShowsEnergyBar(); ++leg) {
+        std::string key = leg % 2 ? "Right" : "Left";
+        Xdo("keydown " + key);
+        usleep(2500000);
+        Xdo("keyup " + key);
+    }
+    if (ShowsEnergyBar()) {
+        Press("Escape");
+        usleep(300000);
+        Press("Left");
+        Press("Return");
+    }
+    std::string state;
+    ASSERT_TRUE(XScreen::WaitUntil([&] { return !(state = ReadFile(".vorlinstate")).empty(); }, 10)) << "no save";
+    // The first badge word follows the 26 values of the settings block.
+    size_t at = 0;
+    for (int bars = 0; bars < 26; ++bars) {
+        at = state.find('|', at);
+        ASSERT_NE(at, std::string::npos) << state;
+        ++at;
+    }
+    EXPECT_EQ(std::atoi(state.c_str() + at) & 2, 2) << "badge 1 in the first badge word: " << state;
+}
+
+TEST_F(BadgesProcessTest, TheBadgesBoxOpensByKeyAndByClickAndEscapeOnlyClosesIt) {
+    ASSERT_TRUE(XScreen::WaitUntil([&] { return ShowsMenu(); }, 20));
+    Focus();
+    usleep(700000);  // the menu slides in
+    Press("b");
+    ASSERT_TRUE(XScreen::WaitUntil([&] { return ShowsBadgesBox(); }, 3)) << "action 14 should open it";
+    Press("Escape");
+    EXPECT_TRUE(XScreen::WaitUntil([&] { return !ShowsBadgesBox(); }, 3));
+    usleep(300000);
+    EXPECT_TRUE(game->Running()) << "Escape closes the box, not the game";
+
+    Click(640 - 72, 30);
+    ASSERT_TRUE(XScreen::WaitUntil([&] { return ShowsBadgesBox(); }, 3)) << "the trophy should open it";
+    Press("Escape");
+    EXPECT_TRUE(XScreen::WaitUntil([&] { return !ShowsBadgesBox(); }, 3));
+    usleep(300000);
+    ASSERT_TRUE(game->Running());
+    // A second, separate press on the bare menu quits.
+    Press("Escape");
+    ASSERT_TRUE(game->Wait(10)) << "still running after the quit key";
+    EXPECT_EQ(game->result().status, 0);
+}
