@@ -372,11 +372,13 @@ void finish_cycle() {
 
 // Native memory that arrived in this cycle (or the last) has most likely
 // replaced memory that was dropped: finish the cycle without waiting for more
-// allocation, a bounded amount of marking per step.
-void finish_native_cycle() {
+// allocation, a bounded amount of marking per step. True when it ended.
+bool finish_native_cycle() {
     int64_t limit = static_cast<int64_t>(gc_marked_bytes) + GC_EXTERNAL_MARK_STEP;
     gc_mark_queued(limit > 0x7fffffff ? 0x7fffffff : static_cast<int>(limit));
-    if (list_empty(&gc_queued_list)) finish_cycle();
+    if (!list_empty(&gc_queued_list)) return false;
+    finish_cycle();
+    return true;
 }
 
 // Dead objects that own native memory give it back in their destructors;
@@ -390,15 +392,17 @@ void destroy_native_dead() {
 void collect_step() {
     if (gc_new_bytes > GC_CYCLE_BYTES) {
         finish_cycle();
-    } else {
-        // Mark in proportion to new allocation, so that the whole heap has been
-        // marked by the time GC_CYCLE_BYTES were allocated.
-        int64_t n = gc_new_bytes;
-        int64_t a = gc_alloced_bytes;
-        int64_t limit = n + (a - n) * n / GC_CYCLE_BYTES;
-        gc_mark_queued(static_cast<int>(limit));
-        if (gc_new_external_bytes > 0 || native_followups > 0) finish_native_cycle();
+        return;
     }
+    // Mark in proportion to new allocation, so that the whole heap has been
+    // marked by the time GC_CYCLE_BYTES were allocated.
+    int64_t n = gc_new_bytes;
+    int64_t a = gc_alloced_bytes;
+    int64_t limit = n + (a - n) * n / GC_CYCLE_BYTES;
+    gc_mark_queued(static_cast<int>(limit));
+    if ((gc_new_external_bytes > 0 || native_followups > 0) && finish_native_cycle()) return;
+    // Destruction waits for a step that did not end a cycle, so that the
+    // final marking and the destructors do not add up in one step.
     if (gc_native_dead > 0) destroy_native_dead();
 }
 

@@ -37,12 +37,12 @@
 // that was just dropped, a cycle in which native memory arrived keeps marking
 // at GC_EXTERNAL_MARK_STEP per step even without further allocation and ends
 // as soon as its marking is complete; so does the cycle after it, which finds
-// the owners that were dropped after their parent had been marked. An owner of native memory carries
-// GC_NATIVE_FLAG in `flags`; while any dead object carries it, every step
-// destroys up to GC_EXTERNAL_DESTROY_STEP bytes of dead objects, oldest first,
-// so that their destructors give the memory back soon rather than after some
-// future allocation. Both extra steps are bounded, and neither runs in a cycle
-// without native memory.
+// the owners that were dropped after their parent had been marked. An owner
+// carries GC_NATIVE_FLAG in `flags`. While any dead object carries it, every
+// step that does not end a cycle destroys up to GC_EXTERNAL_DESTROY_STEP bytes
+// of dead objects, oldest first, so that their destructors give the memory
+// back soon rather than after some future allocation. All of this work is
+// bounded per step, and none of it happens while no native memory is about.
 //
 // Single-threaded: only the main thread may allocate, store references or
 // collect.
