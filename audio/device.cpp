@@ -170,16 +170,18 @@ void FlushDiscarded(gxtkAudio* audio) {
     for (gxtkChannel& chan : audio->channels) {
         if (chan.state != 0 && source_state(chan.source) == AL_STOPPED) alSourcei(chan.source, AL_BUFFER, 0);
     }
-    std::vector<ALuint> kept;
+    // Names that cannot be deleted yet (still attached to a source) are kept,
+    // compacted in place: playing a sound never allocates.
+    size_t kept = 0;
     for (ALuint name : names) {
         // An error left over from an earlier call must not pass for a failed
         // delete: a deleted name kept here could later delete a new buffer
         // that OpenAL hands out under the same name.
         alGetError();
         alDeleteBuffers(1, &name);
-        if (alGetError() != AL_NO_ERROR) kept.push_back(name);
+        if (alGetError() != AL_NO_ERROR) names[kept++] = name;
     }
-    names.swap(kept);
+    names.resize(kept);
 }
 
 // ---------------------------------------------------------------------------

@@ -21,6 +21,15 @@ int c_MyApp::p_Menu() {
             for (float x = tile / 2; x - tile / 2 < bb_Zanth_jscrw; x += tile) p_DrawImg(kSlotBackdrop, x, y, 0);
     }
     p_DrawImg(kSlotLogo, bb_Zanth_jscrw / 2, bb_Zanth_jscrh * 0.3f, 0);
+    // Until the menu's own items are built, action 10 starts a round of the
+    // selected variant.
+    p_SetSize(2);
+    p_Text(bb_Zanth_jscrw / 2, bb_Zanth_jscrh * 0.7f, String("Press Space to play"), 1, 1);
+    if (m_KeyLatch == 0 && p_PlayKeyAll(10, 1)) {
+        m_KeyLatch = 1;
+        m_Mode = 11;
+        p_PlaySFX2(98, 1);
+    }
     return 0;
 }
 

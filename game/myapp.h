@@ -266,6 +266,39 @@ private:
     int TouchInFrame(int slot, float x, float y, int firstTouch, int lastTouch);
     // One row of the action table (game/controls.cpp).
     int ActionDown(int action, int analogue, int joystick);
+
+public:
+    // Builds a round's maze, player and beacons from a seed, as the game start
+    // does from the clock (game/level.cpp).
+    void NewLevel(int seed);
+    // Value of maze cell (x, y); 0 outside the maze.
+    int MapCell(int x, int y) const;
+
+private:
+    // Pieces of a round (game/level.cpp, gameplay.cpp, player.cpp, entities.cpp).
+    void BuildMaze();
+    void PlaceBeacons();
+    bool Alive() const { return m_Paused == 0 && m_GameEnded == 0; }
+    void DrawBackdrop();
+    void DrawMap();
+    void DrawPlayer();
+    void MovePlayer();
+    void UpdateEntities();
+    void UpdateEntity(int n);
+    void HuntPlayer(float* e);
+    void SpawnEnemy();
+    void PlaceAwayFromPlayer(float* e);
+    void DrawHud();
+    void CheckEnergy();
+    // Badges earned by play (game/badge_awards.cpp).
+    void BadgesDuringPlay();
+    void BadgesForPrize(int caught);
+    void BadgesAtRoundEnd();
+    int m_RoundUpdates = 0;  // updates of play in the current round (not paused, not ended)
+
+public:
+    // Sets badge `id` (1..24) and announces it with a pop-up, once.
+    void AwardBadge(int id);
 };
 
 #endif

@@ -103,6 +103,18 @@ long XScreen::Pixel(unsigned long window, int x, int y) {
     return pixel;
 }
 
+std::vector<unsigned> XScreen::Grab(unsigned long window, int* w, int* h) {
+    std::vector<unsigned> pixels;
+    if (!display_ || !Size(window, w, h)) return pixels;
+    XImage* image = XGetImage(display_, window, 0, 0, *w, *h, AllPlanes, ZPixmap);
+    if (!image) return pixels;
+    pixels.resize(static_cast<size_t>(*w) * *h);
+    for (int y = 0; y < *h; ++y)
+        for (int x = 0; x < *w; ++x) pixels[static_cast<size_t>(y) * *w + x] = XGetPixel(image, x, y) & 0xffffff;
+    XDestroyImage(image);
+    return pixels;
+}
+
 bool XScreen::SendCloseRequest(unsigned long window) {
     if (!display_) return false;
     XEvent event{};
@@ -133,4 +145,12 @@ bool ColourNear(long a, unsigned b, int tolerance) {
         if (std::abs(ca - cb) > tolerance) return false;
     }
     return true;
+}
+
+double ShareChanged(const std::vector<unsigned>& a, const std::vector<unsigned>& b, int tolerance) {
+    if (a.size() != b.size() || a.empty()) return 1;
+    size_t changed = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (!ColourNear(a[i], b[i], tolerance)) ++changed;
+    return static_cast<double>(changed) / a.size();
 }

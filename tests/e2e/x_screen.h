@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class XScreen {
 public:
@@ -18,6 +19,9 @@ public:
     bool Size(unsigned long window, int* w, int* h);
     // One pixel of the window's contents as 0xRRGGBB, or -1 when it cannot be read.
     long Pixel(unsigned long window, int x, int y);
+    // The whole window's contents, row by row, as 0xRRGGBB; empty when it
+    // cannot be read.
+    std::vector<unsigned> Grab(unsigned long window, int* w, int* h);
     // Sends the window manager's close request (WM_DELETE_WINDOW) and waits
     // until the server has handled it.
     bool SendCloseRequest(unsigned long window);
@@ -30,5 +34,7 @@ private:
 
 // True when the two colours differ by at most `tolerance` in every channel.
 bool ColourNear(long a, unsigned b, int tolerance);
+// The share (0..1) of pixels that differ by more than `tolerance` in some channel.
+double ShareChanged(const std::vector<unsigned>& a, const std::vector<unsigned>& b, int tolerance);
 
 #endif

@@ -5,6 +5,10 @@
 // OpenAL's null backend. Figures:
 //   Update/Menu         one p_OnUpdate on the main menu (the display list is
 //                       cleared and refilled)
+//   Update/Game         one p_OnUpdate of a round with the full maze, every
+//                       enemy record hunting, all sixteen beacons active and
+//                       the particle pool full (the scene is topped up each
+//                       iteration with a few dozen stores, so it stays busy)
 //   Render/FullList     one render replaying a display list of 2499 commands
 //                       (sprites, rotated sprites, glyphs, rectangles and
 //                       ovals), at a 1280 x 720 device
@@ -16,6 +20,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "game/gameplay.h"
 #include "game/globals.h"
 #include "game/myapp.h"
 #include "host/glfwgame.h"
@@ -111,6 +116,60 @@ void BM_Update_Menu(benchmark::State& state) {
     state.counters["commands"] = g_app->m_DrawCount / c_MyApp::kDrawFloats;
 }
 BENCHMARK(BM_Update_Menu);
+
+// Keeps a round as busy as it gets: every beacon active, every enemy record
+// hunting, the player unhurt. New enemies start half a column off the
+// beacons' columns, so that catching (and its sound) stays occasional as in
+// play.
+void top_up_round() {
+    using namespace play;
+    c_MyApp* a = g_app;
+    for (int n = 1; n <= kLastEntity; ++n) {
+        float* e = &a->m_Ents[n * kEntityFloats];
+        if (n <= 16) {
+            e[kEntKind] = kBeaconActive;
+            e[kEntTimer] = 0;
+        } else if (n > kLastCharge && e[kEntKind] != kEnemyHunting) {
+            e[kEntKind] = kEnemyHunting;
+            e[kEntX] = static_cast<float>(4 + n % 56) + 0.5f;
+            e[kEntY] = static_cast<float>((n % 16) * 4 + 2);
+            e[kEntSpeed] = 0.08f;
+        }
+    }
+    a->m_Plr[kPlrEnergy] = 10;
+    a->m_Plr[kPlrHurt] = 5;
+}
+
+void BM_Update_Game(benchmark::State& state) {
+    using namespace play;
+    start_game();
+    g_app->m_GameType = 2;
+    g_app->m_Mode = 11;
+    g_app->p_OnUpdate();
+    g_app->NewLevel(20261207);
+    g_app->m_EnemyCap = kMaxEnemyCap;
+    for (int i = 0; i < 200; ++i) {
+        top_up_round();
+        g_app->p_OnUpdate();
+    }
+    state.counters["allocs"] = count_allocations([] {
+        top_up_round();
+        g_app->p_OnUpdate();
+    });
+    for (auto _ : state) {
+        top_up_round();
+        g_app->p_OnUpdate();
+    }
+    int enemies = 0, particles = 0;
+    for (int n = 1; n <= kLastEntity; ++n) enemies += g_app->m_Ents[n * kEntityFloats] >= kEnemyHunting &&
+                                                      g_app->m_Ents[n * kEntityFloats] <= kEnemyDying;
+    for (int i = 0; i <= g_app->m_PartMax; ++i) particles += g_app->m_Part[i * kParticleFloats] != 0;
+    state.counters["enemies"] = enemies;
+    state.counters["particles"] = particles;
+    state.counters["commands"] = g_app->m_DrawCount / c_MyApp::kDrawFloats;
+    g_app->m_Mode = 1;
+}
+BENCHMARK(BM_Update_Game);
 
 void BM_Render_FullList(benchmark::State& state) {
     start_game();

@@ -1,0 +1,46 @@
+// tests/e2e/game_window.h - the shipped game running under the virtual display,
+// seen and driven from outside: its window through Xlib, its keyboard through
+// xdotool (real key events through the X server).
+#ifndef LANTERN_TESTS_E2E_GAME_WINDOW_H
+#define LANTERN_TESTS_E2E_GAME_WINDOW_H
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "common/test_support.h"
+#include "x_screen.h"
+
+class GameWindowTest : public ::testing::Test {
+protected:
+    static constexpr const char* kTitle = "Bramblet in The Lantern Vault";
+
+    // Starts the game in a fresh folder that sees the generated data folder
+    // and waits for its window.
+    void SetUp() override;
+    void TearDown() override;
+
+    // The pixel at a fraction of the window's size, in the left part of the
+    // loading screen's band.
+    long BandPixel();
+    bool ShowsLoadingScreen();
+    bool ShowsMenu();
+    // What a window manager does for a new window: give it the input focus.
+    // (Without focus the game counts as suspended and does not update.)
+    void Focus();
+    // xdotool key arguments, e.g. "F11", "space", "keydown Right".
+    void Xdo(const std::string& args);
+    void Key(const std::string& key) { Xdo("key " + key); }
+    // A press held for a tenth of a second, as a player's is: the game reads
+    // which keys are down at each update, and a tap shorter than one update
+    // may fall between two of them.
+    void Press(const std::string& key) { Xdo("keydown " + key + " sleep 0.1 keyup " + key); }
+
+    XScreen screen;
+    ScopedTempDir dir;
+    std::unique_ptr<BackgroundProcess> game;
+    unsigned long window = 0;
+};
+
+#endif

@@ -1,0 +1,70 @@
+// Rounds of the shipped game, started and played with real key presses:
+// the head-up display appears, walking scrolls the maze, Escape pauses it,
+// and a round nobody plays ends with the banner before the menu returns.
+#include <unistd.h>
+
+#include "game_window.h"
+
+namespace {
+
+// At 640 x 480: a point inside the energy bar, full green while energy lasts,
+// and a point on the banner's yellow band.
+const int kBarX = 265, kBarY = 44;
+const int kBannerX = 20, kBannerY = 216;
+
+}  // namespace
+
+class RoundProcessTest : public GameWindowTest {
+protected:
+    bool ShowsEnergyBar() { return ColourNear(screen.Pixel(window, kBarX, kBarY), 0x00ff00, 8); }
+    bool ShowsBanner() {
+        long p = screen.Pixel(window, kBannerX, kBannerY);
+        return p >= 0 && (p >> 16 & 0xff) > 120 && (p >> 8 & 0xff) > 120 && (p & 0xff) < 90;
+    }
+    std::vector<unsigned> Grab() {
+        int w = 0, h = 0;
+        return screen.Grab(window, &w, &h);
+    }
+    void StartRoundWithSpace() {
+        ASSERT_TRUE(XScreen::WaitUntil([&] { return ShowsMenu(); }, 20));
+        Focus();
+        Press("space");
+        ASSERT_TRUE(XScreen::WaitUntil([&] { return ShowsEnergyBar(); }, 5)) << "no round started";
+    }
+};
+
+TEST_F(RoundProcessTest, SpaceStartsARoundWalkingScrollsItAndEscapePausesIt) {
+    StartRoundWithSpace();
+    Xdo("keydown Right");
+    usleep(800000);
+    std::vector<unsigned> a = Grab();
+    usleep(300000);
+    std::vector<unsigned> b = Grab();
+    Xdo("keyup Right");
+    EXPECT_GT(ShareChanged(a, b, 16), 0.3) << "walking should scroll the maze";
+
+    Press("Escape");
+    // The camera still eases onto the player while paused; let it settle.
+    usleep(1500000);
+    Xdo("keydown Right");
+    usleep(200000);
+    std::vector<unsigned> c = Grab();
+    usleep(500000);
+    std::vector<unsigned> d = Grab();
+    Xdo("keyup Right");
+    // Only animation (spinning charges, sparks, enemies' faces) goes on.
+    EXPECT_LT(ShareChanged(c, d, 16), 0.05) << "a paused round should stand still";
+    EXPECT_TRUE(ShowsEnergyBar());
+    EXPECT_TRUE(game->Running());
+}
+
+TEST_F(RoundProcessTest, ARoundNobodyPlaysEndsWithTheBannerAndTheMenuReturns) {
+    StartRoundWithSpace();
+    // The enemies find a player who stands still: a minute is plenty.
+    ASSERT_TRUE(XScreen::WaitUntil([&] { return ShowsBanner(); }, 60)) << "no game-over banner";
+    EXPECT_TRUE(XScreen::WaitUntil([&] { return !ShowsBanner() && !ShowsEnergyBar(); }, 10)) << "no menu after it";
+    // The menu takes a new round.
+    Press("space");
+    EXPECT_TRUE(XScreen::WaitUntil([&] { return ShowsEnergyBar(); }, 5)) << "no second round";
+    EXPECT_TRUE(game->Running());
+}

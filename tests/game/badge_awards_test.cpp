@@ -1,0 +1,102 @@
+// Badges earned by play: each fires at its moment, once, with one pop-up.
+#include "game/badge_list.h"
+#include "round_world.h"
+
+using namespace play;
+
+class BadgeAwardTest : public RoundTest {
+protected:
+    void SetUp() override {
+        RoundTest::SetUp();
+        if (IsSkipped()) return;
+        for (int i = 0; i < 256; ++i) app()->m_Badges[i] = false;
+        for (int s = 0; s < 15; ++s) app()->m_BadgeShow[s] = app()->m_BadgeTime[s] = 0;
+    }
+    bool Has(int id) { return app()->m_Badges[id]; }
+    int PopUps(int id) {
+        int n = 0;
+        for (int s = 0; s < 15; ++s) n += app()->m_BadgeTime[s] > 0 && app()->m_BadgeShow[s] == id;
+        return n;
+    }
+};
+
+TEST_F(BadgeAwardTest, BeaconsPrizesAndChargesAwardTheirBadgesOnce) {
+    StartRound(2, 11);
+    PlainMaze(10, 35);
+    Place(1, kBeaconReady, 12, 35);
+    for (int n = 30; n < 33; ++n) Place(n, kEnemyHunting, 12, 30.2f);
+    Update();
+    EXPECT_FALSE(Has(badges::kFirstBeacon));
+    Hold(39, 10);
+    EXPECT_TRUE(Has(badges::kFirstBeacon));
+    EXPECT_EQ(PopUps(badges::kFirstBeacon), 1);
+    EXPECT_FALSE(Has(badges::kFirstPrize));
+
+    // Three catches: the prize is taken where the player stands.
+    Update(140);
+    ASSERT_EQ(app()->m_Score, 45);
+    EXPECT_TRUE(Has(badges::kFirstPrize));
+    EXPECT_TRUE(Has(badges::kCatch3));
+    EXPECT_FALSE(Has(badges::kCatch5));
+    EXPECT_FALSE(Has(badges::kRecharged));
+
+    // Spent by now; three charges fill the pockets and one recharges it.
+    Update(62);
+    ASSERT_EQ(Ent(1)[kEntKind], kBeaconSpent);
+    for (int n = 17; n <= 19; ++n) Place(n, kCharge, 12, 34.9f);
+    Update();
+    EXPECT_TRUE(Has(badges::kFullPockets));
+    EXPECT_FALSE(Has(badges::kRecharged)) << "the beacon's record comes before the charges'";
+    Update();
+    EXPECT_TRUE(Has(badges::kRecharged));
+
+    // A second start of a beacon is no news.
+    Update(70);
+    EXPECT_EQ(PopUps(badges::kFirstBeacon), 1);
+    EXPECT_FALSE(Has(badges::kScoreFirst));
+}
+
+TEST_F(BadgeAwardTest, ScoreTimeAndTheBottomFloorCountWithinOneRound) {
+    StartRound(3, 12);
+    PlainMaze(10, 63);
+    EXPECT_TRUE(Has(badges::kBottomFloor));
+    app()->m_Score = 1000;
+    Update();
+    const int red = badges::kScoreFirst + 6;
+    EXPECT_TRUE(Has(red) && Has(red + 1));
+    EXPECT_FALSE(Has(red + 2));
+    EXPECT_FALSE(Has(badges::kScoreFirst));
+    // Paused time does not count.
+    app()->m_Paused = 1;
+    Update(10);
+    app()->m_Paused = 0;
+    EXPECT_FALSE(Has(badges::kSurvive2));
+    Update(badges::kSurvive2Updates - 3);
+    EXPECT_FALSE(Has(badges::kSurvive2));
+    Update();
+    EXPECT_TRUE(Has(badges::kSurvive2));
+    EXPECT_FALSE(Has(badges::kSurvive5));
+}
+
+TEST_F(BadgeAwardTest, RoundsPlayedToTheEndAreCountedAcrossRounds) {
+    c_MyApp* a = app();
+    a->m_Options[badges::kRoundsOption] = 8;
+    for (int r = 0; r < 10; ++r) a->m_Scores[r] = 100 - r;  // a full green table
+    for (int round = 0; round < 2; ++round) {
+        StartRound(1, 13 + round);
+        PlainMaze(10, 35);
+        a->m_Score = round == 0 ? 50 : 101;
+        Plr(kPlrEnergy) = 0;
+        Plr(kPlrHurt) = 0;
+        Place(40, kEnemyHunting, 10, 34.2f);
+        for (int i = 0; i < 200 && a->m_Mode != 1; ++i) Update();
+        ASSERT_EQ(a->m_Mode, 1);
+        EXPECT_TRUE(Has(badges::kRoundFirst));
+        EXPECT_FALSE(Has(badges::kRoundFirst + 1));
+        EXPECT_EQ(a->m_Options[badges::kRoundsOption], 9 + round);
+        EXPECT_EQ(Has(badges::kTenRounds), round == 1);
+        EXPECT_EQ(Has(badges::kBeatFullTable), round == 1) << "only a score above the best of a full table";
+    }
+    a->m_Options[badges::kRoundsOption] = 0;
+    for (int r = 0; r < 10; ++r) a->m_Scores[r] = a->m_Scores[30 + r] = 0;
+}

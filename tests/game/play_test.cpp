@@ -1,0 +1,250 @@
+// Scripted rounds: real key presses into the real game, one update at a time,
+// in plain mazes that hold just what each scene needs.
+#include <cmath>
+
+#include "round_world.h"
+#include "support/random.h"
+
+using namespace play;
+
+namespace {
+
+const int kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeySpace = 32, kKeyEscape = 27;
+
+}  // namespace
+
+class PlayTest : public RoundTest {};
+
+TEST_F(PlayTest, WalkingClimbingJumpingAndFallingThroughAGap) {
+    StartRound(2, 1);
+    PlainMaze(10, 35);
+    // A fifth of a cell per update, carried into the next column.
+    Hold(kKeyRight, 5);
+    EXPECT_EQ(Plr(kPlrX), 11);
+    EXPECT_NEAR(Plr(kPlrOffX), 0, 1e-4);
+    EXPECT_EQ(Plr(kPlrFacing), 1);
+
+    // A jump happens once per press: holding the button after landing does
+    // not jump again.
+    KeyDown(kKeySpace);
+    Update();
+    EXPECT_LT(Plr(kPlrSpeedY), 0);
+    float top = 99;
+    for (int i = 0; i < 60; ++i) {
+        Update();
+        top = std::fmin(top, Plr(kPlrY) + Plr(kPlrOffY));
+    }
+    KeyUp(kKeySpace);
+    EXPECT_LT(top, 33.5f);
+    EXPECT_EQ(Plr(kPlrY), 35);
+    EXPECT_EQ(Plr(kPlrOffY), 0);
+    EXPECT_EQ(Plr(kPlrSpeedY), 0);
+
+    // Up a staircase rising to the right, onto the floor above.
+    SetCell(13, 35, 9);
+    for (int k = 1; k <= 3; ++k) SetCell(13 + k, 35 - k, 1);
+    Hold(kKeyRight, 40);
+    Update(30);
+    EXPECT_EQ(Plr(kPlrY), 31);
+    EXPECT_EQ(Plr(kPlrOffY), 0);
+    EXPECT_GT(Plr(kPlrX), 17);
+
+    // Off the edge of a gap, down to the floor below, landing on it.
+    int x = static_cast<int>(Plr(kPlrX));
+    for (int k = 2; k <= 4; ++k) SetCell(x + k, 31, 0);
+    Hold(kKeyRight, 12);
+    Update(60);
+    EXPECT_EQ(Plr(kPlrY), 35);
+    EXPECT_EQ(Plr(kPlrOffY), 0);
+
+    // The walls: never more than a fifth of a cell into column 0.
+    Hold(kKeyLeft, 150);
+    EXPECT_EQ(Plr(kPlrX), 0);
+    EXPECT_NEAR(Plr(kPlrOffX), -0.2f, 1e-5);
+}
+
+TEST_F(PlayTest, ABeaconCatchesTheEnemiesAboveItAndPaysForThem) {
+    // Active for 130 - 10 x variant updates: 120, 110, 100.
+    for (int variant = 1; variant <= 3; ++variant) {
+        SCOPED_TRACE(variant);
+        StartRound(variant, 5);
+        PlainMaze(10, 35);
+        Place(1, kBeaconReady, 12, 35);
+        // Three enemies hovering in the band above, over the beacon's column
+        // (no gap in their floor, so they stay over it).
+        for (int n = 30; n < 33; ++n) {
+            Place(n, kEnemyHunting, 12, 30.2f);
+            Ent(n)[kEntSpeed] = 0.05f;
+        }
+        Hold(kKeyRight, 10);
+        ASSERT_EQ(Ent(1)[kEntKind], kBeaconStarting);
+        int active = 0;
+        for (int i = 0; i < 200 && Ent(1)[kEntKind] <= kBeaconActive; ++i) {
+            Update();
+            if (Ent(1)[kEntKind] == kBeaconActive) ++active;
+        }
+        EXPECT_EQ(active, 130 - 10 * variant);
+        for (int n = 30; n < 33; ++n) EXPECT_NE(Ent(n)[kEntKind], kEnemyHunting) << "enemy " << n;
+        // The player stands on it: the prize is taken at once, worth 3 x 3 x 5.
+        EXPECT_EQ(Ent(1)[kEntKind], kPrizeTaken);
+        EXPECT_EQ(app()->m_Score, 45);
+        EXPECT_EQ(app()->m_EnemyCap, 1);
+        Update(62);
+        EXPECT_EQ(Ent(1)[kEntKind], kBeaconSpent);
+        for (int n = 30; n < 33; ++n) EXPECT_EQ(Ent(n)[kEntKind], kFree) << "enemy " << n;
+    }
+}
+
+TEST_F(PlayTest, ABeaconThatCatchesNothingIsSpentUntilACharge) {
+    StartRound(3, 6);
+    PlainMaze(10, 35);
+    Place(1, kBeaconReady, 10, 35);
+    // Four charges where the player stands: three are taken, one stays.
+    for (int n = 17; n <= 20; ++n) Place(n, kCharge, 10, 34.9f);
+    Update();
+    EXPECT_EQ(Plr(kPlrCharges), 3);
+    int left = 0;
+    for (int n = 17; n <= 20; ++n) left += Ent(n)[kEntKind] == kCharge;
+    EXPECT_EQ(left, 1);
+
+    // Starting for 21 updates, active for 100, then spent and recharged at
+    // once by the player standing on it; that frees room for the charge
+    // that was left lying.
+    Update(121);
+    EXPECT_EQ(Ent(1)[kEntKind], kBeaconRecharging);
+    EXPECT_EQ(app()->m_Score, 0);
+    EXPECT_EQ(Plr(kPlrCharges), 3);
+    for (int n = 17; n <= 20; ++n) EXPECT_FALSE(Ent(n)[kEntKind] == kCharge && Ent(n)[kEntX] == 10) << n;
+    // Ready again after 61 updates, and started at once by the player on it.
+    Update(61);
+    EXPECT_EQ(Ent(1)[kEntKind], kBeaconStarting);
+}
+
+TEST_F(PlayTest, HitsCostEnergyUntilTheEleventhEndsTheRoundAndTheMenuReturns) {
+    StartRound(2, 7);
+    PlainMaze(10, 35);
+    Place(40, kEnemyHunting, 10, 34.2f);
+    Update();
+    EXPECT_EQ(Plr(kPlrEnergy), 9);
+    Update(9);
+    EXPECT_EQ(Plr(kPlrEnergy), 9) << "two hits within 10 updates cost one unit";
+    Update();
+    EXPECT_EQ(Plr(kPlrEnergy), 8);
+    for (int i = 0; i < 200 && Plr(kPlrEnergy) > 0; ++i) Update();
+    ASSERT_EQ(Plr(kPlrEnergy), 0);
+    EXPECT_EQ(app()->m_TmpE, 0) << "an empty bar";
+    EXPECT_EQ(app()->m_GameEnded, 0);
+    Update(10);
+    EXPECT_EQ(Plr(kPlrEnergy), -1);
+    EXPECT_EQ(app()->m_GameEnded, 1);
+    EXPECT_EQ(app()->m_TunePlaying, 0);
+
+    // Everything stands still under the banner; 90 updates later the menu.
+    float x = Ent(40)[kEntX];
+    Update(88);
+    EXPECT_EQ(app()->m_Mode, 10);
+    EXPECT_EQ(Ent(40)[kEntX], x);
+    EXPECT_EQ(Plr(kPlrEnergy), -1);
+    Update();
+    EXPECT_EQ(app()->m_Mode, 2);
+    Update();
+    EXPECT_EQ(app()->m_Mode, 1);
+    EXPECT_LT(app()->m_OverTimer, 75);
+    Update(40);
+    EXPECT_EQ(app()->m_OverTimer, 0);
+}
+
+TEST_F(PlayTest, PausingFreezesMotionAndTimersButNotAnimationOrParticles) {
+    StartRound(2, 8);
+    PlainMaze(10, 35);
+    Place(1, kBeaconActive, 20, 35);
+    Place(40, kEnemyHunting, 14, 34.2f);
+    Ent(40)[kEntSpeed] = 0.1f;
+    Place(17, kCharge, 30, 34.9f);
+    Ent(17)[kEntSpeed] = 3;
+    Update(3);
+    Hold(kKeyEscape, 1);
+    ASSERT_EQ(app()->m_Paused, 1);
+
+    float enemyX = Ent(40)[kEntX], timer = Ent(1)[kEntTimer], phase = Ent(17)[kEntPhase];
+    float sparkY = app()->m_Part[app()->m_PartMax * 10 + kPartY];
+    KeyDown(kKeyRight);
+    KeyDown(kKeyUp);
+    Update(30);
+    EXPECT_EQ(Plr(kPlrX), 10);
+    EXPECT_EQ(Plr(kPlrOffX), 0);
+    EXPECT_EQ(Plr(kPlrY), 35);
+    EXPECT_EQ(Ent(40)[kEntX], enemyX);
+    EXPECT_EQ(Ent(1)[kEntTimer], timer);
+    EXPECT_NE(Ent(17)[kEntPhase], phase);
+    EXPECT_NE(app()->m_Part[app()->m_PartMax * 10 + kPartY], sparkY);
+    EXPECT_EQ(Plr(kPlrEnergy), 10);
+
+    app()->m_Paused = 0;
+    Update(5);
+    EXPECT_GT(Plr(kPlrX) + Plr(kPlrOffX), 10.5f);
+    EXPECT_NE(Ent(40)[kEntX], enemyX);
+}
+
+TEST_F(PlayTest, TheRankingTextOnlyNamesScoresTheTableWillKeep) {
+    c_MyApp* a = app();
+    a->m_GameType = 2;
+    for (int r = 0; r < 10; ++r) a->m_Scores[10 + r] = 0;
+    a->m_Score = 0;
+    EXPECT_EQ(a->p_MyNth(), String());
+    EXPECT_EQ(a->m_n, 0) << "0 on an empty table is not recorded";
+    a->m_Score = 45;
+    EXPECT_EQ(a->p_MyNth(), String("1st!"));
+    a->m_Scores[10] = 100;
+    a->m_Scores[11] = 50;
+    a->m_Score = 100;
+    EXPECT_EQ(a->p_MyNth(), String("1st!")) << "equal to the best, and recorded below it";
+    a->m_Score = 50;
+    EXPECT_EQ(a->p_MyNth(), String("2nd"));
+    for (int r = 0; r < 10; ++r) a->m_Scores[10 + r] = 100 - r;
+    a->m_Scores[19] = 90;
+    a->m_Score = 90;
+    EXPECT_EQ(a->p_MyNth(), String());
+    EXPECT_EQ(a->m_n, 0) << "equal to the tenth entry is dropped";
+    a->m_Score = 91;
+    EXPECT_EQ(a->p_MyNth(), String("10th"));
+    for (int r = 0; r < 10; ++r) a->m_Scores[10 + r] = 0;
+}
+
+TEST_F(PlayTest, SparksFlyAndFallAndPopUpsRiseWhileThePoolDropsWhatDoesNotFit) {
+    c_MyApp* a = app();
+    StartRound(2, 9);
+    PlainMaze(10, 35);
+    a->p_ThrowParticle(100, 200, 2, 8, 0, 6);
+    float* p = &a->m_Part[a->m_PartMax * 10];
+    EXPECT_NEAR(p[kPartVX], 0, 1e-5);
+    EXPECT_EQ(p[kPartVY], -6);
+    a->p_DoParticles();
+    EXPECT_EQ(p[kPartY], 194);
+    for (int i = 0; i < 61; ++i) a->p_DoParticles();
+    EXPECT_GT(p[kPartY], 200) << "gravity brings a spark back down";
+
+    // A pop-up takes the last free record, rises a quarter pixel an update
+    // and is gone after 100 updates.
+    a->p_Gimme(45, 300, 300);
+    float* pop = &a->m_Part[(a->m_PartMax - 1) * 10];
+    EXPECT_EQ(pop[kPartKind], kPopUp);
+    EXPECT_EQ(pop[kPartFrame], 45);
+    for (int i = 0; i < 99; ++i) a->p_DoParticles();
+    EXPECT_EQ(pop[kPartKind], kPopUp);
+    EXPECT_NEAR(pop[kPartY], 300 - 99 * 0.25f, 1e-3);
+    a->p_DoParticles();
+    a->p_DoParticles();
+    EXPECT_EQ(pop[kPartKind], 0);
+
+    // A full pool drops new particles but the points still count and the
+    // random draws still happen.
+    for (int i = 0; i <= a->m_PartMax; ++i) a->m_Part[i * 10 + kPartKind] = 1;
+    int score = a->m_Score;
+    a->p_Gimme(10, 0, 0);
+    EXPECT_EQ(a->m_Score, score + 10);
+    int seed = bb_random_Seed;
+    a->p_ThrowParticle(0, 0, 1, 1, -3717, -3717);
+    EXPECT_NE(bb_random_Seed, seed);
+    for (int i = 0; i <= a->m_PartMax; ++i) a->m_Part[i * 10 + kPartKind] = 0;
+}
