@@ -60,7 +60,7 @@ protected:
     // between two looks), then the menu again.
     void AwaitReload() {
         XScreen::WaitUntil([&] { return ColourNear(Band(), kLoadingBand, 4); }, 1);
-        ASSERT_TRUE(XScreen::WaitUntil([&] { return Menu(); }, 20)) << std::hex << Band();
+        ASSERT_TRUE(XScreen::WaitUntil([&] { return Menu(); }, 20)) << Diagnosis();
     }
     // Full screen on or off: the game opens a new window, which gets the focus
     // a window manager would give it.
@@ -71,6 +71,16 @@ protected:
         window = next;
         Run("windowfocus --sync " + std::to_string(window));
         AwaitReload();
+    }
+    // What the window and the game look like when a wait failed.
+    std::string Diagnosis() {
+        char text[64];
+        std::snprintf(text, sizeof text, "band pixel %lx, window %lu", Band(), window);
+        std::string what = text;
+        if (game->Running()) return what + ", the game runs";
+        game->Wait(1);
+        return what + ", the game ended with status " + std::to_string(game->result().status) + ", signal " +
+               std::to_string(game->result().signal) + ": " + game->result().err;
     }
     // Resident memory once the collector has had a moment to finish.
     long SettledKiB() {
@@ -87,7 +97,7 @@ protected:
 }  // namespace
 
 TEST_F(MemoryTest, FiftyResizesAndTenFullScreenSwitchesLeaveResidentMemoryFlat) {
-    ASSERT_TRUE(XScreen::WaitUntil([&] { return Menu(); }, 20)) << std::hex << Band();
+    ASSERT_TRUE(XScreen::WaitUntil([&] { return Menu(); }, 20)) << Diagnosis();
     long first = SettledKiB();
     ASSERT_GT(first, 0);
 
