@@ -17,7 +17,10 @@ Array<String> bb_Zanth_CreditText;
 
 namespace {
 
-const char* const kCredits[50] = {
+// The credits box's lines, in its fixed order: the makers, the runtime and
+// the libraries it stands on, the art and the font, the sound and the tools
+// that made it, and thanks.
+const char* const kCredits[] = {
     "",
     "A Game by",
     "The Lantern Vault Team",
@@ -25,19 +28,21 @@ const char* const kCredits[50] = {
     "", "-=-=-", "",
     "Developed using",
     "the Vorlin runtime",
-    "vorlin.invalid",
+    "on GLFW, OpenAL Soft and stb",
     "", "-=-=-", "",
     "Graphics", "", "Most graphics by", "The Lantern Vault Team",
-    "", "Font : Ribbon Mono", "by The Lantern Vault Team", "Lowercase added by", "The Lantern Vault Team",
+    "", "Font : Ribbon Mono (DejaVu Sans Mono)", "by the DejaVu Fonts team", "Lowercase added by",
+    "the DejaVu Fonts team, too",
     "", "", "-=-=-", "",
     "Audio", "", "Sound and Music by", "The Lantern Vault Team",
-    "using our own synthesiser", "a step sequencer", "a tune composer", "an Ogg encoder", "or whatever else",
-    "is handy!",
+    "using our assetgen synthesiser", "its tune sequencer", "libvorbis to encode", "OpenAL Soft to play",
+    "or whatever else", "is handy!",
     "", "-=-=-", "",
-    "Thanks to", "every play tester", "the Debian project", "the GLFW authors", "the OpenAL Soft authors",
-    "the stb authors", "and everyone else", "at every open source forum",
+    "Thanks to", "the GLFW authors", "the OpenAL Soft authors", "the stb authors", "the DejaVu Fonts team",
+    "the Debian project", "and everyone else", "at debian.org",
     "", "-=-=-", "End",
 };
+static_assert(sizeof kCredits / sizeof kCredits[0] == 50, "the credits box shows exactly 50 lines");
 
 void mark_roots() { gc_mark_q(bb_Zanth_CreditText); }
 

@@ -25,6 +25,8 @@
 #ifndef VORLIN_GAME_MYAPP_H
 #define VORLIN_GAME_MYAPP_H
 
+#include <initializer_list>
+
 #include "audio/audio.h"
 #include "game/music_player.h"
 #include "graphics/graphics.h"
@@ -266,6 +268,50 @@ private:
     int TouchInFrame(int slot, float x, float y, int firstTouch, int lastTouch);
     // One row of the action table (game/controls.cpp).
     int ActionDown(int action, int analogue, int joystick);
+
+    // ---- Front end: saved state, menus, boxes ------------------------------
+    // The state string and its sections (game/persistence.cpp).
+    String StateString();
+    void LoadSettings(const Array<String>& parts, int* cursor);
+    void LimitSettings();
+    void LoadBadges(const Array<String>& parts, int* cursor);
+    void LoadScores(const Array<String>& parts, int* cursor, int t);
+    // Input shared by the screens (game/menus.cpp): an action down for any
+    // player, and whether the credits, options or badges box is open.
+    bool AnyAction(int action) { return p_PlayKeyAll(action, 1) != 0; }
+    bool AnyAction(std::initializer_list<int> actions);
+    bool BoxOpen() const { return m_CreditsOpen || m_OptionsOpen || m_BadgesOpen; }
+    void ConsumePress() { m_KeyLatch = m_TouchLatch = 1; }
+    // The main menu (game/menus.cpp).
+    void MenuQuitKey();
+    void MenuTitle();
+    float MenuStrip();
+    void MenuScores(float left);
+    int MenuButtons();
+    void MenuItems(int buttons);
+    void MenuItemsInput(float cx, float cy, int buttons);
+    void MenuActivate();
+    void MenuOpenCredits();
+    void MenuSelect(int item, int sound);
+    void DrawCog(float x, float y, float size, float angle, const float* speeds);
+    // The options box (game/option_box.cpp).
+    bool CreditsRowShown() const;
+    int OptionRows() const;
+    int OptionRowKind(int row) const;
+    String OptionRowText(int kind) const;
+    void OptionActivate(int row);
+    void OptionClose();
+    void OptionStepSound();
+    int OptionPresses();
+    // Draws the console's overscan line and applies a change; true when its bar was clicked.
+    bool OverscanLine(float y, bool lower, bool raise, bool click);
+    // The pause menu (game/pause_menu.cpp).
+    void PauseSlideStep();
+    void PauseInput(const int* touched);
+    void PauseActivate();
+    // The credits box (game/credits_box.cpp).
+    void CreditFrame(float oy);
+    void CreditText(float oy);
 
 public:
     // Builds a round's maze, player and beacons from a seed, as the game start
