@@ -80,6 +80,11 @@ int bb_audio_PlayMusic(String path, int flags) {
     return bb_audio_device->PlayMusic(bb_data_FixDataPath(path), flags);
 }
 
+int bb_audio_PrepareMusic(String path) {
+    if (!bb_audio_device) return -1;
+    return bb_audio_device->PrepareMusic(bb_data_FixDataPath(path));
+}
+
 int bb_audio_StopMusic() { return bb_audio_device ? bb_audio_device->StopMusic() : 0; }
 int bb_audio_PauseMusic() { return bb_audio_device ? bb_audio_device->PauseMusic() : 0; }
 int bb_audio_ResumeMusic() { return bb_audio_device ? bb_audio_device->ResumeMusic() : 0; }

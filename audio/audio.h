@@ -37,6 +37,10 @@ int bb_audio_SetChannelPan(int channel, float pan);
 int bb_audio_SetChannelRate(int channel, float rate);
 // 0 when the music started, -1 when its file did not load (music then stays stopped).
 int bb_audio_PlayMusic(String path, int flags);
+// Decodes a music file ahead, off the main thread, so that a later
+// bb_audio_PlayMusic of it starts at once; 0, or -1 when the file cannot be
+// opened or is of no known kind.
+int bb_audio_PrepareMusic(String path);
 int bb_audio_StopMusic();
 int bb_audio_PauseMusic();
 int bb_audio_ResumeMusic();

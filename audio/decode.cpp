@@ -3,16 +3,18 @@
 
 #include "host/glfwgame.h"
 
+AudioDecoder AudioDecoderFor(const String& path) {
+    String name = path.ToLower();
+    if (name.EndsWith(String(".wav"))) return LoadWAV;
+    if (name.EndsWith(String(".ogg"))) return LoadOGG;
+    return nullptr;
+}
+
 unsigned char* BBGlfwGame::LoadAudioData(String path, int* length, int* channels, int* format, int* hertz) {
     FILE* f = OpenFile(path, String("rb"));
     if (!f) return nullptr;
-    String name = path.ToLower();
-    unsigned char* samples = nullptr;
-    if (name.EndsWith(String(".wav"))) {
-        samples = LoadWAV(f, length, channels, format, hertz);
-    } else if (name.EndsWith(String(".ogg"))) {
-        samples = LoadOGG(f, length, channels, format, hertz);
-    }
+    AudioDecoder decode = AudioDecoderFor(path);
+    unsigned char* samples = decode ? decode(f, length, channels, format, hertz) : nullptr;
     std::fclose(f);
     return samples;
 }

@@ -25,9 +25,16 @@
 
 #include <cstdio>
 
+#include "runtime/string.h"
+
 // Both read from the file's current position to its end (or to the end of
 // the sound) and leave the file open.
 unsigned char* LoadWAV(FILE* f, int* length, int* channels, int* format, int* hertz);
 unsigned char* LoadOGG(FILE* f, int* length, int* channels, int* format, int* hertz);
+
+// A decoder with the signature of the two above.
+typedef unsigned char* (*AudioDecoder)(FILE* f, int* length, int* channels, int* format, int* hertz);
+// The decoder for a file name by its extension (".wav" or ".ogg", any case), or null.
+AudioDecoder AudioDecoderFor(const String& path);
 
 #endif

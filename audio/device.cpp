@@ -1,4 +1,4 @@
-// audio/device.cpp - gxtkAudio, gxtkSample and the deferred buffer deletion.
+// audio/device.cpp - gxtkAudio, gxtkSample, the deferred buffer deletion and the kept music.
 #include "audio/device.h"
 
 #include <AL/al.h>
@@ -7,12 +7,27 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
+#include "audio/music_decode.h"
 #include "host/glfwgame.h"
 #include "runtime/error.h"
 
+// What the device knows about its kept music (gxtkAudio::music).
+struct PreparedMusic {
+    String path;                          // path of the kept music or of the pending decode; empty: none
+    FileIdentity file;                    // that file when it was opened
+    std::unique_ptr<MusicDecode> decode;  // decode still to be uploaded, or null
+};
+
 namespace {
+
+// The device whose sources may hold buffers: a destroyed sample asks it to
+// delete what no source holds any more.
+gxtkAudio* open_device;
+int live_samples;
+int64_t sample_native_bytes;  // buffers of samples not yet destroyed (bytes)
 
 // Buffer names of discarded or collected samples, oldest first, still to be
 // deleted.
@@ -38,21 +53,65 @@ ALenum al_format(int bytesPerSample, int channels) {
     return 0;
 }
 
+// The identity of the file a path names now; false when it cannot be opened.
+bool identify_path(const String& path, FileIdentity* id) {
+    BBGlfwGame* host = BBGlfwGame::_glfwGame;
+    FILE* f = host ? host->OpenFile(path, String("rb")) : nullptr;
+    if (!f) return false;
+    bool known = IdentifyFile(f, id);
+    std::fclose(f);
+    return known;
+}
+
+// Puts decoded samples (malloc'd, freed here) into a new buffer of `sample`.
+bool upload_samples(gxtkSample* sample, unsigned char* data, int length, int chans, int bytesPerSample, int hertz) {
+    long long bytes = static_cast<long long>(length) * chans * bytesPerSample;
+    if (length < 0 || chans < 0 || bytesPerSample < 0 || bytes > INT_MAX) {
+        std::free(data);
+        return false;
+    }
+    ALuint name = 0;
+    alGenBuffers(1, &name);
+    alBufferData(name, al_format(bytesPerSample, chans), data, static_cast<ALsizei>(bytes), hertz);
+    std::free(data);
+    sample->SetBuffer(name);
+    sample->bytes = bytes;
+    sample_native_bytes += bytes;
+    gc_external_alloc(sample, bytes);
+    return true;
+}
+
 }  // namespace
 
 int DiscardedBufferCount() { return static_cast<int>(discarded().size()); }
+int gxtkLiveSamples() { return live_samples; }
+int64_t gxtkSampleNativeBytes() { return sample_native_bytes; }
 
 // ---------------------------------------------------------------------------
 // Samples and channels
 // ---------------------------------------------------------------------------
 
-gxtkSample::~gxtkSample() { Discard(); }
+gxtkSample::gxtkSample() { ++live_samples; }
+
+gxtkSample::gxtkSample(unsigned int buffer) : buffer(buffer) { ++live_samples; }
+
+gxtkSample::~gxtkSample() {
+    Discard();
+    // The collector destroys samples some time after they were dropped, not
+    // at a moment when the device happens to load or play: give the buffer
+    // back now if no source holds it.
+    if (open_device && !discarded().empty()) FlushDiscarded(open_device);
+    --live_samples;
+}
 
 int gxtkSample::Discard() {
     if (buffer) {
         discarded().push_back(buffer);
         buffer = 0;
     }
+    sample_native_bytes -= bytes;
+    gc_external_free(bytes);
+    bytes = 0;
     return 0;
 }
 
@@ -76,6 +135,12 @@ gxtkAudio::gxtkAudio() {
     }
     // Sounds are placed by direction only (SetPan), never faded by distance.
     alDistanceModel(AL_NONE);
+    open_device = this;
+}
+
+gxtkAudio::~gxtkAudio() {
+    if (open_device == this) open_device = nullptr;
+    delete prepared;
 }
 
 gxtkChannel* gxtkAudio::Channel(int channel) {
@@ -92,6 +157,7 @@ void gxtkAudio::mark() {
             chan.sample = nullptr;
         }
     }
+    gc_mark_q(music);
 }
 
 // ---------------------------------------------------------------------------
@@ -128,22 +194,14 @@ gxtkSample* gxtkAudio::LoadSample__UNSAFE__(gxtkSample* sample, String path) {
     int length = 0, chans = 0, bytesPerSample = 0, hertz = 0;
     unsigned char* data = host->LoadAudioData(path, &length, &chans, &bytesPerSample, &hertz);
     if (!data) return nullptr;
-
-    long long bytes = static_cast<long long>(length) * chans * bytesPerSample;
-    if (length < 0 || chans < 0 || bytesPerSample < 0 || bytes > INT_MAX) {
-        std::free(data);
-        return nullptr;
-    }
-    ALuint name = 0;
-    alGenBuffers(1, &name);
-    alBufferData(name, al_format(bytesPerSample, chans), data, static_cast<ALsizei>(bytes), hertz);
-    std::free(data);
-    sample->SetBuffer(name);
-    return sample;
+    return upload_samples(sample, data, length, chans, bytesPerSample, hertz) ? sample : nullptr;
 }
 
 gxtkSample* gxtkAudio::LoadSample(String path) {
     FlushDiscarded(this);
+    // Loading happens behind the loading screen: a good moment to upload
+    // music decoded ahead.
+    if (prepared && prepared->decode && prepared->decode->Done()) FinishPreparedMusic();
     return LoadSample__UNSAFE__(new gxtkSample(), path);
 }
 
@@ -225,10 +283,85 @@ int gxtkAudio::SetRate(int channel, float rate) {
 
 int gxtkAudio::PlayMusic(String path, int flags) {
     StopMusic();
-    gxtkSample* music = LoadSample(path);
-    if (!music) return -1;
-    PlaySample(music, kMusicChannel, flags);
+    gxtkSample* sample = KeptMusic(path);
+    if (!sample) {
+        FileIdentity file;
+        bool known = identify_path(path, &file);
+        sample = LoadSample(path);
+        if (!sample) return -1;
+        ForgetMusic();
+        if (known) {
+            Prepared().path = path;
+            Prepared().file = file;
+            gc_assign(music, sample);
+        }
+    }
+    // PlaySample stops the source and starts it again: from the beginning.
+    PlaySample(sample, kMusicChannel, flags);
     return 0;
+}
+
+int gxtkAudio::PrepareMusic(String path) {
+    PreparedMusic& p = Prepared();
+    if (p.decode && p.decode->Done()) FinishPreparedMusic();
+    BBGlfwGame* host = BBGlfwGame::_glfwGame;
+    FILE* f = host ? host->OpenFile(path, String("rb")) : nullptr;
+    if (!f) return -1;
+    AudioDecoder decoder = AudioDecoderFor(path);
+    FileIdentity file;
+    if (!decoder || !IdentifyFile(f, &file)) {
+        std::fclose(f);
+        return -1;
+    }
+    if (p.path == path && p.file == file && (p.decode || music)) {
+        std::fclose(f);
+        return 0;
+    }
+    ForgetMusic();
+    p.path = path;
+    p.file = file;
+    p.decode.reset(new MusicDecode(f, decoder));
+    return 0;
+}
+
+PreparedMusic& gxtkAudio::Prepared() {
+    if (!prepared) prepared = new PreparedMusic();
+    return *prepared;
+}
+
+gxtkSample* gxtkAudio::KeptMusic(const String& path) {
+    PreparedMusic& p = Prepared();
+    if (p.path.Empty() || !(p.path == path)) return nullptr;
+    FileIdentity now;
+    if (!identify_path(path, &now) || now != p.file) {
+        // Replaced or gone since it was read: load it as if new.
+        ForgetMusic();
+        return nullptr;
+    }
+    if (p.decode) FinishPreparedMusic();
+    return music;
+}
+
+void gxtkAudio::FinishPreparedMusic() {
+    PreparedMusic& p = Prepared();
+    int length = 0, chans = 0, bytesPerSample = 0, hertz = 0;
+    unsigned char* data = p.decode ? p.decode->Take(&length, &chans, &bytesPerSample, &hertz) : nullptr;
+    p.decode.reset();
+    gxtkSample* sample = nullptr;
+    if (data) {
+        sample = new gxtkSample();
+        if (!upload_samples(sample, data, length, chans, bytesPerSample, hertz)) sample = nullptr;
+    }
+    gc_assign(music, sample);
+    // A file that did not decode is not kept: PlayMusic tries it afresh.
+    if (!sample) p.path = String();
+}
+
+void gxtkAudio::ForgetMusic() {
+    PreparedMusic& p = Prepared();
+    p.decode.reset();  // waits for a worker still decoding
+    p.path = String();
+    gc_assign(music, nullptr);
 }
 
 int gxtkAudio::StopMusic() { return StopChannel(kMusicChannel); }

@@ -6,6 +6,13 @@
 // effects, channel 32 plays music. A sound is a gxtkSample: one OpenAL buffer
 // holding the whole decoded file (music too; nothing is streamed).
 //
+// Music is decoded once per file: the device keeps the last music sample it
+// played or prepared, with the identity of its file, and PlayMusic of the same
+// unchanged file only restarts it from the beginning. PrepareMusic decodes a
+// file ahead on a worker thread (audio/music_decode.h); the samples are
+// uploaded on the main thread at the next LoadSample, PrepareMusic or
+// PlayMusic once the worker is done (PlayMusic waits for it if need be).
+//
 // Channel state (gxtkChannel::state) is the game's view: 0 stopped,
 // 1 playing, 2 paused by the game. OpenAL's own source state may differ: a
 // one-shot sound that ended is AL_STOPPED while its channel still says 1
@@ -16,10 +23,13 @@
 // Buffer lifetime: a sample's buffer belongs to the sample, but OpenAL
 // refuses to delete a buffer that a source still holds. A discarded or
 // collected sample therefore only queues its buffer name; FlushDiscarded
-// (at the start of every LoadSample and PlaySample) detaches buffers from
-// sources that have stopped and deletes every queued buffer no source holds.
-// While a sample plays, loops or is paused the device's mark() keeps it alive,
-// so its buffer is never queued while in use by the game.
+// (at the start of every LoadSample and PlaySample, and when the collector
+// destroys a sample) detaches buffers from sources that have stopped and
+// deletes every queued buffer no source holds. While a sample plays, loops or
+// is paused the device's mark() keeps it alive, so its buffer is never queued
+// while in use by the game. A sample reports its buffer's bytes to the
+// collector as native memory (runtime/gc.h), so dropped sounds are destroyed
+// soon after a reload rather than after megabytes of later allocation.
 //
 // When the device cannot be opened an "OpenAl error: ..." line is printed and
 // the device stays silent: every operation still works and does nothing
@@ -29,18 +39,24 @@
 #ifndef VORLIN_AUDIO_DEVICE_H
 #define VORLIN_AUDIO_DEVICE_H
 
+#include <cstdint>
+
 #include "runtime/array.h"
 
 typedef struct ALCdevice_struct ALCdevice;
 typedef struct ALCcontext_struct ALCcontext;
+struct PreparedMusic;
 
 class gxtkSample : public Object {
 public:
     unsigned int buffer = 0;  // OpenAL buffer name; 0 for none
+    int64_t bytes = 0;        // size of the buffer's samples, reported to the collector
 
-    gxtkSample() {}
-    explicit gxtkSample(unsigned int buffer) : buffer(buffer) {}
-    ~gxtkSample() override;  // queues the buffer like Discard
+    gxtkSample();
+    explicit gxtkSample(unsigned int buffer);
+    // Queues the buffer like Discard, then deletes every queued buffer that no
+    // source holds any more.
+    ~gxtkSample() override;
 
     void SetBuffer(unsigned int name) { buffer = name; }
     // Gives up the buffer: queued for deletion once no source holds it.
@@ -66,11 +82,15 @@ public:
     ALCcontext* alcContext = nullptr;
     gxtkChannel channels[kChannels];
 
+    gxtkSample* music = nullptr;     // the last music played or prepared (see above), or null
+    PreparedMusic* prepared = nullptr;  // its path, file identity and pending decode; owned
+
     // Opens the default OpenAL device; prints "OpenAl error: ..." and goes on
     // silently when that fails.
     gxtkAudio();
+    ~gxtkAudio() override;
     // Marks the samples of channels whose sound is still playing, looping or
-    // paused; forgets the others.
+    // paused, and the kept music; forgets the other channels' samples.
     void mark() override;
 
     virtual int Suspend();
@@ -93,6 +113,10 @@ public:
     virtual int ResumeMusic();
     virtual int MusicState();
     virtual int SetMusicVolume(float volume);
+    // Starts decoding the music file `path` ahead, off the main thread, so that
+    // a later PlayMusic of it starts at once. 0 when the decode is under way or
+    // already done, -1 when the file cannot be opened or is of no known kind.
+    virtual int PrepareMusic(String path);
 
 protected:
     // Opens nothing: for stand-ins that replace the playing operations.
@@ -101,11 +125,22 @@ protected:
 
 private:
     gxtkChannel* Channel(int channel);
+    PreparedMusic& Prepared();
+    // The kept music when it came from `path` and the file is unchanged
+    // (finishing its decode first), else null.
+    gxtkSample* KeptMusic(const String& path);
+    // Uploads a finished decode on the main thread.
+    void FinishPreparedMusic();
+    void ForgetMusic();
 };
 
 // Deletes every queued buffer that no source holds any more (see above).
 void FlushDiscarded(gxtkAudio* audio);
 // Buffer names queued for deletion and not deleted yet.
 int DiscardedBufferCount();
+// Samples not yet destroyed, and the bytes their buffers hold: for tests and
+// measurements.
+int gxtkLiveSamples();
+int64_t gxtkSampleNativeBytes();
 
 #endif

@@ -3,8 +3,19 @@
 // Art comes in three resolutions (base, "-hd" at 2x, "-hd2" at 4x), picked
 // from the device size. Loading is spread over updates, one asset per stage,
 // while the loading screen animates; a change of device size starts it again.
+//
+// A reload replaces every slot. The replaced images and sounds are simply
+// dropped: their pixels, textures and buffers count as native memory for the
+// collector, which finds them dead and destroys them within a few updates
+// (runtime/gc.h), unless the renderer's batch or a playing channel still
+// holds them.
+//
+// The streamed tune is decoded ahead, off the main thread, while the first
+// load runs (the audio device keeps it, so later loads find it done), so
+// that starting it in the update that starts a round costs next to nothing.
 #include <cstdio>
 
+#include "game/globals.h"
 #include "game/myapp.h"
 
 namespace {
@@ -21,6 +32,8 @@ int stage_sound(int stage) {
 }
 
 const int kSoundJingle = 96;
+// The tune the game start plays (see p_PlayTune), with the path it builds.
+const char* const kTunePath = "sfx/Firstlight.ogg";
 
 }  // namespace
 
@@ -90,6 +103,7 @@ int c_MyApp::p_Loader() {
         case 1:
             p_LoadImg(kSlotIcons, String("common/icons"), 32, 32, 16, 1);
             p_LoadSFX(kSoundJingle);
+            if (bb_Zanth_HasMusicStream == 1) bb_audio_PrepareMusic(String(kTunePath));
             break;
         case 2: p_LoadImg(95, String("common/Buttons"), 64, 64, 16, 1); break;
         case 3: p_LoadImg(kSlotPad, String("common/dpad"), 32, 32, 16, 1); break;

@@ -60,7 +60,13 @@ bool rows_inside_array(long long offset, int w, int h, int pitch, int length) {
     return lowest >= 0 && highest < length;
 }
 
+int live_surfaces;
+int64_t surface_native_bytes;  // pixels and textures of live surfaces (bytes)
+
 }  // namespace
+
+int gxtkLiveSurfaces() { return live_surfaces; }
+int64_t gxtkSurfaceNativeBytes() { return surface_native_bytes; }
 
 uint32_t gxtkFormatForDepth(int depth) {
     switch (depth) {
@@ -94,11 +100,31 @@ void gxtkPremultiply(unsigned char* pixels, long count, int depth) {
 // ---------------------------------------------------------------------------
 
 gxtkSurface::gxtkSurface()
-    : data(nullptr), width(0), height(0), depth(0), format(0), seq(-1), texture(0), uscale(0), vscale(0) {}
+    : data(nullptr), width(0), height(0), depth(0), format(0), seq(-1), texture(0), uscale(0), vscale(0),
+      dataBytes(0), textureBytes(0) {
+    ++live_surfaces;
+}
 
 gxtkSurface::~gxtkSurface() {
     ReleaseTexture();
+    FreeData();
+    --live_surfaces;
+}
+
+void gxtkSurface::AdoptData(unsigned char* pixels, int64_t bytes) {
+    FreeData();
+    data = pixels;
+    dataBytes = bytes;
+    surface_native_bytes += bytes;
+    gc_external_alloc(this, bytes);
+}
+
+void gxtkSurface::FreeData() {
     std::free(data);
+    data = nullptr;
+    surface_native_bytes -= dataBytes;
+    gc_external_free(dataBytes);
+    dataBytes = 0;
 }
 
 void gxtkSurface::ReleaseTexture() {
@@ -106,12 +132,14 @@ void gxtkSurface::ReleaseTexture() {
     if (seq == glfwGraphicsSeq && seq > 0) glDeleteTextures(1, &texture);
     seq = -1;
     texture = 0;
+    surface_native_bytes -= textureBytes;
+    gc_external_free(textureBytes);
+    textureBytes = 0;
 }
 
 int gxtkSurface::Discard() {
     ReleaseTexture();
-    std::free(data);
-    data = nullptr;
+    FreeData();
     return 0;
 }
 
@@ -122,13 +150,12 @@ int gxtkSurface::OnUnsafeLoadComplete() {
 
 void gxtkSurface::SetData(unsigned char* pixels, int w, int h, int bytesPerPixel) {
     ReleaseTexture();
-    std::free(data);
-    data = nullptr;
+    FreeData();
     if (!gxtkFormatForDepth(bytesPerPixel) || w < 0 || h < 0) {
         std::free(pixels);
         return;
     }
-    data = pixels;
+    AdoptData(pixels, static_cast<int64_t>(w) * h * bytesPerPixel);
     width = w;
     height = h;
     depth = bytesPerPixel;
@@ -146,6 +173,8 @@ void gxtkSurface::Bind() {
 }
 
 void gxtkSurface::CreateTexture() {
+    // Any texture this surface had belonged to a context that is gone.
+    ReleaseTexture();
     seq = glfwGraphicsSeq;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -166,6 +195,9 @@ void gxtkSurface::CreateTexture() {
     }
     uscale = texW > 0 ? 1.0f / texW : 0;
     vscale = texH > 0 ? 1.0f / texH : 0;
+    textureBytes = static_cast<int64_t>(texW) * texH * 4;
+    surface_native_bytes += textureBytes;
+    gc_external_alloc(this, textureBytes);
 
     if (data) {
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -181,8 +213,10 @@ void gxtkSurface::SetSubData(int x, int y, int w, int h, const int* values, int 
 
     if (!data) {
         // Pixels not written yet stay transparent rather than undefined.
-        data = static_cast<unsigned char*>(std::calloc(static_cast<size_t>(width) * height, 4));
-        if (!data) return;
+        size_t bytes = static_cast<size_t>(width) * height * 4;
+        unsigned char* pixels = static_cast<unsigned char*>(std::calloc(bytes, 1));
+        if (!pixels) return;
+        AdoptData(pixels, static_cast<int64_t>(bytes));
     }
     for (int i = 0; i < c.h; ++i) {
         const int* src = values + static_cast<long long>(i) * pitch;

@@ -9,9 +9,12 @@
 // one. No file is read again.
 //
 // Lifetime: a surface is a collected object. Its texture and pixels are
-// released by Discard (safe to repeat) or by the destructor, which the
-// collector runs some time after the surface became unreachable; a texture is
-// deleted only while its context is still the current one.
+// released by Discard (safe to repeat) or by the destructor; a texture is
+// deleted only while its context is still the current one. The pixels and the
+// texture are reported to the collector as native memory, so dropping big
+// surfaces ends a collection cycle soon and their destructors run a few steps
+// later (see runtime/gc.h). A surface still in the renderer's batch is kept
+// alive by the renderer until the frame ends.
 //
 // Main thread only: every OpenGL call needs the window's context.
 #ifndef VORLIN_GRAPHICS_SURFACE_H
@@ -30,6 +33,8 @@ public:
     int seq;              // glfwGraphicsSeq when `texture` was made; -1: no texture
     uint32_t texture;     // OpenGL texture name
     float uscale, vscale; // 1 / texture width, 1 / texture height (pixel -> texture coordinate)
+    int64_t dataBytes;    // size of `data` as reported to the collector (bytes)
+    int64_t textureBytes; // estimated size of the texture, 4 bytes a texel (bytes)
 
     gxtkSurface();
     ~gxtkSurface() override;
@@ -55,10 +60,17 @@ public:
     void Bind();
 
 private:
+    void AdoptData(unsigned char* pixels, int64_t bytes);
+    void FreeData();
     void ReleaseTexture();
     void CreateTexture();
     void UploadRows(int x, int y, int w, int h);
 };
+
+// Surfaces not yet destroyed, and the native bytes (pixels and textures) they
+// hold: for tests and measurements.
+int gxtkLiveSurfaces();
+int64_t gxtkSurfaceNativeBytes();
 
 // OpenGL pixel format for `depth` bytes per pixel (0 for anything else).
 uint32_t gxtkFormatForDepth(int depth);

@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <vector>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 int gc_markbit = 1;
 gc_object gc_unmarked_list(gc_permanent);
 gc_object gc_queued_list(gc_permanent);
@@ -19,12 +23,22 @@ int gc_free_bytes;
 bool gc_force_sweep;
 bool gc_check_each_step;
 bool gc_checking;
+long long gc_external_bytes;
+long long gc_new_external_bytes;
+int gc_native_white;
+int gc_native_shaded;
+int gc_native_dead;
 
 namespace {
 
 // Released blocks by size class (index size / 8, sizes 8..56); the link of a
 // cached block is its first word.
 void* gc_cache[8];
+
+// Cycles still to be driven to completion for native memory that arrived in
+// an earlier one: an owner dropped after its parent was marked in that cycle
+// floated through it and is found dead only by the next.
+int native_followups;
 
 std::vector<gc_root_marker>& root_markers() {
     static std::vector<gc_root_marker> markers;
@@ -118,6 +132,7 @@ void destroy_oldest_dead() {
     // Counted out before the destructor runs, so that a destructor that
     // allocates finds the free list and its byte count in agreement.
     gc_free_bytes -= size;
+    if (p->gc_native()) --gc_native_dead;
     p->~gc_object();  // virtual: runs the most derived destructor
     raw_release(p, size);
 }
@@ -200,6 +215,7 @@ void gc_object_free(gc_object* obj) {
     // The object is on the list it joined at allocation (possibly already
     // shaded); take it off and out of the live byte count.
     int size = obj->gc_size();
+    if (obj->gc_native()) --(gc_is_white(obj) ? gc_native_white : gc_native_shaded);
     if (!gc_is_white(obj)) {
         // Grey and black share a colour; only black ones count in
         // gc_marked_bytes, so find out which list holds it (a rare path).
@@ -221,12 +237,20 @@ void gc_object_free(gc_object* obj) {
 
 void gc_shade_grey(gc_object* p) {
     p->flags ^= 1;
+    if (p->gc_native()) {
+        --gc_native_white;
+        ++gc_native_shaded;
+    }
     list_unlink(p);
     list_append(&gc_queued_list, p);
 }
 
 void gc_shade_black(gc_object* p) {
     p->flags ^= 1;
+    if (p->gc_native()) {
+        --gc_native_white;
+        ++gc_native_shaded;
+    }
     gc_marked_bytes += p->gc_size();
     list_unlink(p);
     list_append(&gc_marked_list, p);
@@ -257,7 +281,24 @@ void gc_mark_queued(int limit) {
 // Control
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// Native memory given back by a destroyed object should leave the process.
+// glibc serves large blocks from their own mappings, returned to the system
+// when freed, but by default it raises that size limit to the largest block
+// freed so far; after the first big image has gone, later ones come from the
+// main heap, whose freed pages it keeps. A fixed limit keeps every large
+// block (pixels, textures, decoded sound) in a mapping of its own.
+void return_large_blocks_to_the_system() {
+#ifdef __GLIBC__
+    mallopt(M_MMAP_THRESHOLD, GC_LARGE_BLOCK_BYTES);
+#endif
+}
+
+}  // namespace
+
 void gc_init() {
+    return_large_blocks_to_the_system();
     list_clear(&gc_unmarked_list);
     list_clear(&gc_queued_list);
     list_clear(&gc_marked_list);
@@ -265,6 +306,37 @@ void gc_init() {
     gc_new_bytes = gc_alloced_bytes = gc_max_alloced_bytes = 0;
     gc_marked_bytes = gc_free_bytes = 0;
     gc_force_sweep = false;
+    gc_external_bytes = gc_new_external_bytes = 0;
+    gc_native_white = gc_native_shaded = gc_native_dead = 0;
+    native_followups = 0;
+}
+
+// ---------------------------------------------------------------------------
+// Native memory
+// ---------------------------------------------------------------------------
+
+namespace {
+
+int saturating_add(int counter, long long bytes) {
+    long long sum = counter + bytes;
+    return sum > 0x7fffffff ? 0x7fffffff : static_cast<int>(sum);
+}
+
+}  // namespace
+
+void gc_external_alloc(gc_object* owner, long long bytes) {
+    if (bytes <= 0) return;
+    gc_external_bytes += bytes;
+    gc_new_external_bytes += bytes;
+    gc_new_bytes = saturating_add(gc_new_bytes, bytes);
+    if (owner && !owner->gc_native() && owner->gc_colour() != 3) {
+        owner->flags |= GC_NATIVE_FLAG;
+        ++(gc_is_white(owner) ? gc_native_white : gc_native_shaded);
+    }
+}
+
+void gc_external_free(long long bytes) {
+    if (bytes > 0) gc_external_bytes -= bytes;
 }
 
 void gc_sweep() {
@@ -277,17 +349,49 @@ void gc_sweep() {
     list_splice_all(&gc_marked_list, &gc_unmarked_list);
     gc_marked_bytes = 0;
     gc_markbit ^= 1;
+    gc_native_dead += gc_native_white;
+    gc_native_white = gc_native_shaded;
+    gc_native_shaded = 0;
 }
 
 namespace {
 
+void finish_cycle() {
+    gc_mark_queued(0x7fffffff);
+    gc_sweep();
+    gc_mark();
+    if (gc_new_external_bytes > 0) {
+        native_followups = 1;
+    } else if (native_followups > 0) {
+        --native_followups;
+    }
+    gc_new_bytes = 0;
+    gc_new_external_bytes = 0;
+    gc_force_sweep = false;
+}
+
+// Native memory that arrived in this cycle (or the last) has most likely
+// replaced memory that was dropped: finish the cycle without waiting for more
+// allocation, a bounded amount of marking per step. True when it ended.
+bool finish_native_cycle() {
+    int64_t limit = static_cast<int64_t>(gc_marked_bytes) + GC_EXTERNAL_MARK_STEP;
+    gc_mark_queued(limit > 0x7fffffff ? 0x7fffffff : static_cast<int>(limit));
+    if (!list_empty(&gc_queued_list)) return false;
+    finish_cycle();
+    return true;
+}
+
+// Dead objects that own native memory give it back in their destructors;
+// destroy them (and the dead objects ahead of them, oldest first) a bounded
+// amount per step rather than waiting for allocation to get round to them.
+void destroy_native_dead() {
+    int target = gc_free_bytes - GC_EXTERNAL_DESTROY_STEP;
+    while (gc_native_dead > 0 && gc_free_bytes > target && !list_empty(&gc_free_list)) destroy_oldest_dead();
+}
+
 void collect_step() {
     if (gc_new_bytes > GC_CYCLE_BYTES) {
-        gc_mark_queued(0x7fffffff);
-        gc_sweep();
-        gc_mark();
-        gc_new_bytes = 0;
-        gc_force_sweep = false;
+        finish_cycle();
         return;
     }
     // Mark in proportion to new allocation, so that the whole heap has been
@@ -296,6 +400,10 @@ void collect_step() {
     int64_t a = gc_alloced_bytes;
     int64_t limit = n + (a - n) * n / GC_CYCLE_BYTES;
     gc_mark_queued(static_cast<int>(limit));
+    if ((gc_new_external_bytes > 0 || native_followups > 0) && finish_native_cycle()) return;
+    // Destruction waits for a step that did not end a cycle, so that the
+    // final marking and the destructors do not add up in one step.
+    if (gc_native_dead > 0) destroy_native_dead();
 }
 
 }  // namespace
@@ -322,8 +430,10 @@ void report(const char* what, const gc_object* p) {
     std::fprintf(stderr, "gc_check_heap: %s (object %p)\n", what, static_cast<const void*>(p));
 }
 
-// Walks one list, checks its links and colours, returns the bytes it holds.
-int64_t check_list(gc_object* head, int want_colour, const char* name, std::vector<gc_object*>* out) {
+// Walks one list, checks its links and colours, returns the bytes it holds
+// and adds the native owners on it to *natives.
+int64_t check_list(gc_object* head, int want_colour, const char* name, std::vector<gc_object*>* out,
+                   int* natives) {
     int64_t bytes = 0;
     gc_object* prev = head;
     long count = 0;
@@ -336,6 +446,7 @@ int64_t check_list(gc_object* head, int want_colour, const char* name, std::vect
         }
         if (p->gc_size() <= 0) report("object without a size", p);
         bytes += p->gc_size();
+        if (p->gc_native()) ++*natives;
         if (out) out->push_back(p);
         prev = p;
         if (++count > 100000000L) {
@@ -358,14 +469,18 @@ int gc_check_heap() {
     int white = gc_markbit;
     int shaded = gc_markbit ^ 1;
     std::vector<gc_object*> black;
-    int64_t unmarked = check_list(&gc_unmarked_list, white, "unmarked list", nullptr);
-    int64_t queued = check_list(&gc_queued_list, shaded, "queued list", nullptr);
-    int64_t marked = check_list(&gc_marked_list, shaded, "marked list", &black);
-    int64_t dead = check_list(&gc_free_list, -1, "free list", nullptr);
+    int nativeWhite = 0, nativeShaded = 0, nativeDead = 0;
+    int64_t unmarked = check_list(&gc_unmarked_list, white, "unmarked list", nullptr, &nativeWhite);
+    int64_t queued = check_list(&gc_queued_list, shaded, "queued list", nullptr, &nativeShaded);
+    int64_t marked = check_list(&gc_marked_list, shaded, "marked list", &black, &nativeShaded);
+    int64_t dead = check_list(&gc_free_list, -1, "free list", nullptr, &nativeDead);
     if (unmarked + queued + marked != gc_alloced_bytes) report("gc_alloced_bytes does not match the lists", nullptr);
     if (marked != gc_marked_bytes) report("gc_marked_bytes does not match the marked list", nullptr);
     if (dead != gc_free_bytes) report("gc_free_bytes does not match the free list", nullptr);
     if (pending_count != 0) report("allocation without an object", nullptr);
+    if (nativeWhite != gc_native_white || nativeShaded != gc_native_shaded || nativeDead != gc_native_dead) {
+        report("the counts of native owners do not match the lists", nullptr);
+    }
 
     gc_checking = true;
     for (gc_object* p : black) {

@@ -29,6 +29,21 @@
 // which only splices lists. Dead objects are destroyed later, inside
 // gc_object_alloc, oldest first, at least as many bytes as each allocation asks.
 //
+// Native memory. Some objects own memory outside the collected heap (decoded
+// pixels, textures, sound buffers) that dwarfs their own few bytes. Their
+// owners report it with gc_external_alloc / gc_external_free. Reported bytes
+// count as allocation: they add to gc_new_bytes and so pace marking and end a
+// cycle like collected bytes do. Because such memory usually replaces memory
+// that was just dropped, a cycle in which native memory arrived keeps marking
+// at GC_EXTERNAL_MARK_STEP per step even without further allocation and ends
+// as soon as its marking is complete; so does the cycle after it, which finds
+// the owners that were dropped after their parent had been marked. An owner
+// carries GC_NATIVE_FLAG in `flags`. While any dead object carries it, every
+// step that does not end a cycle destroys up to GC_EXTERNAL_DESTROY_STEP bytes
+// of dead objects, oldest first, so that their destructors give the memory
+// back soon rather than after some future allocation. All of this work is
+// bounded per step, and none of it happens while no native memory is about.
+//
 // Single-threaded: only the main thread may allocate, store references or
 // collect.
 #ifndef VORLIN_RUNTIME_GC_H
@@ -44,7 +59,7 @@ constexpr gc_permanent_t gc_permanent{};
 struct gc_object {
     gc_object* succ;  // next object on the list holding this one
     gc_object* pred;  // previous object on that list
-    int flags;        // allocation size (bytes, multiple of 8) | colour (low 2 bits)
+    int flags;        // allocation size (bytes, multiple of 8) | GC_NATIVE_FLAG | colour (low 2 bits)
 
     // Links a freshly allocated object into gc_unmarked_list as white. Only
     // valid for objects created with `new` (which goes through gc_object_alloc).
@@ -69,6 +84,7 @@ struct gc_object {
 
     int gc_size() const { return flags & ~7; }
     int gc_colour() const { return flags & 3; }
+    bool gc_native() const;
 };
 
 // Base of interface types; derived from virtually by interfaces and their
@@ -84,6 +100,10 @@ struct gc_interface {
 
 const int GC_CYCLE_BYTES = 8388608;  // allocation (bytes) after which a cycle is finished
 const int GC_CACHE_MAX = 56;         // largest block size (bytes) kept in gc_cache
+const int GC_NATIVE_FLAG = 4;        // flags bit: the object owns (or owned) native memory
+const int GC_EXTERNAL_MARK_STEP = 262144;    // least marking (bytes) per step in a cycle that got native memory
+const int GC_EXTERNAL_DESTROY_STEP = 65536;  // dead bytes destroyed per step while dead objects own native memory
+const int GC_LARGE_BLOCK_BYTES = 262144;     // C heap blocks from this size on are mapped alone (see gc_init)
 
 extern int gc_markbit;            // 0 or 1: the colour that means white this cycle
 extern gc_object gc_unmarked_list;
@@ -97,17 +117,31 @@ extern int gc_marked_bytes;       // bytes moved to gc_marked_list this cycle
 extern int gc_free_bytes;         // bytes of objects on gc_free_list
 extern bool gc_force_sweep;       // set by whole-file reads, cleared when a cycle ends; not read by the step
 extern bool gc_check_each_step;   // run gc_check_heap after every gc_collect and abort on a problem
+extern long long gc_external_bytes;      // native bytes reported by objects not yet destroyed
+extern long long gc_new_external_bytes;  // native bytes reported since the last cycle ended
+extern int gc_native_white;       // objects with GC_NATIVE_FLAG on gc_unmarked_list
+extern int gc_native_shaded;      // ... on gc_queued_list or gc_marked_list
+extern int gc_native_dead;        // ... on gc_free_list
 
 // ---------------------------------------------------------------------------
 // Operations
 // ---------------------------------------------------------------------------
 
 // Empties all lists and counters. Run once before the program creates objects.
+// Also asks the C allocator to give large freed blocks back to the system at
+// once, so that native memory released by destroyed objects leaves the process.
 void gc_init();
 // Memory for a new object of at least `size` bytes (destroys dead objects first).
 void* gc_object_alloc(int size);
 // Releases an object whose construction failed: unlinks it and returns its memory.
 void gc_object_free(gc_object* obj);
+
+// Native memory owned by `owner` (bytes outside the collected heap): counts as
+// allocation for pacing and marks the owner so that, once dead, it is
+// destroyed soon. gc_external_free reports the memory given back (by Discard
+// or the destructor). Main thread only; neither runs any collection work.
+void gc_external_alloc(gc_object* owner, long long bytes);
+void gc_external_free(long long bytes);
 
 // Root marking: functions registered here shade their module's globals when a
 // cycle starts. Every module that owns object-typed globals registers one.
@@ -120,7 +154,7 @@ void gc_sweep();                 // end a cycle
 void gc_collect();               // one collection step
 
 // Debug check: walks the four lists and verifies links, colours against lists,
-// byte counters and the black-never-points-to-white rule. Returns the number of
+// byte counters, the counts of native owners and the black-never-points-to-white rule. Returns the number of
 // problems found (each is described on standard error).
 int gc_check_heap();
 
@@ -131,6 +165,7 @@ void gc_check_child(gc_object* p);  // used while gc_check_heap visits a black o
 extern bool gc_checking;            // true while gc_check_heap visits children
 
 inline bool gc_is_white(const gc_object* p) { return (p->flags & 3) == gc_markbit; }
+inline bool gc_object::gc_native() const { return (flags & GC_NATIVE_FLAG) != 0; }
 
 // mark-into-queue: the step mark() methods and root markers use for fields.
 inline void gc_mark_q(gc_object* p) {
