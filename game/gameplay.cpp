@@ -172,14 +172,15 @@ int c_MyApp::p_InGame() {
         if (p_PlayKey(99, 1, pad)) pauseKey = true;
         if (bb_Zanth_isOuya == 1 && p_PlayKey(13, 1, pad)) pauseKey = true;
     }
-    if (pauseKey && !m_Paused && m_KeyLatch == 0) {
+    // A round that has ended is not paused: its banner leads back to the menu.
+    if (pauseKey && !m_Paused && !m_GameEnded && m_KeyLatch == 0) {
         m_KeyLatch = 1;
         m_Paused = 1;
         m_PauseState = 1;
         m_PauseSel = 0;
         p_PlaySFX2(kSfxPause, 0.5f);
     }
-    if (!m_NoHud && p_Button(kSlotIcons, 16, 16, kPauseIcon) && !m_Paused) {
+    if (!m_NoHud && p_Button(kSlotIcons, 16, 16, kPauseIcon) && !m_Paused && !m_GameEnded) {
         m_Paused = 1;
         m_PauseState = 1;
         m_TouchLatch = 1;

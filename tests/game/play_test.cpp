@@ -139,9 +139,12 @@ TEST_F(PlayTest, HitsCostEnergyUntilTheEleventhEndsTheRoundAndTheMenuReturns) {
     EXPECT_EQ(app()->m_GameEnded, 1);
     EXPECT_EQ(app()->m_TunePlaying, 0);
 
-    // Everything stands still under the banner; 90 updates later the menu.
+    // Everything stands still under the banner, which no key pauses; 90
+    // updates later the menu.
     float x = Ent(40)[kEntX];
-    Update(88);
+    Hold(kKeyEscape, 1);
+    EXPECT_EQ(app()->m_Paused, 0);
+    Update(87);
     EXPECT_EQ(app()->m_Mode, 10);
     EXPECT_EQ(Ent(40)[kEntX], x);
     EXPECT_EQ(Plr(kPlrEnergy), -1);
