@@ -46,6 +46,24 @@ const int kTrophyFrame = 11;       // of the buttons image
 
 int clamp_int(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
+// The highscore list texts and what they were made from.
+struct ScoreLists {
+    int rows = -1, table = -1;
+    int bestScores[10] = {}, recentScores[10] = {};
+    String best, recent;
+    // True (and remembers the new values) when the texts must be made again.
+    bool Changed(int r, int t, const int* bestNow, const int* recentNow) {
+        if (r == rows && t == table && std::memcmp(bestScores, bestNow, sizeof bestScores) == 0 &&
+            std::memcmp(recentScores, recentNow, sizeof recentScores) == 0)
+            return false;
+        rows = r;
+        table = t;
+        std::memcpy(bestScores, bestNow, sizeof bestScores);
+        std::memcpy(recentScores, recentNow, sizeof recentScores);
+        return true;
+    }
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -114,18 +132,23 @@ void c_MyApp::MenuScores(float left) {
     int rowHeight = static_cast<int>(1.5f * m_ImgInfo[3 * m_Font + 1]);
     int rows = clamp_int(static_cast<int>((h - 90 - h / 2) / (rowHeight > 0 ? rowHeight : 1)), 1, 10);
     int t = clamp_int(m_GameType, 1, 3) - 1;
-    String best = rows == 1 ? String("Highscore") : String("Top ") + String(rows);
-    String recent = rows == 1 ? String("Last") : String("Last ") + String(rows);
-    String lineBreak("\\n"), pad(" ");
-    for (int r = 0; r < rows; ++r) {
-        best += lineBreak + p_rstr(m_Scores[10 * t + r], kScoreWidth, pad);
-        recent += lineBreak + p_rstr(m_Scores[30 + 10 * t + r], kScoreWidth, pad);
+    // The two list texts are made again only when what they show changes,
+    // so the menu does not build strings at every update.
+    static ScoreLists lists;
+    if (lists.Changed(rows, t, &m_Scores[10 * t], &m_Scores[30 + 10 * t])) {
+        lists.best = rows == 1 ? String("Highscore") : String("Top ") + String(rows);
+        lists.recent = rows == 1 ? String("Last") : String("Last ") + String(rows);
+        String lineBreak("\\n"), pad(" ");
+        for (int r = 0; r < rows; ++r) {
+            lists.best += lineBreak + p_rstr(m_Scores[10 * t + r], kScoreWidth, pad);
+            lists.recent += lineBreak + p_rstr(m_Scores[30 + 10 * t + r], kScoreWidth, pad);
+        }
     }
     p_SetSize(1.5f);
     p_SetCol(255, 200, 100, 1);
-    p_Text(left + 20, 60, best, 0, 1);
+    p_Text(left + 20, 60, lists.best, 0, 1);
     p_SetCol(200, 255, 100, 1);
-    p_Text(left + 20, h / 2 + 20, recent, 0, 1);
+    p_Text(left + 20, h / 2 + 20, lists.recent, 0, 1);
 }
 
 void c_MyApp::MenuSelect(int item, int sound) {
