@@ -92,20 +92,3 @@ TEST_F(SoakTest, RandomPlayKeepsTheRoundConsistent) {
     EXPECT_LE(mostCalls, 16);
     std::printf("soak: %d rounds, %d ended, at most %lld draw calls a frame\n", rounds, ended, mostCalls);
 }
-
-TEST_F(SoakTest, AnIdlePlayerIsFoundByTheEnemiesAndTheRoundEnds) {
-    // Every hunting enemy comes for a player who stands still; a round
-    // nobody plays ends within a minute or so.
-    for (int seed : {1, 2, 3}) {
-        StartRound(2, seed * 1000);
-        int updates = 0;
-        while (app()->m_GameEnded == 0 && updates < 60 * 120) {
-            Update();
-            ++updates;
-        }
-        std::printf("idle round %d ended after %d updates\n", seed, updates);
-        EXPECT_EQ(app()->m_GameEnded, 1);
-        Update(100);
-        EXPECT_EQ(app()->m_Mode, 1);
-    }
-}
