@@ -75,160 +75,170 @@ void c_MyApp::UpdateEntity(int n) {
     if (n > kLastCharge && e[kEntKind] == kFree) m_FreeEnt = n;
     if (e[kEntKind] <= 0) return;
 
-    bool alive = Alive();
-    float sizeX = 2, sizeY = 2, alpha = 1;
-    int frame = 16;
-    float* t = &e[kEntTimer];
-    auto screenX = [&] { return (e[kEntX] + e[kEntOffX]) * kCell - m_CamX; };
-    auto screenY = [&] { return (e[kEntY] + e[kEntOffY]) * kCell - m_CamY; };
-    float px = m_Plr[kPlrScreenX], py = m_Plr[kPlrScreenY];
+    EntityLook look;
+    BeaconRules(e, look);
+    EnemyRules(e, look);
+    if (e[kEntKind] == kCharge) {
+        e[kEntPhase] = std::fmod(e[kEntPhase] + e[kEntSpeed], 360.0f);
+        look.frame = 11;
+        look.sizeX = 2 * std::sin(e[kEntPhase] * D2R);  // it spins
+    }
 
+    float ex = (e[kEntX] + e[kEntOffX]) * kCell - m_CamX, ey = (e[kEntY] + e[kEntOffY]) * kCell - m_CamY;
+    float m = 2 * bb_Zanth_overscan + 64;
+    if (e[kEntKind] != kFree && -m < ex && ex < bb_Zanth_jscrw + m && -m < ey && ey < bb_Zanth_jscrh + m) {
+        p_SetCol(255, 255, 255, look.alpha);
+        p_SetSize(look.sizeX, look.sizeY);
+        p_DrawImg(kSpriteSlot, ex, ey, look.frame);
+    }
+    PickUp(e, ex, ey);
+    HurtPlayer(e, ex, ey);
+}
+
+// Beacons and prizes: their timers run only while the round is alive.
+void c_MyApp::BeaconRules(float* e, EntityLook& look) {
+    bool alive = Alive();
+    float& t = e[kEntTimer];
     if (e[kEntKind] == kBeaconStarting) {
-        if (alive) *t += 1;
-        frame = 17 + static_cast<int>(std::fmod(std::floor(*t / 6), 2.0f));
-        if (*t > 20) {
+        if (alive) t += 1;
+        look.frame = 17 + static_cast<int>(std::fmod(std::floor(t / 6), 2.0f));
+        if (t > 20) {
             e[kEntKind] = kBeaconActive;
-            *t = 0;
+            t = 0;
         }
     }
     if (e[kEntKind] == kBeaconActive) {
-        frame = 19;
+        look.frame = 19;
         if (alive) {
-            *t += 1;
-            for (int m = 1; m <= kLastEntity; ++m) {
-                float* enemy = &m_Ents[m * kEntityFloats];
-                if (enemy[kEntKind] != kEnemyHunting) continue;
-                if (std::fabs(enemy[kEntX] - e[kEntX]) < 0.35f && std::fabs(enemy[kEntY] - (e[kEntY] - 3)) < 4) {
-                    enemy[kEntKind] = kEnemyDying;
-                    enemy[kEntTimer] = 1;
-                    enemy[kEntCatch] = 0.8f;
-                    e[kEntCatch] += 1;
-                    p_PlaySFX2(kSfxCatch, 1);
-                }
-            }
-            float wx = screenX() + m_CamX, wy = screenY() + m_CamY;
-            for (int i = -1; i <= 1; ++i) {
-                float angle = rnd() * 10 - 5;
-                float speed = rnd() * 4 + 6;
-                p_ThrowParticle(wx + 4.8f * i, wy, kSparkFalling, 8, angle, speed);
-            }
+            t += 1;
+            CatchEnemies(e);
         }
-        if (*t > 130 - 10 * m_GameType) {
-            *t = 0;
+        if (t > 130 - 10 * m_GameType) {
+            t = 0;
             e[kEntKind] = e[kEntCatch] > 0 ? kPrize : kBeaconSpent;
         }
     }
     if (e[kEntKind] == kPrize) {
-        if (alive) *t = std::fmod(*t + 1, 48.0f);
-        frame = 20 + static_cast<int>(std::fmod(std::floor(*t / 16), 3.0f));
+        if (alive) t = std::fmod(t + 1, 48.0f);
+        look.frame = 20 + static_cast<int>(std::fmod(std::floor(t / 16), 3.0f));
     }
     if (e[kEntKind] == kBeaconSpent) {
-        if (alive) *t = std::fmod(*t + 1, 36.0f);
-        frame = static_cast<int>(12 + std::fmod(*t / 12, 3.0f));
+        if (alive) t = std::fmod(t + 1, 36.0f);
+        look.frame = static_cast<int>(12 + std::fmod(t / 12, 3.0f));
     }
-    if (e[kEntKind] == kBeaconRecharging) {
-        if (alive) *t += 1;
-        frame = static_cast<int>(rnd() * 2.9f + 8);
-        if (*t > 60) {
-            e[kEntKind] = kBeaconReady;
-            *t = 0;
+    if (e[kEntKind] == kBeaconRecharging || e[kEntKind] == kPrizeTaken) {
+        if (alive) t += 1;
+        look.frame = static_cast<int>(rnd() * 2.9f + 8);  // sparkling
+        if (t > 60) {
+            t = 0;
+            if (e[kEntKind] == kPrizeTaken) p_PlaySFX2(kSfxSpent, 1);
+            e[kEntKind] = e[kEntKind] == kBeaconRecharging ? kBeaconReady : kBeaconSpent;
         }
     }
-    if (e[kEntKind] == kPrizeTaken) {
-        if (alive) *t += 1;
-        frame = static_cast<int>(rnd() * 2.9f + 8);
-        if (*t > 60) {
-            e[kEntKind] = kBeaconSpent;
-            *t = 0;
-            p_PlaySFX2(kSfxSpent, 1);
+}
+
+// An active beacon destroys the hunting enemies in the column above it and
+// throws three sparks.
+void c_MyApp::CatchEnemies(float* beacon) {
+    for (int m = 1; m <= kLastEntity; ++m) {
+        float* enemy = &m_Ents[m * kEntityFloats];
+        if (enemy[kEntKind] != kEnemyHunting) continue;
+        if (std::fabs(enemy[kEntX] - beacon[kEntX]) < 0.35f && std::fabs(enemy[kEntY] - (beacon[kEntY] - 3)) < 4) {
+            enemy[kEntKind] = kEnemyDying;
+            enemy[kEntTimer] = 1;
+            enemy[kEntCatch] = 0.8f;
+            beacon[kEntCatch] += 1;
+            p_PlaySFX2(kSfxCatch, 1);
         }
     }
+    float wx = (beacon[kEntX] + beacon[kEntOffX]) * kCell, wy = (beacon[kEntY] + beacon[kEntOffY]) * kCell;
+    for (int i = -1; i <= 1; ++i) {
+        float angle = rnd() * 10 - 5;
+        float speed = rnd() * 4 + 6;
+        p_ThrowParticle(wx + 4.8f * i, wy, kSparkFalling, 8, angle, speed);
+    }
+}
+
+// Enemies animate and are counted always; they move, wake and fade only
+// while the round is alive.
+void c_MyApp::EnemyRules(float* e, EntityLook& look) {
+    bool alive = Alive();
+    float& t = e[kEntTimer];
+    int kind = static_cast<int>(e[kEntKind]);
+    if (kind < kEnemyHunting || kind > kEnemyDying) return;
+    ++m_EntCount;
+    look.alpha = 0.8f;
     if (e[kEntKind] == kEnemyHunting) {
         e[kEntPhase] += rnd() * 0.2f + 0.2f;
-        ++m_EntCount;
         if (alive) HuntPlayer(e);
-        frame = 40 + static_cast<int>(std::fmod(std::floor(e[kEntPhase] / 3), 3.0f));
-        alpha = 0.8f;
+        look.frame = 40 + static_cast<int>(std::fmod(std::floor(e[kEntPhase] / 3), 3.0f));
     }
     if (e[kEntKind] == kEnemyAsleep) {
         e[kEntPhase] += rnd() * 0.4f + 0.5f;
-        ++m_EntCount;
-        frame = 43 + static_cast<int>(std::fmod(std::floor(e[kEntPhase] / 8), 3.0f));
-        alpha = 0.8f;
-        if (std::fabs(screenX() - px) < 134.4f && std::fabs(screenY() - py) < 36) {
+        look.frame = 43 + static_cast<int>(std::fmod(std::floor(e[kEntPhase] / 8), 3.0f));
+        float ex = (e[kEntX] + e[kEntOffX]) * kCell - m_CamX, ey = (e[kEntY] + e[kEntOffY]) * kCell - m_CamY;
+        if (std::fabs(ex - m_Plr[kPlrScreenX]) < 134.4f && std::fabs(ey - m_Plr[kPlrScreenY]) < 36) {
             e[kEntKind] = kEnemyWaking;
-            *t = 0;
+            t = 0;
         }
     }
     if (e[kEntKind] == kEnemyWaking) {
-        if (alive) *t += 1;
-        ++m_EntCount;
-        frame = 46;
-        alpha = 0.8f;
-        if (*t > 60) {
+        if (alive) t += 1;
+        look.frame = 46;
+        if (t > 60) {
             e[kEntKind] = kEnemyHunting;
-            *t = 0;
+            t = 0;
         }
     }
     if (e[kEntKind] == kEnemyDying) {
         float& fade = e[kEntCatch];
         if (alive) {
-            *t += rnd() * 0.15f + 0.05f;
+            t += rnd() * 0.15f + 0.05f;
             fade -= rnd() * 0.02f + 0.015f;
         }
-        ++m_EntCount;
-        frame = 46;
-        sizeX = 2 * fade;
-        sizeY = 2 * *t;
-        alpha = fade;
+        look.frame = 46;
+        look.sizeX = 2 * fade;
+        look.sizeY = 2 * t;
+        look.alpha = fade;
         if (fade <= 0) e[kEntKind] = kFree;
     }
-    if (e[kEntKind] == kCharge) {
-        e[kEntPhase] = std::fmod(e[kEntPhase] + e[kEntSpeed], 360.0f);
-        frame = 11;
-        sizeX = 2 * std::sin(e[kEntPhase] * D2R);
-    }
+}
 
-    float ex = screenX(), ey = screenY();
-    float m = 2 * bb_Zanth_overscan + 64;
-    if (e[kEntKind] != kFree && -m < ex && ex < bb_Zanth_jscrw + m && -m < ey && ey < bb_Zanth_jscrh + m) {
-        p_SetCol(255, 255, 255, alpha);
-        p_SetSize(sizeX, sizeY);
-        p_DrawImg(kSpriteSlot, ex, ey, frame);
-    }
-
-    // Pickups, also while paused.
-    if (std::fabs(ex - px) < 14.4f && std::fabs(ey - py) < 12) {
-        int kind = static_cast<int>(e[kEntKind]);
-        if (kind == kBeaconReady) {
-            e[kEntKind] = kBeaconStarting;
-            p_PlaySFX2(kSfxBeaconStart, 1);
-            AwardBadge(badges::kFirstBeacon);
-        } else if (kind == kPrize) {
-            e[kEntKind] = kPrizeTaken;
-            int caught = static_cast<int>(e[kEntCatch]);
-            p_Gimme(static_cast<int>(caught * caught * 5.0f), ex + m_CamX, ey + m_CamY);
-            BadgesForPrize(caught);
-            *t = 0;
-            e[kEntCatch] = 0;
-            ++m_EnemyCap;
-            p_PlaySFX2(kSfxPrize, 1);
-        } else if (kind == kCharge && m_Plr[kPlrCharges] < kMaxCharges) {
-            m_Plr[kPlrCharges] += 1;
-            e[kEntKind] = kFree;
-            p_PlaySFX2(kSfxCharge, 1);
-        } else if (kind == kBeaconSpent && m_Plr[kPlrCharges] >= 1) {
-            m_Plr[kPlrCharges] -= 1;
-            e[kEntKind] = kBeaconRecharging;
-            *t = 0;
-            p_PlaySFX2(kSfxRecharge, 1);
-            AwardBadge(badges::kRecharged);
-        }
-    }
-
-    // Enemies hurt; a hit protects the player for 10 updates.
+// What the player picks up by touching it, whether or not the round is paused.
+void c_MyApp::PickUp(float* e, float ex, float ey) {
+    if (!(std::fabs(ex - m_Plr[kPlrScreenX]) < 14.4f && std::fabs(ey - m_Plr[kPlrScreenY]) < 12)) return;
     int kind = static_cast<int>(e[kEntKind]);
-    if ((kind == kEnemyHunting || kind == kEnemyAsleep || kind == kEnemyWaking) && alive &&
+    if (kind == kBeaconReady) {
+        e[kEntKind] = kBeaconStarting;
+        p_PlaySFX2(kSfxBeaconStart, 1);
+        AwardBadge(badges::kFirstBeacon);
+    } else if (kind == kPrize) {
+        int caught = static_cast<int>(e[kEntCatch]);
+        e[kEntKind] = kPrizeTaken;
+        p_Gimme(static_cast<int>(caught * caught * 5.0f), ex + m_CamX, ey + m_CamY);
+        BadgesForPrize(caught);
+        e[kEntTimer] = 0;
+        e[kEntCatch] = 0;
+        ++m_EnemyCap;
+        p_PlaySFX2(kSfxPrize, 1);
+    } else if (kind == kCharge && m_Plr[kPlrCharges] < kMaxCharges) {
+        m_Plr[kPlrCharges] += 1;
+        e[kEntKind] = kFree;
+        p_PlaySFX2(kSfxCharge, 1);
+    } else if (kind == kBeaconSpent && m_Plr[kPlrCharges] >= 1) {
+        m_Plr[kPlrCharges] -= 1;
+        e[kEntKind] = kBeaconRecharging;
+        e[kEntTimer] = 0;
+        p_PlaySFX2(kSfxRecharge, 1);
+        AwardBadge(badges::kRecharged);
+    }
+}
+
+// Enemies hurt; a hit protects the player for 10 updates.
+void c_MyApp::HurtPlayer(const float* e, float ex, float ey) {
+    float px = m_Plr[kPlrScreenX], py = m_Plr[kPlrScreenY];
+    int kind = static_cast<int>(e[kEntKind]);
+    if ((kind == kEnemyHunting || kind == kEnemyAsleep || kind == kEnemyWaking) && Alive() &&
         std::fabs(ex - px) < 16.8f && std::fabs(ey + 8.4f - py) < 16.8f && m_Plr[kPlrHurt] < 1) {
         m_Plr[kPlrEnergy] -= 1;
         m_Plr[kPlrHurt] = 10;

@@ -332,8 +332,18 @@ private:
     void DrawPlayer();
     void MovePlayer();
     void UpdateEntities();
+    // How an entity is drawn this update (image 1 frame, size, alpha).
+    struct EntityLook {
+        int frame = 16;
+        float sizeX = 2, sizeY = 2, alpha = 1;
+    };
     void UpdateEntity(int n);
+    void BeaconRules(float* e, EntityLook& look);
+    void CatchEnemies(float* beacon);
+    void EnemyRules(float* e, EntityLook& look);
     void HuntPlayer(float* e);
+    void PickUp(float* e, float ex, float ey);
+    void HurtPlayer(const float* e, float ex, float ey);
     void SpawnEnemy();
     void PlaceAwayFromPlayer(float* e);
     void DrawHud();
