@@ -85,8 +85,7 @@ void c_MyApp::UpdateEntity(int n) {
     }
 
     float ex = (e[kEntX] + e[kEntOffX]) * kCell - m_CamX, ey = (e[kEntY] + e[kEntOffY]) * kCell - m_CamY;
-    float m = 2 * bb_Zanth_overscan + 64;
-    if (e[kEntKind] != kFree && -m < ex && ex < bb_Zanth_jscrw + m && -m < ey && ey < bb_Zanth_jscrh + m) {
+    if (e[kEntKind] != kFree && NearScreen(ex, ey)) {
         p_SetCol(255, 255, 255, look.alpha);
         p_SetSize(look.sizeX, look.sizeY);
         p_DrawImg(kSpriteSlot, ex, ey, look.frame);

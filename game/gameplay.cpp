@@ -24,14 +24,6 @@ const int kChargeFrame = 11;
 const int kBannerUpdates = 90;      // updates from the end of a round to the menu
 const int kBannerFadeFrom = 75;     // banner timer when the menu returns
 
-// The drawing margin: things whose screen position lies more than this far
-// outside the screen are not drawn.
-float margin() { return 2 * bb_Zanth_overscan + 64; }
-
-bool near_screen(float sx, float sy, float m) {
-    return -m < sx && sx < bb_Zanth_jscrw + m && -m < sy && sy < bb_Zanth_jscrh + m;
-}
-
 // The eight-digit score text; rebuilt only when the shown score changes.
 String score_text(c_MyApp* app, int value) {
     static int shown = -1;
@@ -92,9 +84,9 @@ void c_MyApp::DrawBackdrop() {
 void c_MyApp::DrawMap() {
     p_SetSize(1.5f);
     p_SetCol(255, 255, 255);
-    float m = margin();
-    // Only the rows and columns that can lie within the margin are visited;
-    // the exact test is made per cell.
+    float m = 2 * bb_Zanth_overscan + 64;
+    // Only the rows and columns that can lie near the screen are visited; the
+    // exact test is made per cell.
     int x0 = static_cast<int>(std::floor((m_CamX - m) / kCell)), x1 = static_cast<int>(std::ceil((m_CamX + bb_Zanth_jscrw + m) / kCell));
     int y0 = static_cast<int>(std::floor((m_CamY - m) / kCell)), y1 = static_cast<int>(std::ceil((m_CamY + bb_Zanth_jscrh + m) / kCell));
     if (x0 < 0) x0 = 0;
@@ -107,7 +99,7 @@ void c_MyApp::DrawMap() {
             int v = static_cast<int>(map[y * kMapSize + x]);
             if (v <= 0) continue;
             float sx = x * kCell - m_CamX, sy = y * kCell - m_CamY;
-            if (near_screen(sx, sy, m)) p_DrawImg(kSpriteSlot, sx, sy, v + kTileFrameBase);
+            if (NearScreen(sx, sy)) p_DrawImg(kSpriteSlot, sx, sy, v + kTileFrameBase);
         }
     }
 }

@@ -23,6 +23,8 @@
 #ifndef VORLIN_GAME_GAMEPLAY_H
 #define VORLIN_GAME_GAMEPLAY_H
 
+#include "game/globals.h"
+
 namespace play {
 
 constexpr int kMapSize = 64;       // cells per row and per column
@@ -34,6 +36,14 @@ constexpr int kBackdropSlot = 99;  // image slot of the scrolling backdrop
 constexpr int kTileFrameBase = 24; // a cell of value v draws frame v + 24
 
 inline int Base(int cell) { return cell & ~kFloor; }
+
+// Whether something at screen position (sx, sy) is drawn: the maze and the
+// entities are drawn up to 64 pixels (plus twice the overscan) beyond the
+// visible screen, so nothing pops in at the edges.
+inline bool NearScreen(float sx, float sy) {
+    float m = 2 * bb_Zanth_overscan + 64;
+    return -m < sx && sx < bb_Zanth_jscrw + m && -m < sy && sy < bb_Zanth_jscrh + m;
+}
 
 // Player record elements.
 enum PlayerField {
