@@ -236,11 +236,11 @@ TEST_F(MusicPlayerTest, OneCellSetsLevelEnvelopeRateAndDrums) {
     EXPECT_EQ(Source(29, AL_PITCH), 0.25f) << "and at a quarter";
 
     log->ops.clear();
-    p->p_JM_PlayNote(0, 13, 0, 0, 0);
-    p->p_JM_PlayNote(1, 15, 20, 0, 0);
+    p->p_JM_PlayNote(0, 13, 0, 0, 0);  // drum 1 of kit A
+    p->p_JM_PlayNote(1, 15, 20, 0, 0);  // drum 2 of kit B
     const std::vector<ChannelLog::Op> hits = {{'S', 31, 0}, {'P', 31, 0}, {'N', 31, -0.35f}, {'S', 30, 0},
                                               {'P', 30, 0}, {'N', 30, 0.35f}, {'V', 30, 19 / 29.0f * 0.5f}};
-    EXPECT_TRUE(log->ops == hits);
+    EXPECT_TRUE(log->ops == hits) << "a hit without a volume keeps the channel's";
     log->ops.clear();
     p->p_JM_PlayNote(0, 14, 0, 4, 31);  // not a drum note: stops the drum; slides apply to drums too
     EXPECT_EQ(bb_audio_device->ChannelState(31), 0);
@@ -263,7 +263,6 @@ TEST_F(MusicPlayerTest, PatternBreaksAndBranchesMoveTracksWithinTheTune) {
     for (int t = 1; t < 5; ++t) EXPECT_FLOAT_EQ(p->m_Level[t], (9 + t) / 29.0f) << "track " << t;
     EXPECT_EQ(p->m_Step, 0);
     EXPECT_EQ(p->m_Chord, String("qjj")) << "a new pattern takes the next chord letter";
-    EXPECT_EQ(p->m_Repeats, 2);
 
     struct Case {
         int repeats, param, from, to;
@@ -293,7 +292,6 @@ TEST_F(MusicPlayerTest, TheStepClockWaitsThroughPausesSilenceAndClockJumps) {
     p->p_JM_Alive_U(0, 1);
     p->p_JM_Alive_U(0, 1);
     EXPECT_EQ(p->m_Step, 3);
-    EXPECT_EQ(p->m_NextTime, now - 840);
 
     p->p_JM_PlayNote(2, 13, 20, 0, 0);
     p->p_JM_Alive_U(1, 1);  // paused
