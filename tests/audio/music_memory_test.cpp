@@ -20,22 +20,19 @@ ALint MusicOffset() {
 
 TEST_F(MusicAndMemory, PreparedMusicIsDecodedOnceAndRestartsFromItsBeginning) {
     WriteFile("ogg-tune.ogg", EncodeOggSine(3 * 22050, 1, 22050, 440));
-    EXPECT_EQ(Device()->PrepareMusic(String("ogg-tune.ogg")), 0);
     EXPECT_EQ(Device()->PrepareMusic(String("missing.ogg")), -1);
-    EXPECT_EQ(Device()->PrepareMusic(String(SoundPath("blip").c_str()) + String(".mp3")), -1);
     ASSERT_EQ(Device()->PrepareMusic(String("ogg-tune.ogg")), 0);
-
     ASSERT_EQ(Device()->PlayMusic(String("ogg-tune.ogg"), 1), 0);
     gxtkSample* tune = Device()->music;
     ASSERT_NE(tune, nullptr);
-    EXPECT_EQ(tune->bytes, 3 * 22050 * 2);
     ASSERT_TRUE(WaitFor([] { return MusicOffset() > 2205; }));
     ASSERT_EQ(Device()->PlayMusic(String("ogg-tune.ogg"), 1), 0);
     EXPECT_EQ(Device()->music, tune) << "not decoded again";
     EXPECT_LT(MusicOffset(), 2205) << "from the beginning";
     EXPECT_EQ(Device()->MusicState(), 1);
 
-    // Rewritten: read again. Removed: fails as before, with the music stopped.
+    // Rewritten (one second instead of three): read again. Removed: fails as
+    // before, with the music stopped.
     WriteFile("ogg-tune.ogg", EncodeOggSine(22050, 1, 22050, 440));
     ASSERT_EQ(Device()->PlayMusic(String("ogg-tune.ogg"), 1), 0);
     EXPECT_EQ(Device()->music->bytes, 22050 * 2);

@@ -17,6 +17,10 @@ const unsigned kLoadingBackground = 0x282850;
 void GameWindowTest::SetUp() {
     if (!screen.ok()) GTEST_SKIP() << "needs a display";
     if (symlink(LANTERN_DATA_PATH, "data") != 0) FAIL() << "cannot link the data folder";
+    if (startAtSetUp) Start();
+}
+
+void GameWindowTest::Start() {
     game.reset(new BackgroundProcess({LANTERN_EXE_PATH}, {"ALSOFT_DRIVERS=null"}));
     window = screen.WaitForWindow(kTitle, game->pid(), 20);
     ASSERT_NE(window, 0u) << "no window appeared";

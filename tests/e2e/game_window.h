@@ -17,9 +17,15 @@ protected:
     static constexpr const char* kTitle = "Bramblet in The Lantern Vault";
 
     // Starts the game in a fresh folder that sees the generated data folder
-    // and waits for its window.
+    // and waits for its window, unless a test cleared startAtSetUp to prepare
+    // the folder first and call Start itself.
     void SetUp() override;
     void TearDown() override;
+    // Starts the game (again, once the last run has ended) and waits for its window.
+    void Start();
+    bool WaitForMenu(double seconds = 20) {
+        return XScreen::WaitUntil([&] { return ShowsMenu(); }, seconds);
+    }
 
     // The pixel at a fraction of the window's size, in the left part of the
     // loading screen's band.
@@ -42,6 +48,7 @@ protected:
             " mousedown 1 sleep 0.1 mouseup 1");
     }
 
+    bool startAtSetUp = true;
     XScreen screen;
     ScopedTempDir dir;
     std::unique_ptr<BackgroundProcess> game;

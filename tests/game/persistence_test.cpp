@@ -1,6 +1,6 @@
 // The state string: what a first run saves, a full round trip, sections
-// damaged one at a time, the limits, short and odd strings, and a finished
-// game entering the highscore lists.
+// damaged one at a time, the limits and the value rules, short strings, and a
+// finished game entering the highscore lists.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,37 +16,12 @@ namespace {
 
 const char* const kStateFile = ".vorlinstate";
 
-std::string Repeat(const std::string& s, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += s;
-    return out;
-}
-
-// A first run on the desktop: options 5, 10, 11, 12 and 14 at their
-// defaults, no badges, empty tables.
-const std::string kDefaultState =
-    "0|0|0|0|0|1|0|0|0|0|64|64|10|0|1|0|0|0|0|0|0|0|0|0|0|1483|" + Repeat("0|", 9) + Repeat("0|", 3 * 21);
-
-// Sections built from values, each closed by its checksum (32-bit sums that wrap).
-std::string SettingsBlock(const std::vector<int>& options) {
-    std::string out;
-    uint32_t sum = 0;
-    for (size_t i = 0; i < options.size(); ++i) {
-        out += std::to_string(options[i]) + "|";
-        sum += static_cast<uint32_t>(i) * static_cast<uint32_t>(options[i]);
-    }
-    return out + std::to_string(static_cast<int32_t>(sum)) + "|";
-}
-
 std::vector<std::string> Parts(const std::string& state) {
-    std::vector<std::string> parts(1);
-    for (char c : state) {
-        if (c == '|') {
-            parts.emplace_back();
-        } else {
-            parts.back() += c;
-        }
-    }
+    std::vector<std::string> parts;
+    size_t from = 0;
+    for (size_t bar; (bar = state.find('|', from)) != std::string::npos; from = bar + 1)
+        parts.push_back(state.substr(from, bar - from));
+    parts.push_back(state.substr(from));
     return parts;
 }
 
@@ -54,6 +29,23 @@ std::string Join(const std::vector<std::string>& parts) {
     std::string out;
     for (size_t i = 0; i < parts.size(); ++i) out += (i ? "|" : "") + parts[i];
     return out;
+}
+
+// A first run on the desktop: options 5, 10, 11, 12 and 14 at their
+// defaults; then the badge block and the three tables, all zeros.
+const std::string kDefaultState =
+    "0|0|0|0|0|1|0|0|0|0|64|64|10|0|1|0|0|0|0|0|0|0|0|0|0|1483|" + Join(std::vector<std::string>(9 + 3 * 21, "0")) + "|";
+
+// A settings block from values, closed by its checksum (a 32-bit sum that wraps).
+std::vector<std::string> SettingsBlock(const std::vector<int>& options) {
+    std::vector<std::string> parts;
+    uint32_t sum = 0;
+    for (size_t i = 0; i < options.size(); ++i) {
+        parts.push_back(std::to_string(options[i]));
+        sum += static_cast<uint32_t>(i) * static_cast<uint32_t>(options[i]);
+    }
+    parts.push_back(std::to_string(static_cast<int32_t>(sum)));
+    return parts;
 }
 
 class PersistenceTest : public GameTest {
@@ -99,35 +91,12 @@ protected:
         a->m_Scores[20] = 2000000000;  // the last table's checksum wraps
         a->m_Scores[59] = -12;
     }
-    struct Snapshot {
-        std::vector<int> options, scores;
-        std::vector<bool> badges;
-    };
-    static Snapshot Take() {
-        Snapshot s;
-        c_MyApp* a = app();
-        for (int i = 0; i < 25; ++i) s.options.push_back(a->m_Options[i]);
-        for (int i = 0; i < 60; ++i) s.scores.push_back(a->m_Scores[i]);
-        for (int i = 0; i < 256; ++i) s.badges.push_back(a->m_Badges[i]);
-        return s;
-    }
-    static std::vector<int> Table(const Snapshot& s, int t) {
-        std::vector<int> out(s.scores.begin() + 10 * t, s.scores.begin() + 10 * t + 10);
-        out.insert(out.end(), s.scores.begin() + 30 + 10 * t, s.scores.begin() + 40 + 10 * t);
-        return out;
-    }
 };
 
 }  // namespace
 
 TEST_F(PersistenceTest, AFirstRunReadsNothingAndSavesExactlyTheDefaultString) {
     EXPECT_EQ(LoadPrinting(""), "") << "an empty state prints no section message";
-    c_MyApp* a = app();
-    EXPECT_EQ(a->m_Options[5], 1);
-    EXPECT_EQ(a->m_Options[10], 64);
-    EXPECT_EQ(a->m_Options[11], 64);
-    EXPECT_EQ(a->m_Options[12], 10);
-    EXPECT_EQ(a->m_Options[14], 1);
     EXPECT_EQ(bb_Zanth_overscan, 0);
     EXPECT_EQ(Saved(), kDefaultState);
 
@@ -141,109 +110,76 @@ TEST_F(PersistenceTest, AFirstRunReadsNothingAndSavesExactlyTheDefaultString) {
     rmdir(".vorlinstate.new");
 }
 
-TEST_F(PersistenceTest, ARoundTripRestoresEverySectionAndSavesTheSameString) {
+TEST_F(PersistenceTest, EverySectionSurvivesARoundTripAndADamagedOneIsResetOnItsOwn) {
     Sample();
-    Snapshot before = Take();
     std::string saved = Saved();
     std::vector<std::string> parts = Parts(saved);
     ASSERT_EQ(parts.size(), 99u) << "98 values, each followed by a bar";
     EXPECT_EQ(parts[26], std::to_string(INT32_MIN + 1)) << "badges 0 and 31: bit 31 makes the word negative";
     EXPECT_EQ(parts[32], "1") << "badge 192 alone in word 6";
-
     Defaults();
     EXPECT_EQ(LoadPrinting(saved),
               "Settings Loaded\nBadges Loaded\nHighscore 0 Loaded\nHighscore 1 Loaded\nHighscore 2 Loaded\n");
-    Snapshot after = Take();
-    EXPECT_EQ(after.options, before.options);
-    EXPECT_EQ(after.badges, before.badges);
-    EXPECT_EQ(after.scores, before.scores);
-    EXPECT_EQ(Saved(), saved);
-}
+    EXPECT_EQ(Saved(), saved) << "everything loaded back as it was";
 
-TEST_F(PersistenceTest, ADamagedSectionIsResetOnItsOwnWhileTheOthersLoad) {
-    Sample();
-    Snapshot sample = Take();
-    std::string saved = Saved();
-    struct Section {
-        int firstPart;
-        const char* message;
-    };
-    const Section sections[] = {{3, "Settings Checksum Invalid"}, {27, "Badge Checksum Invalid"},
-                                {35, "Highscore 0 Checksum Invalid"}, {60, "Highscore 1 Checksum Invalid"},
-                                {77, "Highscore 2 Checksum Invalid"}};
+    // Each section in turn with one changed value: that section comes back as
+    // a first run has it, the others as saved.
+    const int starts[] = {0, 26, 35, 56, 77, 98};
+    const char* const invalid[] = {"Settings Checksum Invalid", "Badge Checksum Invalid", "Highscore 0 Checksum Invalid",
+                                   "Highscore 1 Checksum Invalid", "Highscore 2 Checksum Invalid"};
     const char* const loaded[] = {"Settings Loaded", "Badges Loaded", "Highscore 0 Loaded", "Highscore 1 Loaded",
                                   "Highscore 2 Loaded"};
+    const std::vector<std::string> defaults = Parts(kDefaultState);
     for (int damaged = 0; damaged < 5; ++damaged) {
-        SCOPED_TRACE(sections[damaged].message);
-        std::vector<std::string> parts = Parts(saved);
-        std::string& digit = parts[sections[damaged].firstPart];
-        digit = std::to_string(std::stoi(digit) + 1);  // one changed value
+        SCOPED_TRACE(invalid[damaged]);
+        std::vector<std::string> broken = parts, expected = parts;
+        std::string& value = broken[starts[damaged] + 3];
+        value = std::to_string(std::stoi(value) + 1);
+        std::string printed;
+        for (int s = 0; s < 5; ++s) printed += std::string(s == damaged ? invalid[s] : loaded[s]) + "\n";
+        std::copy(defaults.begin() + starts[damaged], defaults.begin() + starts[damaged + 1],
+                  expected.begin() + starts[damaged]);
         Sample();
-        std::string expected;
-        for (int s = 0; s < 5; ++s) expected += std::string(s == damaged ? sections[s].message : loaded[s]) + "\n";
-        EXPECT_EQ(LoadPrinting(Join(parts)), expected);
-
-        Snapshot now = Take();
-        if (damaged == 0) {
-            std::vector<int> defaults(25, 0);
-            defaults[5] = 1;
-            defaults[10] = defaults[11] = 64;
-            defaults[12] = 10;
-            defaults[14] = 1;
-            EXPECT_EQ(now.options, defaults);
-        } else {
-            EXPECT_EQ(now.options, sample.options);
-        }
-        EXPECT_EQ(now.badges, damaged == 1 ? std::vector<bool>(256, false) : sample.badges);
-        for (int t = 0; t < 3; ++t)
-            EXPECT_EQ(Table(now, t), damaged == 2 + t ? std::vector<int>(20, 0) : Table(sample, t)) << "table " << t;
+        EXPECT_EQ(LoadPrinting(Join(broken)), printed);
+        EXPECT_EQ(Saved(), Join(expected));
     }
 }
 
-TEST_F(PersistenceTest, LimitsApplyOnEveryLoad) {
+TEST_F(PersistenceTest, ValuesAreReadLikeCNumbersAndLimitedOnEveryLoad) {
     std::vector<int> options(25, 0);
+    options[3] = 12;
     options[5] = 3;
+    options[6] = -5;
+    options[7] = 9;
     options[10] = 63;
     options[11] = -5;
-    options[12] = 7;
-    options[14] = 0;
-    EXPECT_EQ(LoadPrinting(SettingsBlock(options)), "Settings Loaded\n");
-    c_MyApp* a = app();
-    EXPECT_EQ(a->m_Options[5], 3);
-    EXPECT_EQ(a->m_Options[10], 64);
-    EXPECT_EQ(a->m_Options[11], 64);
-    EXPECT_EQ(a->m_Options[12], 10) << "below 8 becomes 10, not 8";
-    EXPECT_EQ(a->m_Options[14], 1) << "no overscan on the desktop";
-
-    options[12] = 8;
-    options[10] = 64;
-    LoadPrinting(SettingsBlock(options));
-    EXPECT_EQ(a->m_Options[12], 8);
-    EXPECT_EQ(a->m_Options[10], 64);
-}
-
-TEST_F(PersistenceTest, ShortAndOddStringsNeverReadPastTheEnd) {
-    c_MyApp* a = app();
-    // 25 parts: the options but no checksum part.
-    std::string values;
-    for (int i = 0; i < 25; ++i) values += (i ? "|" : "") + std::to_string(i + 1);
-    EXPECT_EQ(LoadPrinting(values), "Settings Checksum Invalid\n");
-    EXPECT_EQ(a->m_Options[5], 1);
-    EXPECT_EQ(a->m_Options[3], 0);
-
-    // Values: leading blanks, signs, trailing junk, non-numbers as 0, and
-    // only the first 63 characters of a value count.
-    std::vector<std::string> parts = Parts(SettingsBlock(std::vector<int>(25, 0)));
-    parts[3] = std::string(61, ' ') + "123";  // the first 63 characters read "12"
-    parts[4] = "abc";
+    options[12] = 7;  // below 8 becomes 10, not 8
+    std::vector<std::string> parts = SettingsBlock(options);
+    parts[3] = std::string(61, ' ') + "123";  // only the first 63 characters count: "12"
+    parts[4] = "abc";                         // not a number: 0
     parts[6] = "  -5xyz";
     parts[7] = "+9";
-    parts[25] = std::to_string(3 * 12 + 6 * -5 + 7 * 9);
     EXPECT_EQ(LoadPrinting(Join(parts)), "Settings Loaded\n");
-    EXPECT_EQ(a->m_Options[3], 12);
-    EXPECT_EQ(a->m_Options[4], 0);
-    EXPECT_EQ(a->m_Options[6], -5);
-    EXPECT_EQ(a->m_Options[7], 9);
+    std::vector<int> read, want = options;
+    for (int i = 0; i < 25; ++i) read.push_back(app()->m_Options[i]);
+    want[10] = want[11] = 64;
+    want[12] = 10;
+    want[14] = 1;  // no overscan on the desktop
+    EXPECT_EQ(read, want);
+
+    options[12] = 8;
+    LoadPrinting(Join(SettingsBlock(options)));
+    EXPECT_EQ(app()->m_Options[12], 8);
+}
+
+TEST_F(PersistenceTest, ShortStringsNeverReadPastTheEnd) {
+    c_MyApp* a = app();
+    // 25 parts: the options but no checksum part.
+    std::vector<std::string> values = SettingsBlock(std::vector<int>(25, 4));
+    values.pop_back();
+    EXPECT_EQ(LoadPrinting(Join(values)), "Settings Checksum Invalid\n");
+    EXPECT_EQ(a->m_Options[5], 1);
+    EXPECT_EQ(a->m_Options[3], 0);
 
     // Fewer than 25 parts: no settings; the badge block is looked for at the start.
     Defaults();
@@ -253,15 +189,14 @@ TEST_F(PersistenceTest, ShortAndOddStringsNeverReadPastTheEnd) {
     // A string that ends inside the tables leaves the tables it does not reach as they were.
     Sample();
     std::vector<std::string> full = Parts(Saved());
-    std::vector<std::string> cut(full.begin(), full.begin() + 56 + 10);
     Defaults();
     a->m_Scores[10] = 77;
     a->m_Scores[20] = 88;
-    EXPECT_EQ(LoadPrinting(Join(cut)), "Settings Loaded\nBadges Loaded\nHighscore 0 Loaded\n");
+    EXPECT_EQ(LoadPrinting(Join(std::vector<std::string>(full.begin(), full.begin() + 66))),
+              "Settings Loaded\nBadges Loaded\nHighscore 0 Loaded\n");
+    EXPECT_EQ(a->m_Scores[1], 1001);
     EXPECT_EQ(a->m_Scores[10], 77);
     EXPECT_EQ(a->m_Scores[20], 88);
-    EXPECT_EQ(a->m_Scores[0], 0 + 0);
-    EXPECT_EQ(a->m_Scores[1], 1001);
 }
 
 TEST_F(PersistenceTest, AFinishedGameRanksBelowEqualScoresAndAlwaysBecomesTheLatest) {
@@ -289,11 +224,7 @@ TEST_F(PersistenceTest, AFinishedGameRanksBelowEqualScoresAndAlwaysBecomesTheLat
     EXPECT_EQ(a->m_Scores[40], 3);
     EXPECT_EQ(a->m_Scores[41], 70);
     EXPECT_EQ(a->m_Scores[49], 8) << "the oldest drops out";
-
-    // Recording saves: the file holds the new lists.
-    std::vector<std::string> parts = Parts(ReadFile(kStateFile));
-    EXPECT_EQ(parts[56], "90");
-    EXPECT_EQ(parts[57], "3");
-    EXPECT_EQ(parts[58], "80");
-    EXPECT_EQ(parts[59], "70");
+    // Recording saves: the file's second table starts with the new lists.
+    std::vector<std::string> file = Parts(ReadFile(kStateFile));
+    EXPECT_EQ(Join(std::vector<std::string>(file.begin() + 56, file.begin() + 60)), "90|3|80|70");
 }

@@ -13,10 +13,7 @@ using SurfaceMemory = GlTest;
 template <class F>
 int StepsUntil(F done) {
     int steps = 0;
-    while (!done() && steps < 50) {
-        gc_collect();
-        ++steps;
-    }
+    for (; !done() && steps < 50; ++steps) gc_collect();
     return steps;
 }
 
