@@ -67,13 +67,6 @@ protected:
         usleep(700 * 1000);
     }
     bool ShowsCredits() { return ColourNear(screen.Pixel(window, 20, 60), kCreditsKnob, 6); }
-    // A click through the server's pointer, as a player's mouse makes it: a
-    // click sent to the window itself can leave the next key press unseen.
-    void PointerClick(int x, int y) {
-        Xdo("mousemove --window " + std::to_string(window) + " " + std::to_string(x) + " " + std::to_string(y));
-        ASSERT_EQ(std::system("xdotool mousedown 1 sleep 0.1 mouseup 1"), 0);
-        usleep(150 * 1000);
-    }
     // A press, then a moment (ms) for the game to answer it before the next one.
     void Tap(const std::string& key, int ms = 150) {
         Press(key);
@@ -154,18 +147,18 @@ TEST_F(FrontEndProcessTest, EachVariantIsPlayedAndEndedIntoBothListsWithKeysOrCl
         ASSERT_TRUE(game->Running());
     }
     // Variant 3 lies one step right of the selected variant 2, under the title.
-    PointerClick(256 + 88, 346);
+    Click(256 + 88, 346);
     usleep(600 * 1000);
-    PointerClick(640 - 70, 480 - 48);  // the start button
+    Click(640 - 70, 480 - 48);  // the start button
     usleep(1000 * 1000);
     Tap("Escape", 600);
-    PointerClick(320 - 150, 240);  // "End Game"
+    Click(320 - 150, 240);  // "End Game"
     usleep(2700 * 1000);
 
     EXPECT_FALSE(ShowsCredits());
-    PointerClick(640 - 30, 30);  // the credits icon
+    Click(640 - 30, 30);  // the credits icon
     EXPECT_TRUE(XScreen::WaitUntil([&] { return ShowsCredits(); }, 3));
-    PointerClick(320, 240);
+    Click(320, 240);
     EXPECT_TRUE(XScreen::WaitUntil([&] { return !ShowsCredits(); }, 3));
     QuitFromMenu();
     // One round each, all scoring 0: above the -1 entries, below the 10.

@@ -55,3 +55,9 @@ void GameWindowTest::Xdo(const std::string& args) {
     std::string cmd = "xdotool windowfocus --sync " + std::to_string(window) + " " + args + " 2>/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
 }
+
+void GameWindowTest::Click(int x, int y) {
+    Xdo("mousemove --window " + std::to_string(window) + " " + std::to_string(x) + " " + std::to_string(y));
+    ASSERT_EQ(std::system("xdotool mousedown 1 sleep 0.1 mouseup 1"), 0);
+    usleep(150 * 1000);
+}

@@ -42,11 +42,10 @@ protected:
     // which keys are down at each update, and a tap shorter than one update
     // may fall between two of them.
     void Press(const std::string& key) { Xdo("keydown " + key + " sleep 0.1 keyup " + key); }
-    // A left click at window pixel (x, y), held as long as a press.
-    void Click(int x, int y) {
-        Xdo("mousemove --window " + std::to_string(window) + " " + std::to_string(x) + " " + std::to_string(y) +
-            " mousedown 1 sleep 0.1 mouseup 1");
-    }
+    // A left click at window pixel (x, y), held as long as a press. The
+    // button goes through the real pointer: chained after the focus, xdotool
+    // would send it to the window as a synthetic event instead.
+    void Click(int x, int y);
 
     bool startAtSetUp = true;
     XScreen screen;
