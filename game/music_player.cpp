@@ -103,6 +103,9 @@ int c_JMPlayer::p_JM_StartTune(String name, int seed, int tempo) {
         m_LoadStep = 1;
         m_TunePath = path;
         for (int t = 0; t < PlayedTracks(); ++t) m_LastPattern[t] = m_Pattern[t] = 0;
+        // The last tune's notes go: a tune whose image cannot be read plays
+        // silence, not what was loaded before.
+        for (int i = 0; i < m_Data.Length(); ++i) m_Data[i] = 0;
     }
     for (int t = 0; t < kTrackSlots; ++t) m_Channel[t] = m_BaseChannel - 1 - t;
 

@@ -142,8 +142,7 @@ TEST_F(MusicPlayerTest, EachTuneDecodesThroughTheRendererToTheComposedNotes) {
     p->p_JM_StartTune(String("Retro/HopperEsque"), 1, 100);
     EXPECT_EQ(p->m_LoadStep, 0);
 
-    // A missing tune loads as silence.
-    p = FreshPlayer();
+    // A missing tune loads as silence, also after another tune.
     StartAndLoad(p, "Retro/No Such Tune", 5);
     ChannelLog* log = Record();
     Step(p, 64 * 3);
