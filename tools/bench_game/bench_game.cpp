@@ -26,33 +26,18 @@
 #include "host/glfwgame.h"
 #include "host/startup.h"
 #include "alloc_count.h"
+#include "common/headless_game.h"
 
 namespace {
 
 c_MyApp* g_app;
 BBGlfwGame* g_host;
 
-void render_frame() {
-    bb_graphics_device->BeginRender();
-    bb_graphics_BeginRender();
-    g_app->p_OnRender();
-    bb_graphics_EndRender();
-    bb_graphics_device->EndRender();
-}
+void render_frame() { HeadlessRender(g_app); }
 
 void start_game() {
     if (g_app) return;
-    setenv("ALSOFT_DRIVERS", "null", 0);
-    std::string data = LANTERN_DATA_PATH;
-    if (chdir(data.substr(0, data.rfind('/')).c_str()) != 0) std::abort();
-    g_host = new BBVorlinGame();
-    gc_init();
-    bbInit();
-    gc_mark();
-    g_app = (new c_MyApp())->m_new();
-    g_host->StartGame();
-    bb_graphics_device->width = 1280;
-    bb_graphics_device->height = 720;
+    g_app = StartHeadlessGame(&g_host, 1280, 720);
     for (int i = 0; i < 100 && (g_app->m_LoadStage != 0 || g_app->m_DevW != 1280); ++i) {
         render_frame();
         g_host->UpdateGame();

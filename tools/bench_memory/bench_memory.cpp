@@ -28,6 +28,7 @@
 #include "host/files.h"
 #include "host/glfwgame.h"
 #include "host/startup.h"
+#include "common/headless_game.h"
 
 namespace {
 
@@ -48,11 +49,7 @@ long resident_kib() {
 }
 
 void frame() {
-    bb_graphics_device->BeginRender();
-    bb_graphics_BeginRender();
-    g_app->p_OnRender();
-    bb_graphics_EndRender();
-    bb_graphics_device->EndRender();
+    HeadlessRender(g_app);
     g_host->gc_collect();
     g_host->UpdateGame();
 }
@@ -66,17 +63,7 @@ void finish_loading() {
 }
 
 void start_game() {
-    setenv("ALSOFT_DRIVERS", "null", 0);
-    std::string data = LANTERN_DATA_PATH;
-    if (chdir(data.substr(0, data.rfind('/')).c_str()) != 0) std::abort();
-    g_host = new BBVorlinGame();
-    gc_init();
-    bbInit();
-    gc_mark();
-    g_app = (new c_MyApp())->m_new();
-    g_host->StartGame();
-    bb_graphics_device->width = 1280;
-    bb_graphics_device->height = 720;
+    g_app = StartHeadlessGame(&g_host, 1280, 720);
     frame();
     finish_loading();
 }

@@ -1,0 +1,46 @@
+// tools/common/headless_game.h - the whole game started as the framework
+// would, without a window, for the benchmark programs.
+//
+// Sound goes to OpenAL's null backend and OpenGL calls without a context do
+// nothing, so only the game's own work and memory are measured. The working
+// directory becomes the build folder, where the game finds data/.
+#ifndef LANTERN_TOOLS_COMMON_HEADLESS_GAME_H
+#define LANTERN_TOOLS_COMMON_HEADLESS_GAME_H
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "game/globals.h"
+#include "game/myapp.h"
+#include "host/glfwgame.h"
+#include "host/startup.h"
+
+// One render, as the host runs it.
+inline void HeadlessRender(c_MyApp* app) {
+    bb_graphics_device->BeginRender();
+    bb_graphics_BeginRender();
+    app->p_OnRender();
+    bb_graphics_EndRender();
+    bb_graphics_device->EndRender();
+}
+
+// Creates the host and the application and gives the device the size the
+// game fits its screen to; the caller runs the frames that load the art.
+inline c_MyApp* StartHeadlessGame(BBGlfwGame** host, int deviceW, int deviceH) {
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    std::string data = LANTERN_DATA_PATH;
+    if (chdir(data.substr(0, data.rfind('/')).c_str()) != 0) std::abort();
+    *host = new BBVorlinGame();
+    gc_init();
+    bbInit();
+    gc_mark();
+    c_MyApp* app = (new c_MyApp())->m_new();
+    (*host)->StartGame();
+    bb_graphics_device->width = deviceW;
+    bb_graphics_device->height = deviceH;
+    return app;
+}
+
+#endif
