@@ -45,8 +45,7 @@ TEST_F(BadgesProcessTest, StartingABeaconInARoundShowsTheBadgePopUp) {
             // A round that ended announced itself ("... Keeper"): let that
             // pop-up leave before the next round starts.
             XScreen::WaitUntil([&] { return !ShowsPopUp(); }, 6);
-            Press("space");
-            usleep(300000);
+            PressUntil("space", [&] { return ShowsEnergyBar(); });
         }
         std::string key = leg % 2 ? "Left" : "Right";
         Xdo("keydown " + key);

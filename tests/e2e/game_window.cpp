@@ -61,3 +61,11 @@ void GameWindowTest::Click(int x, int y) {
     ASSERT_EQ(std::system("xdotool mousedown 1 sleep 0.1 mouseup 1"), 0);
     usleep(150 * 1000);
 }
+
+bool GameWindowTest::PressUntil(const std::string& key, const std::function<bool()>& answered, int tries) {
+    for (int i = 0; i < tries; ++i) {
+        Press(key);
+        if (XScreen::WaitUntil(answered, 2)) return true;
+    }
+    return false;
+}

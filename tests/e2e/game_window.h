@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -42,6 +43,12 @@ protected:
     // which keys are down at each update, and a tap shorter than one update
     // may fall between two of them.
     void Press(const std::string& key) { Xdo("keydown " + key + " sleep 0.1 keyup " + key); }
+    // Presses `key` until `answered` holds, waiting a while after each press,
+    // at most `tries` times. A machine busy enough to stall one pass of the
+    // main loop for longer than a press lasts delivers the press and its
+    // release in one go, and the game, which reads which keys are down,
+    // never sees it: a player would press again.
+    bool PressUntil(const std::string& key, const std::function<bool()>& answered, int tries = 3);
     // A left click at window pixel (x, y), held as long as a press. The
     // button goes through the real pointer: chained after the focus, xdotool
     // would send it to the window as a synthetic event instead.

@@ -28,8 +28,7 @@ protected:
     void StartRoundWithSpace() {
         ASSERT_TRUE(XScreen::WaitUntil([&] { return ShowsMenu(); }, 20));
         Focus();
-        Press("space");
-        ASSERT_TRUE(XScreen::WaitUntil([&] { return ShowsEnergyBar(); }, 5)) << "no round started";
+        ASSERT_TRUE(PressUntil("space", [&] { return ShowsEnergyBar(); })) << "no round started";
     }
 };
 
@@ -66,7 +65,6 @@ TEST_F(RoundProcessTest, ARoundNobodyPlaysEndsWithTheBannerAndTheMenuReturns) {
     ASSERT_TRUE(XScreen::WaitUntil([&] { return ShowsBanner(); }, 60)) << "no game-over banner";
     EXPECT_TRUE(XScreen::WaitUntil([&] { return !ShowsBanner() && !ShowsEnergyBar(); }, 10)) << "no menu after it";
     // The menu takes a new round.
-    Press("space");
-    EXPECT_TRUE(XScreen::WaitUntil([&] { return ShowsEnergyBar(); }, 5)) << "no second round";
+    EXPECT_TRUE(PressUntil("space", [&] { return ShowsEnergyBar(); })) << "no second round";
     EXPECT_TRUE(game->Running());
 }
