@@ -464,12 +464,32 @@ void RandomPlayer::OnBadges() {
 // ---------------------------------------------------------------------------
 
 void RandomPlayer::Resize(int w, int h) {
+    if (bb_graphics_device->width == w && bb_graphics_device->height == h) return;
     bb_graphics_device->width = w;
     bb_graphics_device->height = h;
     ++counts_.resizes;
 }
 
+// One step of the size tour; true while it is under way.
+bool RandomPlayer::SizeTour() {
+    const int sizes = static_cast<int>(sizeof kSizes / sizeof kSizes[0]);
+    if (tourAt_ < 0 || now_ < tourAt_ || tourStep_ > sizes) return false;
+    // Each size is kept until its art has loaded (the render that sees the
+    // new size starts the loader).
+    if (app_->m_LoadStage != 0 || app_->m_DevW != bb_graphics_device->width ||
+        app_->m_DevH != bb_graphics_device->height)
+        return true;
+    if (tourStep_ < sizes) {
+        Resize(kSizes[tourStep_][0], kSizes[tourStep_][1]);
+    } else {
+        Resize(startW_, startH_);
+    }
+    ++tourStep_;
+    return true;
+}
+
 void RandomPlayer::Occasionally() {
+    if (SizeTour()) return;
     if (resumeAt_ >= 0) {
         if (now_ >= resumeAt_) {
             host_->ResumeGame();

@@ -57,6 +57,10 @@ public:
     // Whether the game is suspended (the caller skips nothing: the host's
     // guard keeps updates out, as in the main loop).
     bool Suspended() const { return resumeAt_ >= 0; }
+    // From update `at` on, gives the window each of the player's sizes in
+    // turn, each until its art has loaded, and then the start size again; so
+    // the memory every size needs has been seen by a given point of the run.
+    void ScheduleSizeTour(long at) { tourAt_ = at; }
     // Lets go of everything, resumes and puts the window back to the size it
     // had at the start, so the end of a run is measured as its start was.
     void Settle(long update);
@@ -99,6 +103,7 @@ private:
     void OnBadges();
     void Occasionally();
     void Resize(int w, int h);
+    bool SizeTour();
 
     int Rand(int lo, int hi);  // inclusive
     bool Chance(double p);
@@ -123,6 +128,8 @@ private:
     long resumeAt_ = -1;        // while suspended: update at which focus returns
     long debugOffAt_ = -1, hudBackAt_ = -1;
     int startW_ = 0, startH_ = 0;
+    long tourAt_ = -1;          // when the size tour starts; -1 none
+    int tourStep_ = 0;          // sizes given so far in the tour
     // Last seen state, for the counts.
     int lastMode_ = 0, lastPaused_ = 0, lastEnded_ = 0, lastLoad_ = 0, lastSel_ = 0;
     int lastCredits_ = 0, lastOptions_ = 0, lastBadges_ = 0, lastSound_ = 0, lastICade_ = 0;

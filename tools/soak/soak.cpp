@@ -12,15 +12,17 @@
 // Every few hundred updates the collector checks its whole heap.
 //
 // Memory must stay bounded. It is measured twice: after a warm-up (a tenth of
-// the run, at least 2000 updates or half a short run), when every screen has
-// been loaded and the allocators have reached their working size, and at the
-// end, after the window has been given back its start size. The run fails
-// when
+// the run, at least 2000 updates or half a short run), by when the player has
+// given the window each of its sizes and every screen's art has been loaded,
+// so the allocators have reached their working size; and at the end, after
+// the window has been given back its start size. The run fails when
 //   - resident memory at the end exceeds the warm-up figure by more than
 //     16 MiB plus 10%, or
 //   - the collected heap after the warm-up peaks higher than it did up to the
 //     warm-up plus one collection cycle's allocation (GC_CYCLE_BYTES): what is
-//     live does not grow, and a cycle never leaves more garbage than that.
+//     live does not grow, and a cycle never leaves more garbage than that, or
+//   - the native memory held by collected objects (decoded art and sound) at
+//     the end exceeds the warm-up figure by more than 1 MiB plus 10%.
 // In the checked build AddressSanitizer keeps freed blocks in a quarantine
 // before reusing them; the program asks for a 16 MiB quarantine (unless
 // ASAN_OPTIONS says otherwise), so the quarantine is full well before the
@@ -65,6 +67,7 @@ namespace {
 
 const int kDeviceW = 640, kDeviceH = 480;   // the window's start size (pixels)
 const long kRssSlackKiB = 16 * 1024;        // resident growth always allowed (KiB)
+const long long kNativeSlackBytes = 1 << 20;  // growth of native memory always allowed (bytes)
 
 struct Options {
     uint64_t seed = 0;
@@ -109,7 +112,7 @@ bool parse_long(const char* text, long* out) {
 
 bool parse_args(int argc, char** argv, Options* o) {
     bool seeded = false;
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc; i += 2) {
         std::string arg = argv[i];
         long v = 0;
         if (i + 1 >= argc || !parse_long(argv[i + 1], &v)) return false;
@@ -123,7 +126,6 @@ bool parse_args(int argc, char** argv, Options* o) {
         } else {
             return false;
         }
-        ++i;
     }
     if (!seeded) o->seed = std::random_device()() % 1000000000u;
     return true;
@@ -179,7 +181,6 @@ int report(const Options& o, const Figures& f, double seconds, RandomPlayer& pla
                 seconds > 0 ? o.updates / seconds : 0.0);
     std::printf("soak: highest gc_alloced_bytes %d (up to the warm-up %d, after it %d)\n", gc_max_alloced_bytes,
                 f.gcPeakWarm, f.gcPeakAfter);
-    std::printf("soak: native bytes held: %lld after the warm-up, %lld at the end\n", f.externalWarm, f.externalEnd);
     std::printf("soak: VmRSS %ld KiB at the start (after loading), %ld KiB after the warm-up, %ld KiB at the end\n",
                 f.rssStart, f.rssWarm, f.rssEnd);
     RandomPlayer::Print(player.Counts(), stdout);
@@ -187,11 +188,15 @@ int report(const Options& o, const Figures& f, double seconds, RandomPlayer& pla
     long rssAllowed = f.rssWarm + kRssSlackKiB + f.rssWarm / 10;
     bool rssOk = f.rssEnd <= rssAllowed;
     bool gcOk = f.gcPeakAfter <= f.gcPeakWarm + GC_CYCLE_BYTES;
+    long long nativeAllowed = f.externalWarm + kNativeSlackBytes + f.externalWarm / 10;
+    bool nativeOk = f.externalEnd <= nativeAllowed;
     std::printf("soak: resident memory %s (end %ld KiB, allowed %ld KiB)\n", rssOk ? "bounded" : "NOT BOUNDED",
                 f.rssEnd, rssAllowed);
     std::printf("soak: collected heap %s (peak after the warm-up %d, allowed %d)\n", gcOk ? "bounded" : "NOT BOUNDED",
                 f.gcPeakAfter, f.gcPeakWarm + GC_CYCLE_BYTES);
-    if (rssOk && gcOk) return 0;
+    std::printf("soak: native memory %s (%lld bytes after the warm-up, %lld at the end, allowed %lld)\n",
+                nativeOk ? "bounded" : "NOT BOUNDED", f.externalWarm, f.externalEnd, nativeAllowed);
+    if (rssOk && gcOk && nativeOk) return 0;
     std::printf("soak: FAILED: memory not bounded (replay with --seed %llu)\n", static_cast<unsigned long long>(o.seed));
     return 1;
 }
@@ -214,6 +219,7 @@ int run(const Options& o, const std::string& dir) {
     f.rssStart = resident_kib();
     long warmup = std::max(o.updates / 10, std::min(2000L, o.updates / 2));
     RandomPlayer player(host, app, o.seed);
+    player.ScheduleSizeTour(warmup / 4);
     double start = now_seconds();
     for (long u = 0; u < o.updates; ++u) {
         player.BeforeUpdate(u);

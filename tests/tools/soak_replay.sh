@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The soak program replays a run from its seed, and refuses bad arguments.
+# Usage: soak_replay.sh <soak executable>
+set -u
+soak="$1"
+# What the player did and saw, without the timings and memory figures.
+counts() { grep -E '^soak: (seed|rounds started|pauses|options|input|window)' "$1"; }
+
+first=$(mktemp) second=$(mktemp)
+trap 'rm -f "$first" "$second"' EXIT
+"$soak" --seed 7 --updates 3000 > "$first" || { cat "$first"; echo "soak failed"; exit 1; }
+"$soak" --seed 7 --updates 3000 > "$second" || { cat "$second"; echo "soak failed"; exit 1; }
+if ! diff <(counts "$first") <(counts "$second"); then
+    echo "the same seed played differently"
+    exit 1
+fi
+if [ "$(counts "$first" | wc -l)" -ne 6 ]; then
+    cat "$first"
+    echo "the report is missing lines"
+    exit 1
+fi
+"$soak" --updates ten > /dev/null 2>&1
+if [ $? -ne 2 ]; then
+    echo "a bad argument was not refused with status 2"
+    exit 1
+fi
