@@ -8,7 +8,8 @@
 // temporary folder of its own holding a link to the data folder, so the state
 // file it writes is its own. Each update is the host's update followed by the
 // host's render, as the main loop runs them, with no sleeping; the game's
-// clock is simulated (1000/60 ms an update) so that a seed replays a run.
+// clock is simulated (1000/60 ms an update) so that a seed replays a run of
+// the same build (another compiler may round the game's floats differently).
 // Every few hundred updates the collector checks its whole heap.
 //
 // Memory must stay bounded. It is measured twice: after a warm-up (a tenth of
@@ -33,7 +34,8 @@
 // never quit), as it does a crash or a sanitizer report.
 //
 // Exit status: 0 bounded and clean; 1 memory not bounded; 2 bad arguments;
-// 3 heap check failed; 4 the game ended the process; otherwise the child's.
+// 3 heap check failed; 4 the game ended the process; 128 + the signal that
+// killed it; otherwise the child's (1 for a sanitizer report).
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
