@@ -61,6 +61,17 @@ int count_keys(const int* keys, int max) {
 // Window sizes a player might give the window: the start size, wide, tall.
 const int kSizes[][2] = {{640, 480}, {1280, 720}, {1024, 768}, {600, 900}};
 
+// Keys a mash leaves out: the quit action's keys (runtime codes), F4, which
+// quits at once, and F1 and F2, which the player toggles on its own schedule.
+bool mash_may_press(int glfwKey) {
+    int code = TransKey(glfwKey);
+    if (code == 0 || glfwKey == 'O' || glfwKey == 'L') return false;  // O and L are the iCade's menu buttons
+    const int kept[] = {8, 27, 46, 192, 112, 113, 115};
+    for (int k : kept)
+        if (code == k) return false;
+    return true;
+}
+
 // Rows of the options box on the desktop: back, sound, iCade, display, credits.
 const int kOptionRowDisplay = 3;
 
@@ -161,6 +172,19 @@ void RandomPlayer::ReleaseDue() {
         }
         held_.erase(held_.begin() + i);
     }
+    for (size_t i = 0; i < pending_.size();) {
+        const Pending& p = pending_[i];
+        if (p.until > now_) {
+            ++i;
+            continue;
+        }
+        if (p.touch) {
+            host_->TouchEvent(kEventTouchUp, p.id, p.x, p.y);
+        } else {
+            host_->MouseEvent(kEventMouseUp, p.id, p.x, p.y);
+        }
+        pending_.erase(pending_.begin() + i);
+    }
 }
 
 // Lets go of the quit action wherever it would quit from the menu once
@@ -216,6 +240,38 @@ void RandomPlayer::MouseStep() {
         host_->TouchEvent(kEventTouchMove, 0, mouseX_, mouseY_);
     } else {
         BBGlfwGame::OnMousePos(nullptr, mouseX_, mouseY_);
+    }
+}
+
+// A burst of odd input: stray keys held for a while, typed characters of
+// any plane, the right or middle button or a finger other than the first,
+// anywhere in or around the window.
+void RandomPlayer::Mash() {
+    ++counts_.mashes;
+    for (int n = Rand(1, 4); n > 0; --n) {
+        int key = Rand(GLFW_KEY_SPACE, GLFW_KEY_LAST);
+        if (mash_may_press(key)) Press(key, Rand(1, 20), false);
+    }
+    for (int n = Rand(0, 3); n > 0; --n) {
+        unsigned c = Chance(0.5) ? static_cast<unsigned>(Rand(32, 126)) : static_cast<unsigned>(Rand(0x80, 0x10FFFF));
+        if (c == 'o' || c == 'O' || c == 'l' || c == 'L') continue;
+        BBGlfwGame::OnChar(nullptr, c);
+        ++counts_.charsTyped;
+    }
+    int w = bb_graphics_device->width, h = bb_graphics_device->height;
+    float x = static_cast<float>(Rand(-w / 4, w + w / 4)), y = static_cast<float>(Rand(-h / 4, h + h / 4));
+    if (Chance(0.5)) {
+        int button = Rand(1, 2);
+        for (const Pending& p : pending_)
+            if (!p.touch && p.id == button) return;
+        host_->MouseEvent(kEventMouseDown, button, x, y);
+        pending_.push_back({false, button, x, y, now_ + Rand(1, 30)});
+    } else {
+        int finger = Rand(1, 9);
+        for (const Pending& p : pending_)
+            if (p.touch && p.id == finger) return;
+        host_->TouchEvent(kEventTouchDown, finger, x, y);
+        pending_.push_back({true, finger, x, y, now_ + Rand(1, 30)});
     }
 }
 
@@ -541,6 +597,11 @@ void RandomPlayer::BeforeUpdate(long update) {
     if (screen == kMenu || screen == kRoundOver || screen == kLoading) ReleaseQuitKeys();
     if (screen != kMenu) goal_ = kGoalNone;
     if (now_ < busyUntil_ || !KeysIdle() || !MouseIdle()) return;
+    if (screen != kLoading && Chance(0.03)) {
+        Mash();
+        busyUntil_ = now_ + Rand(5, 30);
+        return;
+    }
     switch (screen) {
         case kMenu: OnMenu(); break;
         case kRound: OnRound(); break;
@@ -595,6 +656,7 @@ void RandomPlayer::AfterUpdate() {
 void RandomPlayer::Settle(long update) {
     now_ = update;
     for (Held& h : held_) h.until = now_;
+    for (Pending& p : pending_) p.until = now_;
     ReleaseDue();
     mouseUpAt_ = now_;
     MouseStep();
@@ -618,8 +680,8 @@ void RandomPlayer::Print(const SoakCounts& c, FILE* out) {
                  c.optionsOpened, c.creditsOpened, c.badgesOpened, c.menuMoves);
     std::fprintf(out, "soak: options: sound mode changed %ld, iCade toggled %ld, display row used %ld; badges earned %d\n",
                  c.soundModeChanges, c.iCadeToggles, c.displayRowUses, c.badgesEarned);
-    std::fprintf(out, "soak: input: %ld key presses, %ld characters, %ld clicks, %ld touches, %ld drags\n",
-                 c.keyPresses, c.charsTyped, c.clicks, c.touches, c.drags);
+    std::fprintf(out, "soak: input: %ld key presses, %ld characters, %ld clicks, %ld touches, %ld drags, %ld mashes\n",
+                 c.keyPresses, c.charsTyped, c.clicks, c.touches, c.drags, c.mashes);
     std::fprintf(out, "soak: window: %ld suspends, %ld resizes, %ld reloads; F1 %ld, F2 %ld\n", c.suspends, c.resizes,
                  c.reloads, c.debugToggles, c.hudToggles);
 }

@@ -14,9 +14,12 @@
 // take its energy or leaving through the pause menu. So every screen is
 // reached in a run of a few thousand updates.
 //
-// What it must never do is quit: the quit action (Escape and its keys, and
+// Now and then it mashes: keys from the whole keyboard, characters from all
+// of Unicode, the other mouse buttons, more fingers, the pointer outside the
+// window. What it must never do is quit: the quit action (Escape and its keys, and
 // the iCade's menu buttons) is pressed only where it pauses, resumes or closes
-// a box, and released before the main menu can see it.
+// a box, and released before the main menu can see it; F4 (quit at once) is
+// never pressed.
 //
 // All decisions come from one generator seeded by the caller, so a run is
 // replayed by its seed (with the soak host's simulated clock).
@@ -41,6 +44,7 @@ struct SoakCounts {
     long soundModeChanges = 0, iCadeToggles = 0, displayRowUses = 0;
     long menuMoves = 0;          // changes of the menu's selected item
     long keyPresses = 0, charsTyped = 0, clicks = 0, drags = 0, touches = 0;
+    long mashes = 0;             // bursts of odd input: stray keys, characters, buttons, fingers
     long suspends = 0, resizes = 0, reloads = 0, debugToggles = 0, hudToggles = 0;
     int badgesEarned = 0;        // badges set by the end of the run
 };
@@ -80,6 +84,15 @@ private:
         long repeatAt;     // next GLFW key repeat
     };
 
+    // A mouse button other than the left, or a finger other than the first,
+    // held until an update.
+    struct Pending {
+        bool touch;
+        int id;            // mouse button 1..2, or finger 1..9
+        float x, y;        // window pixels
+        long until;
+    };
+
     Screen Look() const;
     // Input primitives.
     void Press(int glfwKey, int updates, bool quits);
@@ -90,6 +103,7 @@ private:
     void MouseTo(float vx, float vy);
     void Click(float vx, float vy, int updates, float dragX = 0, float dragY = 0);
     void MouseStep();
+    void Mash();
     bool KeysIdle() const { return held_.empty(); }
     bool MouseIdle() const { return !mouseDown_ && !touching_; }
     // Screens.
@@ -114,6 +128,7 @@ private:
     long now_ = 0;              // updates so far
     long busyUntil_ = 0;        // no new move before this update
     std::vector<Held> held_;
+    std::vector<Pending> pending_;
     // Mouse, in window pixels.
     float mouseX_ = 0, mouseY_ = 0;
     bool mouseDown_ = false, touching_ = false;
