@@ -1,7 +1,10 @@
 // tools/soak/soak.cpp - the whole game played for a long time by a random
 // player, watching memory and the collector's heap.
 //
-//   soak [--seed N] [--updates N] [--check-every N]
+//   soak [--seed N] [--updates N] [--check-every N] [--leak BYTES]
+//
+// --leak keeps BYTES of collected and BYTES of native memory every update
+// after the warm-up: a leak on purpose, to show that the checks catch one.
 //
 // The game is started without a window, as the benchmarks start it (sound to
 // OpenAL's null backend, OpenGL calls without a context do nothing), in a
@@ -48,6 +51,7 @@
 #include <new>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "common/headless_game.h"
 #include "random_player.h"
@@ -75,6 +79,7 @@ struct Options {
     uint64_t seed = 0;
     long updates = 100000;
     long checkEvery = 300;  // updates between heap checks
+    long leak = 0;          // bytes leaked on purpose per update after the warm-up
 };
 
 // Shared with the parent, which reports where the child stopped.
@@ -90,6 +95,28 @@ public:
     int Millisecs() override { return static_cast<int>(ticks * 1000 / 60); }
     long long ticks = 0;  // updates run
 };
+
+// The leak asked for by --leak: collected arrays held by a root of their
+// own, each reported as owning a native block that is never freed.
+std::vector<Array<int>> g_leaked;
+std::vector<void*> g_leakedBlocks;
+
+void mark_leaked() {
+    for (const Array<int>& a : g_leaked) gc_mark_q(a);
+}
+
+void leak(long bytes) {
+    if (bytes <= 0) return;
+    static bool rooted = false;
+    if (!rooted) gc_add_roots(mark_leaked);
+    rooted = true;
+    g_leaked.emplace_back();
+    g_leaked.back() = Array<int>(static_cast<int>(bytes / 4) + 1);  // assignment shades the new array
+    void* block = std::malloc(static_cast<size_t>(bytes));
+    if (block) std::memset(block, 1, static_cast<size_t>(bytes));
+    g_leakedBlocks.push_back(block);
+    gc_external_alloc(g_leaked.back().rep(), bytes);
+}
 
 long resident_kib() {
     std::ifstream status("/proc/self/status");
@@ -123,6 +150,8 @@ bool parse_args(int argc, char** argv, Options* o) {
             seeded = true;
         } else if (arg == "--updates") {
             o->updates = v;
+        } else if (arg == "--leak") {
+            o->leak = v;
         } else if (arg == "--check-every") {
             o->checkEvery = v > 0 ? v : 1;
         } else {
@@ -227,6 +256,7 @@ int run(const Options& o, const std::string& dir) {
         player.BeforeUpdate(u);
         frame(host);
         player.AfterUpdate();
+        if (u > warmup) leak(o.leak);
         g_progress->update = u;
         int& peak = u < warmup ? f.gcPeakWarm : f.gcPeakAfter;
         if (gc_alloced_bytes > peak) peak = gc_alloced_bytes;
@@ -265,7 +295,7 @@ int run(const Options& o, const std::string& dir) {
 int main(int argc, char** argv) {
     Options o;
     if (!parse_args(argc, argv, &o)) {
-        std::fprintf(stderr, "usage: soak [--seed N] [--updates N] [--check-every N]\n");
+        std::fprintf(stderr, "usage: soak [--seed N] [--updates N] [--check-every N] [--leak BYTES]\n");
         return 2;
     }
     std::printf("soak: seed %llu (replay with --seed %llu), %ld updates, heap check every %ld\n",

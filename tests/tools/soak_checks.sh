@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The soak program replays a run from its seed, and refuses bad arguments.
-# Usage: soak_replay.sh <soak executable>
+# The soak program replays a run from its seed, catches a leak, and refuses
+# bad arguments.
+# Usage: soak_checks.sh <soak executable>
 set -u
 soak="$1"
 # What the player did and saw, without the timings and memory figures.
@@ -17,6 +18,14 @@ fi
 if [ "$(counts "$first" | wc -l)" -ne 6 ]; then
     cat "$first"
     echo "the report is missing lines"
+    exit 1
+fi
+# 16 KiB of collected and of native memory an update for 2000 updates.
+"$soak" --seed 7 --updates 4000 --leak 16384 > "$first"
+status=$?
+if [ $status -ne 1 ] || [ "$(grep -c 'NOT BOUNDED' "$first")" -ne 3 ]; then
+    cat "$first"
+    echo "a leak was not caught by all three memory checks (status $status)"
     exit 1
 fi
 "$soak" --updates ten > /dev/null 2>&1
