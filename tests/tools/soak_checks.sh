@@ -5,7 +5,7 @@
 set -u
 soak="$1"
 # What the player did and saw, without the timings and memory figures.
-counts() { grep -E '^soak: (seed|rounds started|pauses|options|input|window)' "$1"; }
+counts() { grep -E '^soak: (seed|rounds started|pauses|options|input|pad|window)' "$1"; }
 
 first=$(mktemp) second=$(mktemp)
 trap 'rm -f "$first" "$second"' EXIT
@@ -15,7 +15,7 @@ if ! diff <(counts "$first") <(counts "$second"); then
     echo "the same seed played differently"
     exit 1
 fi
-if [ "$(counts "$first" | wc -l)" -ne 6 ]; then
+if [ "$(counts "$first" | wc -l)" -ne 7 ]; then
     cat "$first"
     echo "the report is missing lines"
     exit 1

@@ -42,6 +42,22 @@ const ActionKeys kKeys[] = {
      {GLFW_KEY_ESCAPE, GLFW_KEY_DELETE, GLFW_KEY_BACKSPACE}, 'O', 'G'},
 };
 
+// Pad buttons for the actions (first choice, second choice or -1), and the
+// stick: axis 1 X, 2 Y, with the sign the action pushes it.
+struct PadAction {
+    int action;
+    int buttons[3];
+    int axis;
+    float sign;
+};
+const PadAction kPadActions[] = {
+    {kUp, {9, -1, -1}, 2, +1},      {kLeft, {8, -1, -1}, 1, -1},   {kRight, {10, -1, -1}, 1, +1},
+    {kDown, {11, -1, -1}, 2, -1},   {kFire, {0, -1, -1}, 0, 0},    {kFire2, {1, -1, -1}, 0, 0},
+    {kFire3, {2, -1, -1}, 0, 0},    {kBadgesKey, {4, -1, -1}, 0, 0}, {kCreditsKey, {5, -1, -1}, 0, 0},
+    {kQuit, {6, 7, 14}, 0, 0},  // back, start, menu
+};
+const int kPadQuitButtons[] = {6, 7, 14};
+
 // The iCade's other menu button, which quits from the menu as well.
 const char kICadeMenu2Press = 'L', kICadeMenu2Release = 'V';
 const int kVKeyMenu1 = 16, kVKeyMenu2 = 17;
@@ -63,6 +79,12 @@ const int kSizes[][2] = {{640, 480}, {1280, 720}, {1024, 768}, {600, 900}};
 
 // Keys a mash leaves out: the quit action's keys (runtime codes), F4, which
 // quits at once, and F1 and F2, which the player toggles on its own schedule.
+bool pad_button_quits(int b) {
+    for (int q : kPadQuitButtons)
+        if (b == q) return true;
+    return false;
+}
+
 bool mash_may_press(int glfwKey) {
     int code = TransKey(glfwKey);
     if (code == 0 || glfwKey == 'O' || glfwKey == 'L') return false;  // O and L are the iCade's menu buttons
@@ -85,6 +107,7 @@ bool icade() { return bb_Zanth_iCadeControls == 1; }
 
 RandomPlayer::RandomPlayer(BBGlfwGame* host, c_MyApp* app, uint64_t seed)
     : host_(host), app_(app), random_(seed) {
+    pad_.present = true;
     startW_ = bb_graphics_device->width;
     startH_ = bb_graphics_device->height;
     mouseX_ = startW_ / 2.0f;
@@ -135,6 +158,7 @@ void RandomPlayer::TypeLetter(char letter) {
 // Holds an action: by one of its keys, or in iCade mode by one of the keys
 // that still act there or by the controller's press and release letters.
 void RandomPlayer::HoldAction(int action, int updates) {
+    if (pad_.present && Chance(0.25) && HoldOnPad(action, updates)) return;
     const ActionKeys& k = keys_for(action);
     bool quits = action == kQuit;
     if (!icade()) {
@@ -153,23 +177,58 @@ void RandomPlayer::HoldAction(int action, int updates) {
     held_.push_back({0, release, now_ + std::max(1, updates), quits, -1});
 }
 
+// Holds an action on the pad: a button, or for a direction sometimes the stick.
+bool RandomPlayer::HoldOnPad(int action, int updates) {
+    for (const PadAction& p : kPadActions) {
+        if (p.action != action) continue;
+        long until = now_ + std::max(1, updates);
+        if (p.axis && Chance(0.5)) {
+            int kind = p.axis == 1 ? kHeldStickX : kHeldStickY;
+            for (const Held& h : held_)
+                if (h.key == kind) return false;
+            (p.axis == 1 ? pad_.stickX : pad_.stickY) = p.sign * std::uniform_real_distribution<float>(0.5f, 1)(random_);
+            held_.push_back({kind, 0, until, false, -1});
+        } else {
+            int n = 1;
+            while (n < 3 && p.buttons[n] >= 0) ++n;
+            int b = p.buttons[Rand(0, n - 1)];
+            if (pad_.buttons[b]) return false;
+            pad_.buttons[b] = true;
+            held_.push_back({kHeldPadButton - b, 0, until, action == kQuit, -1});
+        }
+        ++counts_.padPresses;
+        return true;
+    }
+    return false;
+}
+
+void RandomPlayer::LetGo(const Held& h) {
+    if (h.key > 0) {
+        BBGlfwGame::OnKey(nullptr, h.key, 0, GLFW_RELEASE, 0);
+    } else if (h.key == 0) {
+        if (icade()) TypeLetter(h.release);
+    } else if (h.key == kHeldStickX) {
+        pad_.stickX = 0;
+    } else if (h.key == kHeldStickY) {
+        pad_.stickY = 0;
+    } else {
+        pad_.buttons[kHeldPadButton - h.key] = false;
+    }
+}
+
 void RandomPlayer::ReleaseDue() {
     for (size_t i = 0; i < held_.size();) {
         Held& h = held_[i];
         if (h.until > now_) {
             // GLFW repeats a key held past its delay.
-            if (h.key && now_ >= h.repeatAt) {
+            if (h.key > 0 && now_ >= h.repeatAt) {
                 BBGlfwGame::OnKey(nullptr, h.key, 0, GLFW_REPEAT, 0);
                 h.repeatAt = now_ + 2;
             }
             ++i;
             continue;
         }
-        if (h.key) {
-            BBGlfwGame::OnKey(nullptr, h.key, 0, GLFW_RELEASE, 0);
-        } else if (icade()) {
-            TypeLetter(h.release);
-        }
+        LetGo(h);
         held_.erase(held_.begin() + i);
     }
     for (size_t i = 0; i < pending_.size();) {
@@ -257,6 +316,13 @@ void RandomPlayer::Mash() {
         if (c == 'o' || c == 'O' || c == 'l' || c == 'L') continue;
         BBGlfwGame::OnChar(nullptr, c);
         ++counts_.charsTyped;
+    }
+    if (pad_.present && Chance(0.3)) {
+        int b = Rand(0, 31);
+        if (!pad_button_quits(b) && !pad_.buttons[b]) {
+            pad_.buttons[b] = true;
+            held_.push_back({kHeldPadButton - b, 0, now_ + Rand(1, 20), false, -1});
+        }
     }
     int w = bb_graphics_device->width, h = bb_graphics_device->height;
     float x = static_cast<float>(Rand(-w / 4, w + w / 4)), y = static_cast<float>(Rand(-h / 4, h + h / 4));
@@ -559,6 +625,21 @@ void RandomPlayer::Occasionally() {
         ++counts_.suspends;
         return;
     }
+    // The pad is plugged in and out now and then, perhaps with a button held.
+    if (Chance(1.0 / 15000)) {
+        pad_.present = !pad_.present;
+        ++counts_.padPlugs;
+        if (!pad_.present) {
+            for (size_t i = 0; i < held_.size();) {
+                if (held_[i].key < 0) {
+                    LetGo(held_[i]);
+                    held_.erase(held_.begin() + i);
+                } else {
+                    ++i;
+                }
+            }
+        }
+    }
     if (app_->m_LoadStage == 0 && Chance(1.0 / 15000)) {
         const int* size = kSizes[Rand(0, 3)];
         Resize(size[0], size[1]);
@@ -682,6 +763,7 @@ void RandomPlayer::Print(const SoakCounts& c, FILE* out) {
                  c.soundModeChanges, c.iCadeToggles, c.displayRowUses, c.badgesEarned);
     std::fprintf(out, "soak: input: %ld key presses, %ld characters, %ld clicks, %ld touches, %ld drags, %ld mashes\n",
                  c.keyPresses, c.charsTyped, c.clicks, c.touches, c.drags, c.mashes);
+    std::fprintf(out, "soak: pad: %ld presses, plugged in or out %ld times\n", c.padPresses, c.padPlugs);
     std::fprintf(out, "soak: window: %ld suspends, %ld resizes, %ld reloads; F1 %ld, F2 %ld\n", c.suspends, c.resizes,
                  c.reloads, c.debugToggles, c.hudToggles);
 }

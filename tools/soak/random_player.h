@@ -34,6 +34,14 @@
 class BBGlfwGame;
 class c_MyApp;
 
+// A game pad on port 0, as the host's joystick poll reports it: the soak
+// host copies it into the input device's joystick state at every update.
+struct SoakPad {
+    bool present = false;
+    float stickX = 0, stickY = 0;  // first stick, -1..1, up positive
+    bool buttons[32] = {};         // the input module's button numbers
+};
+
 // What the player did and saw, for the report.
 struct SoakCounts {
     long rounds[4] = {};         // rounds started, per variant 1..3
@@ -44,6 +52,7 @@ struct SoakCounts {
     long soundModeChanges = 0, iCadeToggles = 0, displayRowUses = 0;
     long menuMoves = 0;          // changes of the menu's selected item
     long keyPresses = 0, charsTyped = 0, clicks = 0, drags = 0, touches = 0;
+    long padPresses = 0, padPlugs = 0;  // pad buttons and stick pushes; pad (un)plugged
     long mashes = 0;             // bursts of odd input: stray keys, characters, buttons, fingers
     long suspends = 0, resizes = 0, reloads = 0, debugToggles = 0, hudToggles = 0;
     int badgesEarned = 0;        // badges set by the end of the run
@@ -68,6 +77,7 @@ public:
     // Lets go of everything, resumes and puts the window back to the size it
     // had at the start, so the end of a run is measured as its start was.
     void Settle(long update);
+    const SoakPad& Pad() const { return pad_; }
     const SoakCounts& Counts();
     static void Print(const SoakCounts& c, FILE* out);
 
@@ -75,9 +85,10 @@ private:
     enum Screen { kLoading, kMenu, kCredits, kBadges, kOptions, kRound, kPaused, kRoundOver };
     enum MenuGoal { kGoalNone, kGoalStart, kGoalOptions, kGoalCredits, kGoalBadges, kGoalFiddle };
 
-    // A key held down (GLFW key code), or an iCade button held by its letter.
+    // A key held down (GLFW key code), an iCade button held by its letter, a
+    // pad button or a pushed stick.
     struct Held {
-        int key;           // GLFW key, or 0 for an iCade letter pair
+        int key;           // GLFW key; 0 an iCade letter pair; kHeldPadButton - b; kHeldStickX / kHeldStickY
         char release;      // iCade: the letter that lets the button go
         long until;        // update at which it is let go
         bool quits;        // the quit action
@@ -93,11 +104,15 @@ private:
         long until;
     };
 
+    static const int kHeldStickX = -1, kHeldStickY = -2, kHeldPadButton = -3;
+
     Screen Look() const;
     // Input primitives.
     void Press(int glfwKey, int updates, bool quits);
     void TypeLetter(char letter);
     void HoldAction(int action, int updates);
+    bool HoldOnPad(int action, int updates);
+    void LetGo(const Held& h);
     void ReleaseDue();
     void ReleaseQuitKeys();
     void MouseTo(float vx, float vy);
@@ -129,6 +144,7 @@ private:
     long busyUntil_ = 0;        // no new move before this update
     std::vector<Held> held_;
     std::vector<Pending> pending_;
+    SoakPad pad_;
     // Mouse, in window pixels.
     float mouseX_ = 0, mouseY_ = 0;
     bool mouseDown_ = false, touching_ = false;

@@ -89,11 +89,20 @@ struct Progress {
 };
 Progress* g_progress;
 
-// The desktop host with a simulated clock: Millisecs follows the updates.
+// The desktop host with a simulated clock (Millisecs follows the updates)
+// and the random player's pad on joystick port 0.
 class SoakHost : public BBVorlinGame {
 public:
     int Millisecs() override { return static_cast<int>(ticks * 1000 / 60); }
-    long long ticks = 0;  // updates run
+    bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float>, Array<bool> buttons) override {
+        if (port != 0 || !pad || !pad->present) return false;
+        if (joyx.Length() > 0) joyx[0] = pad->stickX;
+        if (joyy.Length() > 0) joyy[0] = pad->stickY;
+        for (int b = 0; b < 32 && b < buttons.Length(); ++b) buttons[b] = pad->buttons[b];
+        return true;
+    }
+    long long ticks = 0;            // updates run
+    const SoakPad* pad = nullptr;  // the player's, once there is a player
 };
 
 // The leak asked for by --leak: collected arrays held by a root of their
@@ -251,6 +260,7 @@ int run(const Options& o, const std::string& dir) {
     long warmup = std::max(o.updates / 10, std::min(2000L, o.updates / 2));
     RandomPlayer player(host, app, o.seed);
     player.ScheduleSizeTour(warmup / 4);
+    host->pad = &player.Pad();
     double start = now_seconds();
     for (long u = 0; u < o.updates; ++u) {
         player.BeforeUpdate(u);
