@@ -9,8 +9,8 @@ counts() { grep -E '^soak: (seed|rounds started|pauses|options|input|pad|window)
 
 first=$(mktemp) second=$(mktemp)
 trap 'rm -f "$first" "$second"' EXIT
-"$soak" --seed 7 --updates 3000 > "$first" || { cat "$first"; echo "soak failed"; exit 1; }
-"$soak" --seed 7 --updates 3000 > "$second" || { cat "$second"; echo "soak failed"; exit 1; }
+"$soak" --seed 7 --updates 2000 > "$first" || { cat "$first"; echo "soak failed"; exit 1; }
+"$soak" --seed 7 --updates 2000 > "$second" || { cat "$second"; echo "soak failed"; exit 1; }
 if ! diff <(counts "$first") <(counts "$second"); then
     echo "the same seed played differently"
     exit 1
@@ -20,8 +20,8 @@ if [ "$(counts "$first" | wc -l)" -ne 7 ]; then
     echo "the report is missing lines"
     exit 1
 fi
-# 16 KiB of collected and of native memory an update for 2000 updates.
-"$soak" --seed 7 --updates 4000 --leak 16384 > "$first"
+# 16 KiB of collected and of native memory an update for the 1500 updates after the warm-up.
+"$soak" --seed 7 --updates 3000 --leak 16384 > "$first"
 status=$?
 if [ $status -ne 1 ] || [ "$(grep -c 'NOT BOUNDED' "$first")" -ne 3 ]; then
     cat "$first"
