@@ -750,7 +750,12 @@ void RandomPlayer::Settle(long update) {
 
 const SoakCounts& RandomPlayer::Counts() {
     counts_.badgesEarned = 0;
-    for (int id = 1; id < app_->m_Badges.Length(); ++id) counts_.badgesEarned += app_->m_Badges[id];
+    counts_.badgeIds.clear();
+    for (int id = 1; id < app_->m_Badges.Length(); ++id) {
+        if (!app_->m_Badges[id]) continue;
+        ++counts_.badgesEarned;
+        counts_.badgeIds.push_back(id);
+    }
     return counts_;
 }
 
@@ -759,8 +764,10 @@ void RandomPlayer::Print(const SoakCounts& c, FILE* out) {
                  c.rounds[1], c.rounds[2], c.rounds[3], c.roundsLost, c.roundsLeft);
     std::fprintf(out, "soak: pauses %ld; boxes opened: options %ld, credits %ld, badges %ld; menu moves %ld\n", c.pauses,
                  c.optionsOpened, c.creditsOpened, c.badgesOpened, c.menuMoves);
-    std::fprintf(out, "soak: options: sound mode changed %ld, iCade toggled %ld, display row used %ld; badges earned %d\n",
+    std::fprintf(out, "soak: options: sound mode changed %ld, iCade toggled %ld, display row used %ld; badges earned %d (",
                  c.soundModeChanges, c.iCadeToggles, c.displayRowUses, c.badgesEarned);
+    for (size_t i = 0; i < c.badgeIds.size(); ++i) std::fprintf(out, "%s%d", i ? " " : "", c.badgeIds[i]);
+    std::fprintf(out, ")\n");
     std::fprintf(out, "soak: input: %ld key presses, %ld characters, %ld clicks, %ld touches, %ld drags, %ld mashes\n",
                  c.keyPresses, c.charsTyped, c.clicks, c.touches, c.drags, c.mashes);
     std::fprintf(out, "soak: pad: %ld presses, plugged in or out %ld times\n", c.padPresses, c.padPlugs);

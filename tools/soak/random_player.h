@@ -56,6 +56,7 @@ struct SoakCounts {
     long mashes = 0;             // bursts of odd input: stray keys, characters, buttons, fingers
     long suspends = 0, resizes = 0, reloads = 0, debugToggles = 0, hudToggles = 0;
     int badgesEarned = 0;        // badges set by the end of the run
+    std::vector<int> badgeIds;   // which
 };
 
 class RandomPlayer {
