@@ -12,7 +12,8 @@
 // file it writes is its own. Each update is the host's update followed by the
 // host's render, as the main loop runs them, with no sleeping; the game's
 // clock is simulated (1000/60 ms an update) so that a seed replays a run of
-// the same build (another compiler may round the game's floats differently).
+// the same build (the normal and the checked build, made by different
+// compilers, play a seed differently).
 // Every few hundred updates the collector checks its whole heap.
 //
 // Memory must stay bounded. It is measured twice: after a warm-up (a tenth of
