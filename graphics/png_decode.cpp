@@ -2,6 +2,16 @@
 #include "graphics/png_decode.h"
 
 #include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// stb_image copies zero bytes to a buffer it has not allocated yet when a
+// file's first data chunk is empty (legal in PNG); memcpy with a null pointer
+// is undefined even for no bytes, so every copy here skips empty ones.
+void* copy_bytes(void* to, const void* from, size_t n) { return n ? std::memcpy(to, from, n) : to; }
+
+}  // namespace
 
 // Every stb_image function becomes static to this file, so the libstb copy
 // that other parts of the program link (the image writer) is never mixed in.
@@ -24,7 +34,9 @@
 #pragma GCC diagnostic ignored "-Wunused-function"
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #endif
+#define memcpy(to, from, n) copy_bytes(to, from, n)
 #include <stb/stb_image.h>
+#undef memcpy
 #if defined(__clang__)
 #pragma clang diagnostic pop
 #elif defined(__GNUC__)

@@ -127,6 +127,23 @@ TEST_F(SurfaceTest, DamagedImageFilesLoadAsNull) {
     }
 }
 
+TEST_F(SurfaceTest, AnEmptyFirstDataChunkIsAllowed) {
+    // Encoders may write an empty IDAT chunk before the real ones; its
+    // checksum is the CRC-32 of the bare chunk type.
+    std::string good = SamplePng();
+    size_t idat = good.find("IDAT");
+    ASSERT_NE(idat, std::string::npos);
+    std::string withEmpty = good;
+    withEmpty.insert(idat - 4, std::string("\0\0\0\0IDAT\x35\xaf\x06\x1e", 12));
+    WriteFile("good.png", good);
+    WriteFile("empty-chunk.png", withEmpty);
+    gxtkSurface* expected = Load("./good.png");
+    gxtkSurface* loaded = Load("./empty-chunk.png");
+    ASSERT_NE(expected, nullptr);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(Bytes(loaded), Bytes(expected));
+}
+
 // Only PNG is decoded: other formats a general image library would read, and
 // pictures larger than the size limit, load as null like damaged files.
 TEST_F(SurfaceTest, OtherFormatsAndOversizedPicturesLoadAsNull) {
