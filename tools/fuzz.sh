@@ -14,10 +14,13 @@
 set -euo pipefail
 
 jobs=2
-if [ "${1:-}" = "-j" ]; then
-  jobs=$2
-  shift 2
-fi
+while getopts "j:" option; do
+  case $option in
+    j) jobs=$OPTARG ;;
+    *) exit 2 ;;
+  esac
+done
+shift $((OPTIND - 1))
 if [ $# -lt 1 ]; then
   sed -n '2,14p' "$0" >&2
   exit 2
