@@ -49,7 +49,7 @@ run_target() {
   local corpus=$build/fuzz/corpus/$t crashes=$build/fuzz/crashes/$t log=$build/fuzz/logs/$t.log
   mkdir -p "$corpus" "$crashes" "$build/fuzz/logs"
   local dirs=("$corpus" "$build/fuzz/seeds/$t")
-  [ -d "$source_dir/tests/fuzz/$t" ] && dirs+=("$source_dir/tests/fuzz/$t")
+  if [ -d "$source_dir/tests/fuzz/$t" ]; then dirs+=("$source_dir/tests/fuzz/$t"); fi
   # The working folder is the build folder, where the game finds data/.
   if (cd "$build" && "$build/tools/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2560 \
         -print_final_stats=1 -artifact_prefix="$crashes/" "${dirs[@]}") >"$log" 2>&1; then
