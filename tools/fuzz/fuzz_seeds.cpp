@@ -140,7 +140,7 @@ void write_string_seeds() {
 // WAV
 // ---------------------------------------------------------------------------
 
-struct WavSpec {
+struct WavLayout {
     const char* name;
     int channels, bits, hertz, frames;
     bool listFirst;   // an extra chunk before "fmt "
@@ -148,7 +148,7 @@ struct WavSpec {
     bool oddChunk;    // an odd-sized chunk (with its pad byte) before "data"
 };
 
-Bytes wav_file(const WavSpec& s) {
+Bytes wav_file(const WavLayout& s) {
     int bytesPerSample = (s.bits + 7) / 8;
     Bytes chunks;
     if (s.listFirst) {
@@ -187,7 +187,7 @@ Bytes wav_file(const WavSpec& s) {
 }
 
 void write_wav_seeds() {
-    const WavSpec specs[] = {
+    const WavLayout layouts[] = {
         {"pcm8-mono", 1, 8, 8000, 40, false, 0, false},
         {"pcm16-stereo", 2, 16, 22050, 30, false, 0, false},
         {"pcm16-mono-list", 1, 16, 44100, 25, true, 2, true},
@@ -195,7 +195,7 @@ void write_wav_seeds() {
         {"pcm24-mono", 1, 24, 48000, 20, true, 0, false},
         {"pcm32-stereo", 2, 32, 32000, 10, false, 0, false},
     };
-    for (const WavSpec& s : specs) write_file("wav", s.name, wav_file(s));
+    for (const WavLayout& s : layouts) write_file("wav", s.name, wav_file(s));
 }
 
 // ---------------------------------------------------------------------------
@@ -273,7 +273,7 @@ Bytes zlib_stored(const Bytes& data) {
     return z;
 }
 
-struct PngSpec {
+struct PngLayout {
     const char* name;
     int width, height, bitDepth, colourType;
     bool interlaced;
@@ -301,7 +301,7 @@ void add_rows(Bytes& raw, int w, int h, int bitsPerPixel, Noise& noise) {
     }
 }
 
-Bytes png_file(const PngSpec& s) {
+Bytes png_file(const PngLayout& s) {
     Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     Bytes ihdr;
     put32be(ihdr, s.width);
@@ -352,7 +352,7 @@ void append_bytes(void* context, void* data, int size) {
 }
 
 void write_png_seeds() {
-    const PngSpec specs[] = {
+    const PngLayout layouts[] = {
         {"grey1", 9, 3, 1, 0, false, false},      {"grey2-trns", 5, 4, 2, 0, false, true},
         {"grey4", 3, 5, 4, 0, false, false},      {"grey8", 6, 4, 8, 0, false, true},
         {"grey16", 4, 3, 16, 0, false, false},    {"rgb8-trns", 5, 3, 8, 2, false, true},
@@ -362,7 +362,7 @@ void write_png_seeds() {
         {"grey-alpha16", 3, 2, 16, 4, false, false}, {"rgba8-adam7", 9, 10, 8, 6, true, false},
         {"rgba16", 2, 3, 16, 6, false, false},    {"grey16-adam7", 5, 7, 16, 0, true, false},
     };
-    for (const PngSpec& s : specs) write_file("png", s.name, png_file(s));
+    for (const PngLayout& s : layouts) write_file("png", s.name, png_file(s));
 
     // Compressed ones, as an ordinary encoder writes them, for 1 to 4 channels.
     for (int channels = 1; channels <= 4; ++channels) {
