@@ -14,6 +14,8 @@ bash tools/install-deps.sh
 source tools/lanes.sh
 
 step() { printf '\n== %s (%d s so far)\n' "$1" "$SECONDS"; }
+# A failing suite does not stop the later steps; the script fails at the end.
+failed=()
 
 # A folder configured before keeps its generator; a new one uses Ninja.
 configure() {
@@ -30,16 +32,20 @@ cmake --build build -j"$(nproc)"
 
 start_test_lanes 2
 step "normal suite"
-ctest --test-dir build --output-on-failure -j2 --resource-spec-file "$LANES_SPEC" "$@"
+ctest --test-dir build --output-on-failure -j2 --resource-spec-file "$LANES_SPEC" "$@" || failed+=("normal suite")
 
 step "checked build"
 CC=clang CXX=clang++ configure build-asan -DLANTERN_SANITIZE=ON -DLANTERN_FUZZ=ON
 cmake --build build-asan -j"$(nproc)"
 
 step "checked suite"
-ctest --test-dir build-asan --output-on-failure -j2 --resource-spec-file "$LANES_SPEC" "$@"
+ctest --test-dir build-asan --output-on-failure -j2 --resource-spec-file "$LANES_SPEC" "$@" || failed+=("checked suite")
 
 step "fuzzing"
-bash tools/fuzz.sh -j"$(nproc)" build-asan "${FUZZ_SECONDS:-30}"
+bash tools/fuzz.sh -j"$(nproc)" build-asan "${FUZZ_SECONDS:-30}" || failed+=("fuzzing")
 
-step "done"
+if [ ${#failed[@]} -gt 0 ]; then
+  step "FAILED: ${failed[*]}"
+  exit 1
+fi
+step "all passed"

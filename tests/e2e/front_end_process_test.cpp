@@ -74,7 +74,7 @@ protected:
     }
     // Quits from the bare menu and checks that the game left quietly.
     void QuitFromMenu() {
-        Tap("Escape");
+        PressUntil("Escape", [&] { return game->Wait(0.5); });
         ASSERT_TRUE(game->Wait(10)) << "still running after the quit key";
         EXPECT_EQ(game->result().status, 0);
         EXPECT_EQ(game->result().err, "");

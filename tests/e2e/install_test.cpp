@@ -48,7 +48,7 @@ protected:
         ASSERT_EQ(chdir(dir.path().c_str()), 0);
         ASSERT_TRUE(WaitForMenu()) << "no menu";
         usleep(700 * 1000);
-        Press("Escape");
+        PressUntil("Escape", [&] { return game->Wait(0.5); });
         ASSERT_TRUE(game->Wait(10)) << "still running after the quit key";
         EXPECT_EQ(game->result().status, 0);
         EXPECT_EQ(game->result().err, "");
