@@ -28,11 +28,7 @@ TEST_F(BadgeAwardTest, PopUpsThatAreUpCostNoAllocationPerUpdate) {
     PlainMaze(10, 35);
     for (int id : {badges::kFirstBeacon, badges::kFirstPrize, badges::kFullPockets}) app()->AwardBadge(id);
     Update(20);  // slid in, names drawn once
-    int collected = gc_new_bytes;
-    AllocCount count;
-    Update(60);
-    EXPECT_EQ(count.Calls(), 0);
-    EXPECT_EQ(gc_new_bytes, collected);
+    EXPECT_EQ(AllocationsIn(60), 0);
     EXPECT_EQ(PopUps(badges::kFirstPrize), 1) << "still up";
     EXPECT_EQ(app()->p_BadgeName(badges::kFullPockets), String("Full Pockets"));
     EXPECT_EQ(app()->p_BadgeDetail(badges::kFullPockets), String("Carry three charges at once."));
