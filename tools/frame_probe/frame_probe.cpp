@@ -66,7 +66,7 @@ int find_executable(dl_phdr_info* info, size_t, void*) {
 }
 
 int probeX = -1, probeY = -1;  // window pixel read before each swap, or -1
-long traceFrom = -1, traceTo = -1;  // frames whose main-thread heap requests are traced
+long traceFrom = -1, traceTo = -1;  // frames whose own heap requests are traced
 thread_local bool tracing __attribute__((tls_model("initial-exec")));  // inside a trace (backtrace may allocate)
 
 __attribute__((constructor)) void start_probe() {
@@ -113,7 +113,7 @@ inline void note_alloc(void* caller, size_t size) {
     if (own) report->allocsOwn.fetch_add(1, std::memory_order_relaxed);
     if (main) report->allocsMain.fetch_add(1, std::memory_order_relaxed);
     int64_t frame = report->swaps.load(std::memory_order_relaxed);
-    if ((main || own) && frame >= traceFrom && frame < traceTo && !tracing) trace_request(size);
+    if (own && frame >= traceFrom && frame < traceTo && !tracing) trace_request(size);
 }
 
 void* new_block(size_t size) {

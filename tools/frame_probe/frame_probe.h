@@ -15,6 +15,11 @@
 // read that pixel of each frame's back buffer just before the swap and log it
 // with the frame's time, for the first kProbeLogSize frames; this costs a
 // pipeline flush per frame, so it is meant for start-up timing only.
+//
+// FRAME_PROBE_TRACE="first,count" prints a backtrace to standard error for
+// every heap request the executable's own code makes in frames first ..
+// first + count - 1 (resolve the addresses with addr2line -f -C -i -e EXE):
+// the way to find what allocates during play.
 #ifndef LANTERN_TOOLS_FRAME_PROBE_H
 #define LANTERN_TOOLS_FRAME_PROBE_H
 
