@@ -1,22 +1,27 @@
 // tools/bench_reference/bench_reference.cpp - the least a game with our load
 // could do: the yardstick tools/bench.sh holds the game's CPU time against.
 //
-//   bench_reference QUADS PIXELS SECONDS [X Y]
+//   bench_reference QUADS PIXELS SECONDS [X Y [MIX]]
 //
 // Opens a 640 x 480 window as the game's host does (same GLFW hints, no swap
 // interval) and, on a fixed 60 Hz schedule that sleeps between frames, clears
 // it and draws QUADS textured quads from one texture in one draw call,
 // covering about PIXELS window pixels in all (overdraw included), through
 // client vertex arrays laid out like the game's renderer's. The quads come in
-// a mix of sizes like a game frame's (many tiles, some sprites, a few panels,
-// small sparks) and scroll every frame, so their vertices are rewritten each
-// time as a game's would be. Ends after SECONDS (0: when the window closes).
+// a mix of sizes like a game frame's and scroll every frame, so their
+// vertices are rewritten each time as a game's would be. Ends after SECONDS
+// (0: when the window closes). X Y place the window (desktop pixels), so that
+// it can stand beside the game's without covering it. MIX gives the share of
+// quads of each side class, "n0,n1,...": class k holds sides of 2^k to
+// 2^(k+1) pixels (what the frame probe counts in a running game); without it
+// the mix is many tiles, some sprites, a few panels and small sparks.
 #include <GLFW/glfw3.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -30,7 +35,25 @@ struct SizeClass {
     float side;
     float share;
 };
-const SizeClass kMix[] = {{0.25f, 0.30f}, {1, 0.50f}, {2, 0.15f}, {4, 0.05f}};
+const SizeClass kDefaultMix[] = {{0.25f, 0.30f}, {1, 0.50f}, {2, 0.15f}, {4, 0.05f}};
+
+// The mix from a MIX argument: class k at the middle of its sides, sqrt(2) x 2^k.
+std::vector<SizeClass> parse_mix(const char* text) {
+    std::vector<SizeClass> mix;
+    double total = 0;
+    float side = std::sqrt(2.0f);
+    for (const char* p = text; *p; side *= 2) {
+        char* end = nullptr;
+        double n = std::strtod(p, &end);
+        if (end == p || n < 0 || (*end && *end != ',')) return {};
+        mix.push_back({side, static_cast<float>(n)});
+        total += n;
+        p = *end == ',' ? end + 1 : end;
+    }
+    if (total <= 0) return {};
+    for (SizeClass& c : mix) c.share = static_cast<float>(c.share / total);
+    return mix;
+}
 
 struct Vertex {  // as the renderer's batch holds them
     float x, y;
@@ -51,15 +74,15 @@ uint32_t next_random(uint32_t* state) {
 float unit(uint32_t* state) { return static_cast<float>(next_random(state) & 0xffff) / 65536.0f; }
 
 // Quads in the mix, scaled so that together they cover `pixels`.
-std::vector<Quad> make_quads(int count, double pixels) {
+std::vector<Quad> make_quads(int count, double pixels, const std::vector<SizeClass>& mix) {
     double meanArea = 0;
-    for (const SizeClass& c : kMix) meanArea += c.share * c.side * c.side;
+    for (const SizeClass& c : mix) meanArea += c.share * c.side * c.side;
     float base = static_cast<float>(std::sqrt(pixels / count / meanArea));
     std::vector<Quad> quads;
     uint32_t seed = 12345;
     for (int i = 0; i < count; ++i) {
-        float pick = static_cast<float>(i % 100) / 100.0f, side = kMix[0].side;
-        for (const SizeClass& c : kMix) {
+        float pick = (i + 0.5f) / count, side = mix[0].side;
+        for (const SizeClass& c : mix) {
             side = c.side;
             if ((pick -= c.share) < 0) break;
         }
@@ -119,7 +142,8 @@ GLFWwindow* open_window(int x, int y) {
 
 class Scene {
 public:
-    Scene(int quads, double pixels) : quads_(make_quads(quads, pixels)), vertices_(quads_.size() * 4) {
+    Scene(int quads, double pixels, const std::vector<SizeClass>& mix)
+        : quads_(make_quads(quads, pixels, mix)), vertices_(quads_.size() * 4) {
         for (size_t q = 0; q < quads_.size(); ++q) {
             const uint16_t base = static_cast<uint16_t>(q * 4);
             for (uint16_t k : {0, 1, 2, 0, 2, 3}) indices_.push_back(static_cast<uint16_t>(base + k));
@@ -179,9 +203,13 @@ int main(int argc, char** argv) {
     double pixels = argc > 2 ? std::atof(argv[2]) : 0;
     double seconds = argc > 3 ? std::atof(argv[3]) : 0;
     // One draw call of 16-bit indices.
-    int x = argc == 6 ? std::atoi(argv[4]) : 0, y = argc == 6 ? std::atoi(argv[5]) : 0;
-    if ((argc != 4 && argc != 6) || quads < 1 || quads > 16384 || pixels <= 0 || seconds < 0) {
-        std::fprintf(stderr, "usage: bench_reference QUADS(1..16384) PIXELS(>0) SECONDS(0 = until closed) [X Y]\n");
+    int x = argc >= 6 ? std::atoi(argv[4]) : 0, y = argc >= 6 ? std::atoi(argv[5]) : 0;
+    std::vector<SizeClass> mix(std::begin(kDefaultMix), std::end(kDefaultMix));
+    if (argc == 7) mix = parse_mix(argv[6]);
+    if ((argc != 4 && argc != 6 && argc != 7) || quads < 1 || quads > 16384 || pixels <= 0 || seconds < 0 ||
+        mix.empty()) {
+        std::fprintf(stderr,
+                     "usage: bench_reference QUADS(1..16384) PIXELS(>0) SECONDS(0 = until closed) [X Y [MIX]]\n");
         return 2;
     }
     if (!glfwInit()) {
@@ -194,7 +222,7 @@ int main(int argc, char** argv) {
         glfwTerminate();
         return 1;
     }
-    Scene scene(quads, pixels);
+    Scene scene(quads, pixels, mix);
 
     // The schedule of the game's host: sleep until the next frame is due,
     // waking early for window events; after a long stall start afresh.

@@ -172,7 +172,10 @@ void count_triangles(GLenum mode, int count, Index index) {
         int a = mode == GL_TRIANGLES ? 3 * t : mode == GL_TRIANGLE_FAN ? 0 : t;
         int b = mode == GL_TRIANGLES ? 3 * t + 1 : t + 1;
         int c = mode == GL_TRIANGLES ? 3 * t + 2 : t + 2;
-        pixels += covered(vertex(index(a)), vertex(index(b)), vertex(index(c)), view[2], view[3]);
+        double area = covered(vertex(index(a)), vertex(index(b)), vertex(index(c)), view[2], view[3]);
+        pixels += area;
+        int k = area < 0.5 ? 0 : std::min(kSizeClasses - 1, static_cast<int>(std::log2(2 * area) / 2));
+        report->sizeClass[k].fetch_add(1, std::memory_order_relaxed);
     }
     report->coveredPixels.fetch_add(static_cast<int64_t>(pixels), std::memory_order_relaxed);
 }

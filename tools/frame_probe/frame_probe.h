@@ -28,6 +28,7 @@
 
 const uint32_t kFrameProbeMagic = 0x46505242;  // set by the probe once it reports
 const int kProbeLogSize = 4096;                // frames whose probe pixel is logged
+const int kSizeClasses = 12;                   // triangle size classes, see sizeClass
 
 struct FrameProbeSample {
     int64_t timeNs;  // when the frame was handed to the swap
@@ -55,6 +56,10 @@ struct FrameProbeReport {
     std::atomic<int64_t> drawCalls;
     std::atomic<int64_t> triangles;
     std::atomic<int64_t> coveredPixels;
+    // Filled triangles by size: class k counts those whose area is that of a
+    // square of side 2^k to 2^(k+1) pixels cut in half (so a sprite's two
+    // triangles fall into the class of its side).
+    std::atomic<int64_t> sizeClass[kSizeClasses];
     // The probe pixel log (see the file comment).
     std::atomic<int32_t> probeCount;
     FrameProbeSample probe[kProbeLogSize];
