@@ -9,9 +9,9 @@
 # Without a DISPLAY it starts its own virtual one (xvfb-run). Takes about a
 # minute and a half. Each figure is a median: of 5 repetitions for the
 # micro-benchmarks (their spread is in the note as cv, the coefficient of
-# variation), of 3 runs for the collector and start-up, and of 5 slices of
-# play. The CPU ratio compares the two programs over the same slices of time,
-# so load from other programs on the machine touches both alike.
+# variation), of 3 runs for the collector and start-up, and of 5 turns of
+# play. The game and the reference take turns of 3 s (one stopped while the
+# other runs), so load from other programs on the machine touches both alike.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
