@@ -1,7 +1,7 @@
 // audio/decode.h - decoding whole sound files into PCM sample blocks.
 //
 // Two formats: uncompressed PCM WAV (our own RIFF chunk reader) and Ogg
-// Vorbis (stb_vorbis). The host's BBGlfwGame::LoadAudioData picks one by the
+// Vorbis (libvorbisfile). The host's BBGlfwGame::LoadAudioData picks one by the
 // path's extension (".wav" or ".ogg", any case), opens the file through
 // BBGame::OpenFile and always closes it again.
 //

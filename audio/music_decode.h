@@ -6,7 +6,7 @@
 // tune is played it only has to be started.
 //
 // Threads: the worker only runs the decoder on the FILE it was given (plain C
-// I/O and stb_vorbis: no String, no collected object, no OpenAL) and then
+// I/O and libvorbisfile: no String, no collected object, no OpenAL) and then
 // closes the file. Everything else, Take included, belongs to the main thread.
 // The result is handed over through the finished flag and the join in Take.
 //

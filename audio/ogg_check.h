@@ -1,9 +1,9 @@
 // audio/ogg_check.h - checking an Ogg Vorbis file before it is decoded.
 //
-// stb_vorbis trusts the stream it is given: a damaged page can take it far
-// off course, and a comment header whose counts exceed the packet makes it
-// allocate gigabytes or, when that fails, read through a null pointer. So a
-// file is checked first:
+// A damaged file is rejected as a whole rather than played in part, and the
+// decoder only ever sees streams whose pages arrived intact and whose header
+// counts are believable (a comment header whose counts exceed the packet
+// could make a decoder allocate gigabytes). So a file is checked first:
 // - every Ogg page up to the end of the first logical stream must be
 //   complete and carry its correct CRC-32 (random damage never passes);
 // - the stream must begin with a Vorbis identification header (at least one

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make pkg-config
+  cmake g++ make ninja-build pkg-config
+  clang libclang-rt-14-dev
   libglfw3-dev libgl-dev libopenal-dev libstb-dev libvorbis-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core

@@ -3,6 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
-cmake -S . -B build
+generator=()
+[ -f build/CMakeCache.txt ] || generator=(-G Ninja)
+cmake -S . -B build "${generator[@]}"
 cmake --build build -j"$(nproc)"
 cd build && exec ./lantern-vault

@@ -35,7 +35,7 @@ private:
 void CollectFully() {
     GcFinishCycle();
     GcFinishCycle();
-    while (gc_free_bytes > 0) new Array<int>(1024);
+    while (gc_free_bytes > 0) (void)Array<int>(1024);
 }
 
 ProbeSample* LoadProbe(const std::string& path, const std::string& name) {

@@ -67,6 +67,24 @@ TEST(LoadOgg, BytesAfterTheEndOfTheStreamAreIgnored) {
     EXPECT_EQ(d.length, 10000);
 }
 
+TEST(LoadOgg, OnlyTheFirstOfTwoChainedStreamsIsDecoded) {
+    // A stereo stream whose last page lacks the end mark, then a mono stream
+    // with its own serial number: both reach the decoder, which must stop
+    // where the first one ends rather than mix the two layouts.
+    std::string first = StereoTone();
+    first[OggPageOffsets(first).back() + 5] &= ~0x04;
+    std::string second = LongMonoTone();
+    for (size_t page : OggPageOffsets(second)) second[page + 14] ^= 0x55;
+    std::string chained = first + second;
+    FixOggChecksums(chained);
+    Decoded d;
+    DecodeBytes(LoadOGG, chained, d);
+    ASSERT_NE(d.data, nullptr);
+    EXPECT_EQ(d.channels, 2);
+    EXPECT_EQ(d.hertz, 44100);
+    EXPECT_EQ(d.length, 10000);
+}
+
 TEST(LoadOgg, DamagedFilesAreRejected) {
     const std::string& good = StereoTone();
     std::vector<size_t> pages = OggPageOffsets(good);

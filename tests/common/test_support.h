@@ -6,6 +6,20 @@
 #include <string>
 #include <vector>
 
+// True in a build checked by AddressSanitizer, whose allocator keeps freed
+// memory in quarantine and makes resident memory meaningless as a measure.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kUnderAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kUnderAddressSanitizer = true;
+#else
+constexpr bool kUnderAddressSanitizer = false;
+#endif
+#else
+constexpr bool kUnderAddressSanitizer = false;
+#endif
+
 // What a child process printed and how it ended.
 struct ChildResult {
     std::string out;  // standard output

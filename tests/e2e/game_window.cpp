@@ -21,7 +21,7 @@ void GameWindowTest::SetUp() {
 }
 
 void GameWindowTest::Start() {
-    game.reset(new BackgroundProcess({LANTERN_EXE_PATH}, {"ALSOFT_DRIVERS=null"}));
+    game.reset(new BackgroundProcess(command, environment));
     window = screen.WaitForWindow(kTitle, game->pid(), 20);
     ASSERT_NE(window, 0u) << "no window appeared";
 }

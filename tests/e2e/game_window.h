@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/test_support.h"
 #include "x_screen.h"
@@ -55,6 +56,9 @@ protected:
     void Click(int x, int y);
 
     bool startAtSetUp = true;
+    // What Start runs, and the variables it adds to the environment.
+    std::vector<std::string> command{LANTERN_EXE_PATH};
+    std::vector<std::string> environment{"ALSOFT_DRIVERS=null"};
     XScreen screen;
     ScopedTempDir dir;
     std::unique_ptr<BackgroundProcess> game;

@@ -69,6 +69,9 @@ TEST_F(MemoryTest, FiftyResizesAndTenFullScreenSwitchesLeaveResidentMemoryFlat) 
     long last = SettledResidentKiB(game->pid());
     std::printf("resident memory: %ld KiB after the first load, %ld KiB after 50 resizes and 10 switches\n", first,
                 last);
-    EXPECT_LT(last - first, kAllowedGrowthKiB);
     EXPECT_TRUE(game->Running());
+    // AddressSanitizer holds freed memory back in its quarantine (up to
+    // 256 MB), so there the resizes are checked for memory errors only.
+    if (kUnderAddressSanitizer) GTEST_SKIP() << "resident memory is not checked under AddressSanitizer";
+    EXPECT_LT(last - first, kAllowedGrowthKiB);
 }

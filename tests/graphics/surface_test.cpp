@@ -2,6 +2,9 @@
 #include <GLFW/glfw3.h>
 
 #include <cstdio>
+#include <cstdlib>
+
+#include "graphics/png_decode.h"
 
 #include "gl_world.h"
 
@@ -122,6 +125,62 @@ TEST_F(SurfaceTest, DamagedImageFilesLoadAsNull) {
         EXPECT_EQ(Load("./bad.png"), nullptr) << d.first;
         EXPECT_EQ(bb_graphics_LoadImage(String("./bad.png"), 1, 0), nullptr) << d.first;
     }
+}
+
+TEST_F(SurfaceTest, AnEmptyFirstDataChunkIsAllowed) {
+    // Encoders may write an empty IDAT chunk before the real ones; its
+    // checksum is the CRC-32 of the bare chunk type.
+    std::string good = SamplePng();
+    size_t idat = good.find("IDAT");
+    ASSERT_NE(idat, std::string::npos);
+    std::string withEmpty = good;
+    withEmpty.insert(idat - 4, std::string("\0\0\0\0IDAT\x35\xaf\x06\x1e", 12));
+    WriteFile("good.png", good);
+    WriteFile("empty-chunk.png", withEmpty);
+    gxtkSurface* expected = Load("./good.png");
+    gxtkSurface* loaded = Load("./empty-chunk.png");
+    ASSERT_NE(expected, nullptr);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(Bytes(loaded), Bytes(expected));
+}
+
+// Only PNG is decoded: other formats a general image library would read, and
+// pictures larger than the size limit, load as null like damaged files.
+TEST_F(SurfaceTest, OtherFormatsAndOversizedPicturesLoadAsNull) {
+    auto le = [](std::string& s, uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) s += static_cast<char>(v >> (8 * i) & 0xff);
+    };
+    // A 1 x 1 BMP (24-bit, one padded row) and a 1 x 1 uncompressed TGA.
+    std::string bmp = "BM";
+    le(bmp, 58, 4), le(bmp, 0, 4), le(bmp, 54, 4);
+    le(bmp, 40, 4), le(bmp, 1, 4), le(bmp, 1, 4), le(bmp, 1, 2), le(bmp, 24, 2);
+    le(bmp, 0, 4), le(bmp, 4, 4), le(bmp, 2835, 4), le(bmp, 2835, 4), le(bmp, 0, 4), le(bmp, 0, 4);
+    le(bmp, 0x00ff8040, 4);
+    std::string tga;
+    le(tga, 0, 2), le(tga, 2, 1), le(tga, 0, 4), le(tga, 0, 1), le(tga, 0, 4);
+    le(tga, 1, 2), le(tga, 1, 2), le(tga, 24, 1), le(tga, 0, 1);
+    le(tga, 0x4080ff, 3);
+    std::string gif = std::string("GIF89a\x01\x00\x01\x00\x00\x00\x00", 13) + ",";
+
+    int w = 0, h = 0, depth = 0;
+    auto decode = [&](const std::string& bytes) {
+        WriteFile("picture", bytes);
+        w = h = depth = 0;
+        unsigned char* pixels = host()->LoadImageData(String("./picture"), &w, &h, &depth);
+        std::free(pixels);
+        return pixels != nullptr;
+    };
+    EXPECT_FALSE(decode(bmp)) << "BMP";
+    EXPECT_FALSE(decode(tga)) << "TGA";
+    EXPECT_FALSE(decode(gif)) << "GIF";
+
+    auto grey = [](int x, int, int) { return x % 256; };
+    EXPECT_TRUE(decode(MakePng(kPngMaxDimension, 1, 1, grey))) << "as wide as allowed";
+    EXPECT_EQ(w, kPngMaxDimension);
+    EXPECT_EQ(depth, 1);
+    EXPECT_FALSE(decode(MakePng(kPngMaxDimension + 1, 1, 1, grey))) << "one pixel too wide";
+    EXPECT_FALSE(decode(MakePng(1, kPngMaxDimension + 1, 1, grey))) << "one pixel too tall";
+    EXPECT_EQ(w, 0) << "a failed load writes no size";
 }
 
 TEST_F(SurfaceTest, EveryTruncationOfAnImageFileLoadsAsNull) {

@@ -7,6 +7,8 @@
 //       writes a contact sheet of every image and a test scene, for people
 //   assetgen --report DATA_DIR
 //       measures the sounds of a written data folder (level, length, edges)
+//   assetgen --icons DIR
+//       writes the desktop icon in every size, in the icon theme's layout
 #include <stb/stb_image_write.h>
 
 #include <chrono>
@@ -17,6 +19,7 @@
 #include <string>
 #include <thread>
 
+#include "app_icon.h"
 #include "jobs.h"
 #include "review.h"
 
@@ -26,7 +29,8 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: assetgen DATA_DIR [--stamp FILE] [--threads N] [--only images|sounds|music] [--verbose]\n"
                  "       assetgen --review OUT.png\n"
-                 "       assetgen --report DATA_DIR\n");
+                 "       assetgen --report DATA_DIR\n"
+                 "       assetgen --icons DIR\n");
     return 2;
 }
 
@@ -41,6 +45,10 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "--review") == 0) {
         if (argc != 3) return Usage();
         return WriteReviewSheet(argv[2]) ? 0 : 1;
+    }
+    if (std::strcmp(argv[1], "--icons") == 0) {
+        if (argc != 3) return Usage();
+        return WriteAppIcons(argv[2]) ? 0 : 1;
     }
     if (std::strcmp(argv[1], "--report") == 0) {
         if (argc != 3) return Usage();

@@ -26,21 +26,28 @@ inline void HeadlessRender(c_MyApp* app) {
     bb_graphics_device->EndRender();
 }
 
-// Creates the host and the application and gives the device the size the
-// game fits its screen to; the caller runs the frames that load the art.
-inline c_MyApp* StartHeadlessGame(BBGlfwGame** host, int deviceW, int deviceH) {
+// Creates the collector, the globals and the application on `host`, starts
+// the game and gives the device the size the game fits its screen to; the
+// caller runs the frames that load the art. The game reads data/ from the
+// working directory and writes its state file there.
+inline c_MyApp* StartHeadlessGameOn(BBGlfwGame* host, int deviceW, int deviceH) {
     setenv("ALSOFT_DRIVERS", "null", 0);
-    std::string data = LANTERN_DATA_PATH;
-    if (chdir(data.substr(0, data.rfind('/')).c_str()) != 0) std::abort();
-    *host = new BBVorlinGame();
     gc_init();
     bbInit();
     gc_mark();
     c_MyApp* app = (new c_MyApp())->m_new();
-    (*host)->StartGame();
+    host->StartGame();
     bb_graphics_device->width = deviceW;
     bb_graphics_device->height = deviceH;
     return app;
+}
+
+// As above, on a new host, in the build folder, where the game finds data/.
+inline c_MyApp* StartHeadlessGame(BBGlfwGame** host, int deviceW, int deviceH) {
+    std::string data = LANTERN_DATA_PATH;
+    if (chdir(data.substr(0, data.rfind('/')).c_str()) != 0) std::abort();
+    *host = new BBVorlinGame();
+    return StartHeadlessGameOn(*host, deviceW, deviceH);
 }
 
 #endif

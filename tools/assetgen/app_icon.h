@@ -1,0 +1,18 @@
+// tools/assetgen/app_icon.h - the icon the installed game shows on the desktop.
+#ifndef ASSETGEN_APP_ICON_H
+#define ASSETGEN_APP_ICON_H
+
+#include <string>
+
+namespace assetgen {
+
+// The edge lengths written, in pixels.
+extern const int kAppIconSizes[5];
+
+// Writes DIR/hicolor/NxN/apps/lantern-vault.png for every size (the icon
+// theme's layout). False, with a message from the writer, when a file fails.
+bool WriteAppIcons(const std::string& dir);
+
+}  // namespace assetgen
+
+#endif
