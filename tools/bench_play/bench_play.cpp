@@ -320,18 +320,18 @@ Reading read(const Process& p, const Probe& probe) {
 }
 
 struct Slice {
-    double seconds, cpu, fps, allocs, allocsMain, allocsOwn, late, maxGapMs;
+    double seconds, cpu, fps, allocs, allocsMain, allocsOwn, late;
 };
 
-Slice difference(const Reading& a, const Reading& b, const Probe& probe) {
+Slice difference(const Reading& a, const Reading& b) {
     double frames = std::max<int64_t>(1, b.swaps - a.swaps), s = b.time - a.time;
     return {s, (b.cpu - a.cpu) / s, (b.swaps - a.swaps) / s, (b.allocsAll - a.allocsAll) / frames,
             (b.allocsMain - a.allocsMain) / frames, (b.allocsOwn - a.allocsOwn) / frames,
-            static_cast<double>(b.late - a.late), probe.report->maxGapNs / 1e6};
+            static_cast<double>(b.late - a.late)};
 }
 
-// Waits (at most 2 s) until a process let go on again has drawn a frame, so
-// that the long gap of its stop is recorded before the gap is cleared.
+// Waits (at most 2 s) until a process let go on again has drawn two frames, so
+// that the frame late from its stop falls before the readings.
 void resumed(const Probe& probe) {
     int64_t frames = probe.report->swaps;
     wait_until([&] { return probe.report->swaps > frames + 1; }, 2);
@@ -428,7 +428,6 @@ void measure_play(const std::string& game, const std::string& reference, const s
         kill(g.pid, SIGCONT);
         resumed(gameProbe);
         round.Walk(kSettleSeconds);  // the catch-up after the stop falls before the readings
-        gameProbe.report->maxGapNs = 0;
         Reading g0 = read(g, gameProbe);
         round.Walk(kSliceSeconds);
         Reading g1 = read(g, gameProbe);
@@ -438,7 +437,6 @@ void measure_play(const std::string& game, const std::string& reference, const s
         kill(r.pid, SIGCONT);
         resumed(refProbe);
         sleep_s(kSettleSeconds);
-        refProbe.report->maxGapNs = 0;
         Reading r0 = read(r, refProbe);
         sleep_s(kSliceSeconds);
         Reading r1 = read(r, refProbe);
@@ -447,8 +445,8 @@ void measure_play(const std::string& game, const std::string& reference, const s
             round.Start();
             continue;
         }
-        gs.push_back(difference(g0, g1, gameProbe));
-        rs.push_back(difference(r0, r1, refProbe));
+        gs.push_back(difference(g0, g1));
+        rs.push_back(difference(r0, r1));
     }
     kill(r.pid, SIGCONT);
     round.Stop();
@@ -484,11 +482,11 @@ void measure_play(const std::string& game, const std::string& reference, const s
     row("CPU ratio game / reference", median(ratios), 2, "x", "<= 1.25",
         format("median of the ratios of turns taken in turn, range %s", range(ratios, "%.2f-%.2f").c_str()));
     row("frames per second: game", median(figure(gs, &Slice::fps)), 1, "fps", "60 steady",
-        format("in its turns; range %s; %.0f frames over 25 ms, longest %.0f ms", range(figure(gs, &Slice::fps), "%.1f-%.1f").c_str(),
-               sum(figure(gs, &Slice::late)), maximum(figure(gs, &Slice::maxGapMs))));
+        format("in its turns; range %s; %.0f frames over 25 ms", range(figure(gs, &Slice::fps), "%.1f-%.1f").c_str(),
+               sum(figure(gs, &Slice::late))));
     row("frames per second: reference", median(figure(rs, &Slice::fps)), 1, "fps", "",
-        format("in its turns; range %s; %.0f frames over 25 ms, longest %.0f ms", range(figure(rs, &Slice::fps), "%.1f-%.1f").c_str(),
-               sum(figure(rs, &Slice::late)), maximum(figure(rs, &Slice::maxGapMs))));
+        format("in its turns; range %s; %.0f frames over 25 ms", range(figure(rs, &Slice::fps), "%.1f-%.1f").c_str(),
+               sum(figure(rs, &Slice::late))));
     // The median shows what every frame does; a lone worst slice, something
     // made once on first use.
     row("heap allocations per frame: game", median(figure(gs, &Slice::allocsOwn)), 2, "/frame", "0",
