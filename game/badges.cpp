@@ -38,19 +38,43 @@ const int kBadgeRows = badges::kLast;
 
 String c_MyApp::p_BadgeID(int id) { return String(badges::Record(id)); }
 
-String c_MyApp::p_BadgeName(int id) {
-    String record = p_BadgeID(id);
-    int bar = record.Find(String("|"));
-    return bar < 0 ? record : record.Slice(0, bar);
+namespace {
+
+struct BadgeTexts {
+    String name, detail;
+};
+
+// A badge's name and description, split from its record on first use: the
+// pop-ups and the badges box ask for them every update, and new strings each
+// time would be heap allocations in every frame they are up.
+const BadgeTexts& Texts(int id) {
+    static BadgeTexts table[badges::kLast + 1];
+    static const BadgeTexts none;
+    static bool split = false;
+    if (id < 0 || id > badges::kLast) return none;
+    if (!split) {
+        const String bar("|");
+        for (int i = 0; i <= badges::kLast; ++i) {
+            String record(badges::Record(i));
+            int at = record.Find(bar);
+            if (at < 0) {
+                table[i].name = record;
+                continue;
+            }
+            int next = record.Find(bar, at + 1);
+            table[i].name = record.Slice(0, at);
+            table[i].detail = record.Slice(at + 1, next < 0 ? record.Length() : next);
+        }
+        split = true;
+    }
+    return table[id];
 }
 
-String c_MyApp::p_BadgeDetail(int id) {
-    String record = p_BadgeID(id);
-    int bar = record.Find(String("|"));
-    if (bar < 0) return String();
-    int next = record.Find(String("|"), bar + 1);
-    return record.Slice(bar + 1, next < 0 ? record.Length() : next);
-}
+}  // namespace
+
+String c_MyApp::p_BadgeName(int id) { return Texts(id).name; }
+
+String c_MyApp::p_BadgeDetail(int id) { return Texts(id).detail; }
 
 // Hooks for an external game service; there is none in this build.
 int c_MyApp::p_GC_PostScore(int, int) { return 0; }

@@ -134,14 +134,19 @@ int c_MyApp::p_Line(float x1, float y1, float x2, float y2) {
 // ---------------------------------------------------------------------------
 
 int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY) {
-    if (m_Font < 0 || m_Font >= kSlots) return 0;
+    TextChars(x, y, text.Data(), text.Length(), alignX, alignY);
+    return 0;
+}
+
+void c_MyApp::TextChars(float x, float y, const Char* chars, int count, float alignX, float alignY) {
+    if (m_Font < 0 || m_Font >= kSlots) return;
     float charW = static_cast<float>(m_ImgInfo[3 * m_Font]);
     float charH = static_cast<float>(m_ImgInfo[3 * m_Font + 1]);
     // The text is written with one space in front; character i of that line is
-    // the space for i = 0 and text[i - 1] after it (read in place, nothing is
+    // the space for i = 0 and chars[i - 1] after it (read in place, nothing is
     // allocated).
-    int n = text.Length() + 1;
-    auto at = [&text](int i) -> Char { return i == 0 ? Char(' ') : text[i - 1]; };
+    int n = count + 1;
+    auto at = [chars](int i) -> Char { return i == 0 ? Char(' ') : chars[i - 1]; };
 
     float sum = 0;
     for (int i = 0; i < n - 1; ++i) sum += (charW + glyph_adjustment(at(i))) * m_SizeX;
@@ -173,7 +178,6 @@ int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY) {
         px += advance * dx;
         py += advance * dy;
     }
-    return 0;
 }
 
 String c_MyApp::p_rstr(int value, int width, String pad) {

@@ -7,6 +7,7 @@
 // and the timers of beacons, prizes and enemies stop; animation, charges,
 // spawning, pickups and particles go on, and everything is drawn.
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "game/gameplay.h"
@@ -24,18 +25,37 @@ const int kChargeFrame = 11;
 const int kBannerUpdates = 90;      // updates from the end of a round to the menu
 const int kBannerFadeFrom = 75;     // banner timer when the menu returns
 
-// The eight-digit score text; rebuilt only when the shown score changes.
-String score_text(c_MyApp* app, int value) {
-    static int shown = -1;
-    static String text;
-    if (value != shown || text.Length() == 0) {
-        text = app->p_rstr(value, 8, String("0"));
-        shown = value;
-    }
-    return text;
+const int kScoreDigits = 8;
+
+// The score as the head-up display shows it: the last eight characters of
+// the number written after a row of zeros. Made in place, because the shown
+// score counts up at every update after a prize.
+void score_chars(int value, Char out[kScoreDigits]) {
+    char text[32];
+    int n = std::snprintf(text, sizeof text, "000000000%i", value);
+    for (int i = 0; i < kScoreDigits; ++i) out[i] = static_cast<Char>(text[n - kScoreDigits + i]);
 }
 
 const char* const kRankTexts[] = {"", "1st!", "2nd", "3rd", "4th", "5th", "6th", "7th", "8th", "9th", "10th"};
+const int kRanks = 11;
+
+// The banner's texts, made once: it is drawn at every update while it is up.
+struct BannerTexts {
+    String game{"GAME"}, over{"OVER"};
+    String rank[kRanks];          // "1st!" ... "10th"
+    String newHighscore[kRanks];  // the line under the banner for each rank
+    BannerTexts() {
+        for (int r = 0; r < kRanks; ++r) {
+            rank[r] = String(kRankTexts[r]);
+            newHighscore[r] = String("New Highscore\\n           ") + rank[r];
+        }
+    }
+};
+
+const BannerTexts& Banner() {
+    static const BannerTexts texts;
+    return texts;
+}
 
 }  // namespace
 
@@ -119,7 +139,9 @@ void c_MyApp::DrawHud() {
     float cx = bb_Zanth_jscrw / 2;
     p_SetSize(2);
     p_SetCol(100, 255, 100, 0.8f);
-    p_Text(cx, 32, score_text(this, m_TmpP), 1, 1);
+    Char score[kScoreDigits];
+    score_chars(m_TmpP, score);
+    TextChars(cx, 32, score, kScoreDigits, 1, 1);
 
     int w = static_cast<int>(12 * m_Plr[kPlrEnergy]);
     if (w < 0) w = 0;
@@ -204,16 +226,16 @@ int c_MyApp::p_GameOver() {
         p_Rect(w - 2 * e, 0.55f * h - 8, static_cast<float>(2 * e + 1), 16);
         p_SetSize(4);
         p_SetCol(255, 180, 180, 1);
-        p_Text(0.35f * w, static_cast<float>(e), String("GAME"), 1, 1);
-        p_Text(0.65f * w, h - e, String("OVER"), 1, 1);
-        String rank = p_MyNth();
+        p_Text(0.35f * w, static_cast<float>(e), Banner().game, 1, 1);
+        p_Text(0.65f * w, h - e, Banner().over, 1, 1);
+        p_MyNth();
         if (m_n > 0) {
             p_SetSize(1);
             p_SetCol(0, 125, 255, 0.5f);
             p_Rect(0.35f * w, h - e / 1.5f - 16, 0.3f * w, 32);
             p_SetSize(2);
             p_SetCol(100, 255, 100, 1);
-            p_Text(w / 2, h - e / 1.5f, String("New Highscore\\n           ") + rank, 0.5f, 2);
+            p_Text(w / 2, h - e / 1.5f, Banner().newHighscore[m_n], 0.5f, 2);
         }
     }
     if (m_Mode == 10) {
@@ -250,5 +272,5 @@ String c_MyApp::p_MyNth() {
             break;
         }
     }
-    return String(kRankTexts[m_n]);
+    return Banner().rank[m_n];
 }

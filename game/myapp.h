@@ -257,6 +257,8 @@ private:
     void DebugLine();
     void FitScreen(int deviceW, int deviceH);
     void ReplayDrawList();
+    // p_Text's work on `count` characters read in place (game/drawing.cpp).
+    void TextChars(float x, float y, const Char* chars, int count, float alignX, float alignY);
     void PauseForSuspension();
     int SoundMode() const { return m_Options[5]; }
     // Art resolution from the device size (game/assets.cpp).

@@ -53,9 +53,9 @@ void BBGlfwGame::WaitEvents() { glfwWaitEvents(); }
 
 bool BBGlfwGame::WindowOpen() { return _window != nullptr; }
 
-bool BBGlfwGame::WindowIconified() { return _window && glfwGetWindowAttrib(_window, GLFW_ICONIFIED); }
+bool BBGlfwGame::WindowIconified() { return _window && _windowIconified; }
 
-bool BBGlfwGame::WindowActive() { return _window && glfwGetWindowAttrib(_window, GLFW_FOCUSED); }
+bool BBGlfwGame::WindowActive() { return _window && _windowFocused; }
 
 // ---------------------------------------------------------------------------
 // Main loop

@@ -71,6 +71,8 @@ public:
     static void OnMouseButton(GLFWwindow* window, int button, int action, int mods);
     static void OnMousePos(GLFWwindow* window, double x, double y);
     static void OnWindowClose(GLFWwindow* window);
+    static void OnFocus(GLFWwindow* window, int focused);
+    static void OnIconify(GLFWwindow* window, int iconified);
 
 protected:
     // Clock and window hooks used by Run (see the file comment).
@@ -87,6 +89,11 @@ protected:
     double _updateInterval;   // seconds per update
     GLFWwindow* _window;
     bool _mouseHidden = false;  // SetMouseVisible(false) applies to every new window too
+    // The window's focus and iconified state as its events last reported
+    // them. Asking the window system instead costs a round trip to the X
+    // server on every pass of the loop, several per frame.
+    bool _windowFocused = false;
+    bool _windowIconified = false;
 
 private:
     // Releases every key GLFW reports held, so none stays down across a window change.

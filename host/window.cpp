@@ -92,7 +92,20 @@ bool BBGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
     glfwSetMouseButtonCallback(_window, OnMouseButton);
     glfwSetCursorPosCallback(_window, OnMousePos);
     glfwSetWindowCloseCallback(_window, OnWindowClose);
+    // From here on the window's events keep these up to date.
+    glfwSetWindowFocusCallback(_window, OnFocus);
+    glfwSetWindowIconifyCallback(_window, OnIconify);
+    _windowFocused = glfwGetWindowAttrib(_window, GLFW_FOCUSED);
+    _windowIconified = glfwGetWindowAttrib(_window, GLFW_ICONIFIED);
     return true;
+}
+
+void BBGlfwGame::OnFocus(GLFWwindow* window, int focused) {
+    if (_glfwGame && window == _glfwGame->_window) _glfwGame->_windowFocused = focused == GLFW_TRUE;
+}
+
+void BBGlfwGame::OnIconify(GLFWwindow* window, int iconified) {
+    if (_glfwGame && window == _glfwGame->_window) _glfwGame->_windowIconified = iconified == GLFW_TRUE;
 }
 
 void BBGlfwGame::OnWindowClose(GLFWwindow* window) {

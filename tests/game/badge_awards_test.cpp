@@ -1,4 +1,5 @@
 // Badges earned by play: each fires at its moment, once, with one pop-up.
+#include "alloc_count.h"
 #include "game/badge_list.h"
 #include "host/app.h"
 #include "round_world.h"
@@ -20,6 +21,18 @@ protected:
         return n;
     }
 };
+
+TEST_F(BadgeAwardTest, PopUpsThatAreUpCostNoAllocationPerUpdate) {
+    if (!AllocCount::Available()) GTEST_SKIP() << "allocations are not counted in this build";
+    StartRound(2, 11);
+    PlainMaze(10, 35);
+    for (int id : {badges::kFirstBeacon, badges::kFirstPrize, badges::kFullPockets}) app()->AwardBadge(id);
+    Update(20);  // slid in, names drawn once
+    EXPECT_EQ(AllocationsIn(60), 0);
+    EXPECT_EQ(PopUps(badges::kFirstPrize), 1) << "still up";
+    EXPECT_EQ(app()->p_BadgeName(badges::kFullPockets), String("Full Pockets"));
+    EXPECT_EQ(app()->p_BadgeDetail(badges::kFullPockets), String("Carry three charges at once."));
+}
 
 TEST_F(BadgeAwardTest, BeaconsPrizesAndChargesAwardTheirBadgesOnce) {
     StartRound(2, 11);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "alloc_count.h"
 #include "common/test_support.h"
 #include "host/startup.h"
 #include "input/device.h"
@@ -50,6 +51,17 @@ void GameTest::Update(int count) {
         glfwPollEvents();
         g_host->UpdateGame();
     }
+}
+
+long GameTest::AllocationsIn(int count) {
+    bool checking = gc_check_each_step;
+    gc_check_each_step = false;
+    int collected = gc_new_bytes;
+    AllocCount calls;
+    Update(count);
+    long made = calls.Calls() + (gc_new_bytes - collected);
+    gc_check_each_step = checking;
+    return made;
 }
 
 void GameTest::Render() { g_host->RenderGame(); }

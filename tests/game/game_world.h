@@ -25,6 +25,10 @@ protected:
     // One update and one render, as the main loop runs them.
     static void Frame(int count = 1);
     static void Update(int count = 1);
+    // Heap requests (C heap calls and collected bytes) that `count` updates
+    // make. The heap walk these tests run after every collection step fills
+    // lists of its own, so it stands aside meanwhile.
+    static long AllocationsIn(int count);
     static void Render();
     // Updates until the staged loader has finished (fails after 200).
     static void FinishLoading();

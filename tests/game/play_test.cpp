@@ -2,6 +2,7 @@
 // in plain mazes that hold just what each scene needs.
 #include <cmath>
 
+#include "alloc_count.h"
 #include "round_world.h"
 #include "support/random.h"
 
@@ -155,6 +156,22 @@ TEST_F(PlayTest, HitsCostEnergyUntilTheEleventhEndsTheRoundAndTheMenuReturns) {
     EXPECT_LT(app()->m_OverTimer, 75);
     Update(40);
     EXPECT_EQ(app()->m_OverTimer, 0);
+}
+
+TEST_F(PlayTest, TheGameOverBannerWithANewHighscoreCostsNoAllocationPerUpdate) {
+    if (!AllocCount::Available()) GTEST_SKIP() << "allocations are not counted in this build";
+    StartRound(2, 7);
+    PlainMaze(10, 35);
+    Place(40, kEnemyHunting, 10, 34.2f);
+    Plr(kPlrEnergy) = 1;
+    app()->m_Score = 987654;
+    for (int i = 0; i < 100 && app()->m_Mode != 10; ++i) Update();
+    ASSERT_EQ(app()->m_Mode, 10);
+    Update(5);
+    ASSERT_LT(app()->m_TmpP, app()->m_Score) << "the shown score is still counting up to it";
+    EXPECT_EQ(AllocationsIn(60), 0);
+    EXPECT_EQ(app()->m_Mode, 10) << "still under the banner";
+    EXPECT_EQ(app()->p_MyNth(), String("1st!")) << "the new highscore's line is drawn";
 }
 
 TEST_F(PlayTest, PausingFreezesMotionAndTimersButNotAnimationOrParticles) {

@@ -1,5 +1,6 @@
 // The real window under the virtual display: size, title, placement,
-// re-opening, full screen, video modes, held keys and the close request.
+// re-opening, full screen, video modes, held keys, the close request and the
+// focus the main loop follows.
 // Each case runs in a child process with its own connection to the display.
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
@@ -31,6 +32,18 @@ BBGlfwGame* StartHost(EventLog*& log) {
     host->StartGame();
     return host;
 }
+
+// Shows what the main loop sees of the window.
+class WatchedHost : public BBGlfwGame {
+public:
+    bool Active() { return WindowActive(); }
+    bool Iconified() { return WindowIconified(); }
+    // Polls events until the loop's view of the focus is `focused` (at most 2 s).
+    bool WaitForFocus(bool focused) {
+        for (int i = 0; i < 200 && Active() != focused; ++i) glfwWaitEventsTimeout(0.01);
+        return Active() == focused;
+    }
+};
 
 bool HaveDisplay() { return std::getenv("DISPLAY") != nullptr; }
 
@@ -152,4 +165,29 @@ TEST(WindowTest, CloseRequestBecomesTheCloseKeyAndKeepsTheWindow) {
     });
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "1:432 2:432 close 0\n");
+}
+
+TEST(WindowTest, LoopSeesTheFocusMoveAwayAndBackAndOnToAReopenedWindow) {
+    REQUIRE_DISPLAY();
+    ChildResult r = RunInChild([] {
+        if (!InitGlfwForTest()) std::exit(3);
+        WatchedHost* host = new WatchedHost();
+        gc_init();
+        host->SetDelegate(new EventLog());
+        host->StartGame();
+        host->SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
+        bool first = host->WaitForFocus(true);
+        // Another window shown takes the focus, as a second program's would.
+        GLFWwindow* other = glfwCreateWindow(200, 200, "other", nullptr, nullptr);
+        bool lost = host->WaitForFocus(false);
+        glfwFocusWindow(host->Window());
+        bool back = host->WaitForFocus(true);
+        glfwDestroyWindow(other);
+        host->SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
+        bool reopened = host->WaitForFocus(true);
+        std::printf("focus %d lost %d back %d reopened %d iconified %d\n", first, lost, back, reopened,
+                    host->Iconified());
+    });
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "focus 1 lost 1 back 1 reopened 1 iconified 0\n");
 }
