@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "alloc_count.h"
+#include "audio/audio.h"
+#include "audio/device.h"
 #include "common/test_support.h"
 #include "host/startup.h"
 #include "input/device.h"
@@ -54,6 +56,11 @@ void GameTest::Update(int count) {
 }
 
 long GameTest::AllocationsIn(int count) {
+    // OpenAL makes a channel's source the first time the channel plays, once
+    // per run: every channel gets its source first, so that only the work of
+    // each update is counted.
+    if (bb_audio_device)
+        for (int c = 0; c < gxtkAudio::kChannels; ++c) bb_audio_device->channels[c].AL_Source();
     bool checking = gc_check_each_step;
     gc_check_each_step = false;
     int collected = gc_new_bytes;
