@@ -27,7 +27,13 @@
 namespace {
 
 const int kWidth = 640, kHeight = 480;  // window, pixels
-const int kTextureSize = 256;           // pixels, square
+const int kTextureSize = 512;           // pixels, square
+// Texels per window pixel along each side. In a 640 x 480 window the game
+// draws its double-resolution art ("-hd") at half size, so each pixel it
+// fills samples from twice as far across its textures; the reference
+// samples the same way, since under software GL that sampling is much of
+// the cost of a pixel.
+const float kTexelsPerPixel = 2;
 const double kFrameSeconds = 1.0 / 60;
 
 // Sizes relative to the base side, and how often each occurs.
@@ -90,7 +96,7 @@ std::vector<Quad> make_quads(int count, double pixels, const std::vector<SizeCla
         q.side = side * base;
         q.x = unit(&seed) * (kWidth - q.side);
         q.y = unit(&seed) * (kHeight - q.side);
-        q.uvSide = std::fmin(1.0f, q.side / kTextureSize);
+        q.uvSide = std::fmin(1.0f, kTexelsPerPixel * q.side / kTextureSize);
         q.u = unit(&seed) * (1 - q.uvSide);
         q.v = unit(&seed) * (1 - q.uvSide);
         quads.push_back(q);
