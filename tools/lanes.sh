@@ -2,7 +2,7 @@
 # tests side by side.
 #
 # start_test_lanes N starts N Xvfb servers and writes a ctest resource file
-# naming them (LANES_SPEC); tests that ask for a "display" resource get one of
+# naming them (LANES_RESOURCES); tests that ask for a "display" resource get one of
 # them to themselves (tests/common/lane_display.cpp points DISPLAY at it).
 # The servers stop when the script exits.
 
@@ -36,8 +36,8 @@ start_test_lanes() {
     id=$(tr -d '[:space:]' <"$LANES_DIR/display$i")
     ids+="${ids:+,}{\"id\": \"$id\", \"slots\": 1}"
   done
-  LANES_SPEC="$LANES_DIR/resources.json"
-  printf '{"version": {"major": 1, "minor": 0}, "local": [{"display": [%s]}]}\n' "$ids" >"$LANES_SPEC"
+  LANES_RESOURCES="$LANES_DIR/resources.json"
+  printf '{"version": {"major": 1, "minor": 0}, "local": [{"display": [%s]}]}\n' "$ids" >"$LANES_RESOURCES"
   # Anything run outside ctest's lanes (and tests without a lane) uses the first.
   export DISPLAY=":$(tr -d '[:space:]' <"$LANES_DIR/display0")"
 }

@@ -42,7 +42,7 @@ step "normal suite, with the checked build beside it"
     cmake --build build-asan -j$(nproc)"
 ) >"$logs/checked-build.log" 2>&1 &
 build_pid=$!
-ctest --test-dir build --output-on-failure -j2 --resource-spec-file "$LANES_SPEC" "$@" || failed+=("normal suite")
+ctest --test-dir build --output-on-failure -j2 --resource-spec-file "$LANES_RESOURCES" "$@" || failed+=("normal suite")
 step "checked build (waiting for it to finish)"
 checked_built=1
 wait $build_pid || checked_built=0
@@ -53,7 +53,7 @@ if [ $checked_built = 1 ]; then
   step "checked suite, with the fuzz targets beside it"
   nice -n 19 bash tools/fuzz.sh -j"$(nproc)" build-asan "${FUZZ_SECONDS:-30}" >"$logs/fuzz.log" 2>&1 &
   fuzz_pid=$!
-  ctest --test-dir build-asan --output-on-failure -j2 --resource-spec-file "$LANES_SPEC" "$@" || failed+=("checked suite")
+  ctest --test-dir build-asan --output-on-failure -j2 --resource-spec-file "$LANES_RESOURCES" "$@" || failed+=("checked suite")
   step "fuzzing (waiting for it to finish)"
   wait $fuzz_pid || failed+=("fuzzing")
   cat "$logs/fuzz.log"
