@@ -40,14 +40,6 @@ double now_ms() {
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
-long resident_kib() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-    return -1;
-}
-
 void frame() {
     HeadlessRender(g_app);
     g_host->gc_collect();
@@ -71,7 +63,7 @@ void start_game() {
 void print_memory(const char* when) {
     std::printf("reload/%-22s %3d surfaces %7.1f MB  %3d samples %6.1f MB  VmRSS %6.1f MB\n", when,
                 gxtkLiveSurfaces(), gxtkSurfaceNativeBytes() / 1048576.0, gxtkLiveSamples(),
-                gxtkSampleNativeBytes() / 1048576.0, resident_kib() / 1024.0);
+                gxtkSampleNativeBytes() / 1048576.0, ResidentKiB() / 1024.0);
 }
 
 void bench_tune() {

@@ -10,12 +10,22 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "game/globals.h"
 #include "game/myapp.h"
 #include "host/glfwgame.h"
 #include "host/startup.h"
+
+// This process's resident memory (VmRSS), KiB, or -1.
+inline long ResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    return -1;
+}
 
 // One render, as the host runs it.
 inline void HeadlessRender(c_MyApp* app) {

@@ -128,14 +128,6 @@ void leak(long bytes) {
     gc_external_alloc(g_leaked.back().rep(), bytes);
 }
 
-long resident_kib() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-    return -1;
-}
-
 double now_seconds() {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
@@ -257,7 +249,7 @@ int run(const Options& o, const std::string& dir) {
     }
 
     Figures f;
-    f.rssStart = resident_kib();
+    f.rssStart = ResidentKiB();
     long warmup = std::max(o.updates / 10, std::min(2000L, o.updates / 2));
     RandomPlayer player(host, app, o.seed);
     player.ScheduleSizeTour(warmup / 4);
@@ -273,17 +265,17 @@ int run(const Options& o, const std::string& dir) {
         if (gc_alloced_bytes > peak) peak = gc_alloced_bytes;
         if (u % o.checkEvery == 0) check_heap(u, o);
         if (u == warmup) {
-            f.rssWarm = resident_kib();
+            f.rssWarm = ResidentKiB();
             f.externalWarm = gc_external_bytes;
         }
         if (u > 0 && u % 10000 == 0) {
-            std::printf("soak: %ld updates, VmRSS %ld KiB, gc_alloced_bytes %d\n", u, resident_kib(), gc_alloced_bytes);
+            std::printf("soak: %ld updates, VmRSS %ld KiB, gc_alloced_bytes %d\n", u, ResidentKiB(), gc_alloced_bytes);
             std::fflush(stdout);
         }
     }
     double seconds = now_seconds() - start;
     if (o.updates <= warmup) {
-        f.rssWarm = resident_kib();
+        f.rssWarm = ResidentKiB();
         f.externalWarm = gc_external_bytes;
     }
 
@@ -296,7 +288,7 @@ int run(const Options& o, const std::string& dir) {
         if (gc_alloced_bytes > f.gcPeakAfter) f.gcPeakAfter = gc_alloced_bytes;
     }
     check_heap(o.updates, o);
-    f.rssEnd = resident_kib();
+    f.rssEnd = ResidentKiB();
     f.externalEnd = gc_external_bytes;
     return report(o, f, seconds, player);
 }
