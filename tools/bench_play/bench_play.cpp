@@ -352,7 +352,8 @@ public:
             xdo(window_, "keydown space sleep 0.1 keyup space");
             if (wait_until([&] { return Playing(); }, 2)) return;
         }
-        throw std::runtime_error("space started no round");
+        throw std::runtime_error(format("space started no round (colour 0x%06lx at the bar, 0x%06lx at the band)",
+                                        screen_.Pixel(window_, kBarX, kBarY), screen_.Pixel(window_, kBandX, kBandY)));
     }
 
     // Keeps walking, turning round every kWalkSeconds, for `seconds`.
