@@ -67,7 +67,7 @@ TEST_F(RoundProcessTest, ARoundTheEnemiesWinEndsWithTheBannerAndTheMenuReturns) 
     // the player walks from wall to wall, dropping through the gaps, to wake
     // them.
     bool over = XScreen::WaitUntil([&] { return ShowsBanner(); }, 30);
-    for (int leg = 0; !over && leg < 24; ++leg) {
+    for (int leg = 0; !over && leg < 16; ++leg) {
         std::string key = leg % 2 ? "Left" : "Right";
         Xdo("keydown " + key);
         over = XScreen::WaitUntil([&] { return ShowsBanner(); }, 2.5);
