@@ -54,6 +54,12 @@ protected:
     // button goes through the real pointer: chained after the focus, xdotool
     // would send it to the window as a synthetic event instead.
     void Click(int x, int y);
+    // How long to hold Left or Right for the `leg`th leg of a walk through a
+    // round that turns at the walls: the player starts mid-floor, so the
+    // first leg reaches a wall in half the time a floor takes (64 cells at 12
+    // a second), and each later one crosses the whole floor. Shorter legs
+    // would pace the same half floor again and again.
+    static double LegSeconds(int leg) { return leg == 0 ? 3 : 6; }
 
     bool startAtSetUp = true;
     // What Start runs, and the variables it adds to the environment.

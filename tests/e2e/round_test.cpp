@@ -66,11 +66,11 @@ TEST_F(RoundProcessTest, ARoundTheEnemiesWinEndsWithTheBannerAndTheMenuReturns) 
     // every one of them starts asleep and far away, and nobody comes. Then
     // the player walks from wall to wall, dropping through the gaps, to wake
     // them.
-    bool over = XScreen::WaitUntil([&] { return ShowsBanner(); }, 30);
-    for (int leg = 0; !over && leg < 16; ++leg) {
+    bool over = XScreen::WaitUntil([&] { return ShowsBanner(); }, 25);
+    for (int leg = 0; !over && leg < 9; ++leg) {
         std::string key = leg % 2 ? "Left" : "Right";
         Xdo("keydown " + key);
-        over = XScreen::WaitUntil([&] { return ShowsBanner(); }, 2.5);
+        over = XScreen::WaitUntil([&] { return ShowsBanner(); }, LegSeconds(leg));
         Xdo("keyup " + key);
     }
     ASSERT_TRUE(over) << "no game-over banner";
