@@ -30,5 +30,8 @@ if [ "$(id -u)" -ne 0 ]; then
   sudo="sudo"
 fi
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y --no-install-recommends "${missing[@]}"
+# Another install on the same machine holds dpkg's lock for a while: wait for
+# it instead of failing.
+lock=(-o DPkg::Lock::Timeout=600)
+$sudo apt-get "${lock[@]}" update -qq
+$sudo apt-get "${lock[@]}" install -y --no-install-recommends "${missing[@]}"
