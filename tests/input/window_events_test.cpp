@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -91,12 +92,28 @@ protected:
     std::vector<std::string> lines_;  // its output, line by line
 };
 
-// The key and character lines before the click: the key list, then the typed text.
+// The key and character lines before the click: the key list, then the typed
+// text. On a busy machine a release can reach the display after its key
+// repeat has started; the repeated presses (a press of a key already down, and
+// the character it types) are left out here: the held key below checks them.
 std::vector<std::string> KeyLines(const std::vector<std::string>& lines) {
     std::vector<std::string> keys;
+    std::set<std::string> down;
+    bool repeatTypes = false;  // the line before was a repeated press
     for (const std::string& l : lines) {
         if (Starts(l, "mouse-down")) break;
-        if (Starts(l, "key-") || Starts(l, "char ")) keys.push_back(l);
+        bool repeat = false;
+        if (Starts(l, "key-down ")) {
+            repeat = !down.insert(l.substr(9)).second;
+        } else if (Starts(l, "key-up ")) {
+            down.erase(l.substr(7));
+        } else if (Starts(l, "char ")) {
+            repeat = repeatTypes;
+        } else {
+            continue;
+        }
+        repeatTypes = repeat && Starts(l, "key-down ");
+        if (!repeat) keys.push_back(l);
     }
     return keys;
 }
