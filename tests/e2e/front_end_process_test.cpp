@@ -132,34 +132,37 @@ TEST_F(FrontEndProcessTest, EachVariantIsPlayedAndEndedIntoBothListsWithKeysOrCl
         }
     WriteFile(kStateFile, before.Text());
     StartToMenu();
-    // The menu starts on variant 2: left for 1, then right for 2.
+    // The menu starts on variant 2: left for 1, then right for 2. Each step
+    // waits for the screen to answer, so a press a busy machine missed is
+    // pressed again instead of throwing the sequence out of step.
     for (const char* step : {"Left", "Right"}) {
         SCOPED_TRACE(step);
-        Tap(step);
-        Tap("Return", 1000);
+        const int variant = std::string(step) == "Left" ? 1 : 2;
+        ASSERT_TRUE(PressUntil(step, [&] { return CentreVariant() == variant; })) << "variant not selected";
+        ASSERT_TRUE(PressUntil("Return", [&] { return ShowsEnergyBar(); })) << "no round";
         // Pause and resume: were the round still paused, the keys below
         // would resume it instead of ending it, and nothing would be recorded.
-        Tap("Escape", 600);
-        Tap("Return", 800);
-        Tap("Escape", 600);
-        Tap("Left");  // "End Game"
-        Tap("Return", 2700);  // the banner builds up for 1.5 seconds
+        ASSERT_TRUE(PressUntil("Escape", [&] { return ShowsPauseMenu(); })) << "no pause";
+        ASSERT_TRUE(PressUntil("Return", [&] { return !ShowsPauseMenu() && ShowsEnergyBar(); })) << "no resume";
+        ASSERT_TRUE(PressUntil("Escape", [&] { return ShowsPauseMenu(); })) << "no second pause";
+        ASSERT_TRUE(PressUntil("Left", [&] { return EndGameSelected(); })) << "\"End Game\" not selected";
+        ASSERT_TRUE(PressUntil("Return", [&] { return !ShowsPauseMenu(); })) << "the round did not end";
+        // The banner builds up, then the menu returns with the variant selected.
+        ASSERT_TRUE(XScreen::WaitUntil([&] { return CentreVariant() == variant; }, 30)) << "no menu after the round";
         ASSERT_TRUE(game->Running());
     }
-    // Variant 3 lies one step right of the selected variant 2, under the title.
-    Click(256 + 88, 346);
-    usleep(600 * 1000);
-    Click(640 - 70, 480 - 48);  // the start button
-    usleep(1000 * 1000);
-    Tap("Escape", 600);
-    Click(320 - 150, 240);  // "End Game"
-    usleep(2700 * 1000);
+    // Variant 3 lies one step right of the selected variant 2, under the
+    // title. A click selects only once the menu has slid in; held down, the
+    // press waits for that.
+    ASSERT_TRUE(ClickUntil(256 + 88, 346, [&] { return CentreVariant() == 3; })) << "variant 3 not selected";
+    ASSERT_TRUE(ClickUntil(640 - 70, 480 - 48, [&] { return ShowsEnergyBar(); })) << "the start button";
+    ASSERT_TRUE(PressUntil("Escape", [&] { return ShowsPauseMenu(); })) << "no pause";
+    ASSERT_TRUE(ClickUntil(320 - 150, 240, [&] { return !ShowsPauseMenu(); })) << "\"End Game\"";
+    ASSERT_TRUE(XScreen::WaitUntil([&] { return CentreVariant() == 3; }, 30)) << "no menu after the round";
 
     EXPECT_FALSE(ShowsCredits());
-    Click(640 - 30, 30);  // the credits icon
-    EXPECT_TRUE(XScreen::WaitUntil([&] { return ShowsCredits(); }, 3));
-    Click(320, 240);
-    EXPECT_TRUE(XScreen::WaitUntil([&] { return !ShowsCredits(); }, 3));
+    EXPECT_TRUE(ClickUntil(640 - 30, 30, [&] { return ShowsCredits(); })) << "the credits icon";
+    EXPECT_TRUE(ClickUntil(320, 240, [&] { return !ShowsCredits(); }));
     QuitFromMenu();
     // One round each, all scoring 0: above the -1 entries, below the 10.
     SavedState after = before;

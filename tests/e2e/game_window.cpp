@@ -11,6 +11,16 @@ namespace {
 // The loading screen's band: (250, 160, 60) at alpha 0.7 over (40, 40, 80).
 const unsigned kLoadingBand = 0xbb7c42;
 const unsigned kLoadingBackground = 0x282850;
+// A point inside the energy bar, full green while energy lasts.
+const int kBarX = 265, kBarY = 44;
+// The pause menu's orange line under its band, and the middle of its
+// "End Game" icon, white when selected.
+const int kPauseLineX = 4, kPauseLineY = 302;
+const int kEndGameX = 320 - 150, kEndGameY = 240;
+// Two points on the rim of the selected variant's tile, in the middle of the
+// item line, and the rim's colour for variants 1 to 3.
+const int kTileRimX[2] = {214, 300}, kTileRimY = 310;
+const unsigned kTileRim[3] = {0x88d36c, 0xf4ce64, 0xe78785};
 
 }  // namespace
 
@@ -46,6 +56,26 @@ bool GameWindowTest::ShowsMenu() {
     return p >= 0 && !ColourNear(p, kLoadingBand, 12) && !ColourNear(p, kLoadingBackground, 4) && p != 0;
 }
 
+bool GameWindowTest::ShowsEnergyBar() { return ColourNear(screen.Pixel(window, kBarX, kBarY), 0x00ff00, 8); }
+
+bool GameWindowTest::ShowsPauseMenu() {
+    long p = screen.Pixel(window, kPauseLineX, kPauseLineY);
+    return p >= 0 && (p >> 16 & 0xff) > 200 && (p >> 8 & 0xff) > 90 && (p >> 8 & 0xff) < 150 && (p & 0xff) < 60;
+}
+
+bool GameWindowTest::EndGameSelected() {
+    return ShowsPauseMenu() && ColourNear(screen.Pixel(window, kEndGameX, kEndGameY), 0xffffff, 20);
+}
+
+int GameWindowTest::CentreVariant() {
+    for (int variant = 1; variant <= 3; ++variant) {
+        bool rim = true;
+        for (int x : kTileRimX) rim = rim && ColourNear(screen.Pixel(window, x, kTileRimY), kTileRim[variant - 1], 24);
+        if (rim) return variant;
+    }
+    return 0;
+}
+
 void GameWindowTest::Focus() {
     std::string cmd = "xdotool windowfocus --sync " + std::to_string(window) + " 2>/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
@@ -62,10 +92,38 @@ void GameWindowTest::Click(int x, int y) {
     usleep(150 * 1000);
 }
 
+namespace {
+
+// How long a press is held waiting for its answer, and how long the answer
+// may still take after the release, before the press counts as missed.
+const double kHoldSeconds = 3;
+const double kLateAnswerSeconds = 2;
+
+}  // namespace
+
+bool GameWindowTest::HoldUntil(const std::string& key, const std::function<bool()>& answered, double seconds) {
+    Xdo("keydown " + key);
+    bool ok = XScreen::WaitUntil(answered, seconds);
+    // The release needs no focus: the answer may have been the window closing.
+    std::string release = "xdotool keyup " + key + " 2>/dev/null";
+    if (std::system(release.c_str()) != 0) ADD_FAILURE() << "could not release " << key;
+    return ok;
+}
+
 bool GameWindowTest::PressUntil(const std::string& key, const std::function<bool()>& answered, int tries) {
     for (int i = 0; i < tries; ++i) {
-        Press(key);
-        if (XScreen::WaitUntil(answered, 2)) return true;
+        if (HoldUntil(key, answered, kHoldSeconds) || XScreen::WaitUntil(answered, kLateAnswerSeconds)) return true;
+    }
+    return false;
+}
+
+bool GameWindowTest::ClickUntil(int x, int y, const std::function<bool()>& answered, int tries) {
+    Xdo("mousemove --window " + std::to_string(window) + " " + std::to_string(x) + " " + std::to_string(y));
+    for (int i = 0; i < tries; ++i) {
+        if (std::system("xdotool mousedown 1") != 0) return false;
+        bool ok = XScreen::WaitUntil(answered, kHoldSeconds);
+        if (std::system("xdotool mouseup 1") != 0) return false;
+        if (ok || XScreen::WaitUntil(answered, kLateAnswerSeconds)) return true;
     }
     return false;
 }

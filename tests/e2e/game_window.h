@@ -34,6 +34,14 @@ protected:
     long BandPixel();
     bool ShowsLoadingScreen();
     bool ShowsMenu();
+    // What a 640 x 480 window shows, read from a few pixels: the energy bar
+    // at full green (a round in play, not paused); the pause menu once it has
+    // come down; its "End Game" item selected; the main menu's selected
+    // variant (1 to 3) settled in the middle of the item line, or 0.
+    bool ShowsEnergyBar();
+    bool ShowsPauseMenu();
+    bool EndGameSelected();
+    int CentreVariant();
     // What a window manager does for a new window: give it the input focus.
     // (Without focus the game counts as suspended and does not update.)
     void Focus();
@@ -42,18 +50,23 @@ protected:
     void Key(const std::string& key) { Xdo("key " + key); }
     // A press held for a tenth of a second, as a player's is: the game reads
     // which keys are down at each update, and a tap shorter than one update
-    // may fall between two of them.
+    // may fall between two of them. A machine busy enough to stall one pass
+    // of the main loop for longer than a press lasts delivers the press and
+    // its release in one go, and the game never sees it: where the answer
+    // can be seen, PressUntil holds the key until it comes.
     void Press(const std::string& key) { Xdo("keydown " + key + " sleep 0.1 keyup " + key); }
-    // Presses `key` until `answered` holds, waiting a while after each press,
-    // at most `tries` times. A machine busy enough to stall one pass of the
-    // main loop for longer than a press lasts delivers the press and its
-    // release in one go, and the game, which reads which keys are down,
-    // never sees it: a player would press again.
+    // Holds `key` down until `answered` holds, at most `seconds`; whether it did.
+    bool HoldUntil(const std::string& key, const std::function<bool()>& answered, double seconds);
+    // Holds `key` until `answered` holds (a held key acts once: the game
+    // latches it until it is released), and presses again when a press went
+    // unanswered for a while, at most `tries` times: a player would press again.
     bool PressUntil(const std::string& key, const std::function<bool()>& answered, int tries = 3);
     // A left click at window pixel (x, y), held as long as a press. The
     // button goes through the real pointer: chained after the focus, xdotool
     // would send it to the window as a synthetic event instead.
     void Click(int x, int y);
+    // A click at (x, y) held until `answered` holds, repeated like PressUntil.
+    bool ClickUntil(int x, int y, const std::function<bool()>& answered, int tries = 3);
     // How long to hold Left or Right for the `leg`th leg of a walk through a
     // round that turns at the walls: the player starts mid-floor, so the
     // first leg reaches a wall in half the time a floor takes (64 cells at 12
