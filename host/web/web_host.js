@@ -83,6 +83,12 @@ var LanternWebHost = {
     ['touchstart', 'touchmove', 'touchend', 'touchcancel'].forEach(function(type) {
       window.addEventListener(type, LanternPage.onTouch, {capture: true, passive: false});
     });
+    // What the page's sound is doing ('suspended' until a gesture, then
+    // 'running'), for the page and its tests.
+    Module['soundState'] = function() {
+      var context = AL.currentCtx && AL.currentCtx.audioCtx;
+      return context ? context.state : 'none';
+    };
     // A right click opens no menu over the game.
     Module['canvas'].addEventListener('contextmenu', function(event) { event.preventDefault(); });
   },

@@ -38,7 +38,8 @@ export async function serveFolder(folder) {
       size = statSync(file).isFile() ? statSync(file).size : -1;
     } catch {}
     if (size < 0) {
-      res.writeHead(404).end();
+      // A page of the server's own (an empty 404 would be the browser's error page, of no origin).
+      res.writeHead(404, { 'Content-Type': 'text/html' }).end('<!doctype html><title>Not found</title>');
       return;
     }
     res.writeHead(200, { 'Content-Type': kTypes[extname(file)] || 'application/octet-stream', 'Content-Length': size });
