@@ -75,21 +75,27 @@ void BBWebGame::Frame() {
     if (_suspended) return;
     if (!_updateRate) {
         RenderGame();
+        ++renderedFrames;
         return;
     }
     double early = kDueEarly * _updateInterval;
     if (_nextUpdateTime - Now() > early) {
         // Nothing due: the canvas keeps its picture, unless the new size cleared it.
-        if (resized) RenderGame();
+        if (resized) {
+            RenderGame();
+            ++renderedFrames;
+        }
         return;
     }
     bool caughtUp = false;
     for (int i = 0; i < 4 && !caughtUp; ++i) {
         _nextUpdateTime += _updateInterval;
         UpdateGame();
+        ++updatesRun;
         caughtUp = !_updateRate || _nextUpdateTime - Now() > early;
     }
     RenderGame();
+    ++renderedFrames;
     // Still behind after four updates: drop the backlog.
     if (!caughtUp && _updateRate) _nextUpdateTime = Now();
 }
@@ -150,6 +156,13 @@ extern "C" {
 
 EMSCRIPTEN_KEEPALIVE void lantern_web_visibility(int hidden) {
     if (BBWebGame::_webGame) BBWebGame::_webGame->VisibilityChanged(hidden != 0);
+}
+
+// Frames rendered (0) or updates run (1) by the frames so far.
+EMSCRIPTEN_KEEPALIVE int lantern_web_frame_count(int updates) {
+    BBWebGame* game = BBWebGame::_webGame;
+    if (!game) return 0;
+    return updates ? game->updatesRun : game->renderedFrames;
 }
 
 EMSCRIPTEN_KEEPALIVE void lantern_web_touch(int event, int finger, float x, float y) {

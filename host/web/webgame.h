@@ -69,6 +69,10 @@ public:
     // The page was hidden or shown again.
     void VisibilityChanged(bool hidden);
 
+    // Frames rendered and updates run by Frame so far, for the benchmark.
+    int renderedFrames = 0;
+    int updatesRun = 0;
+
 private:
     // Fits the canvas's drawing buffer to the page; true when its size changed.
     bool FitCanvas();

@@ -154,7 +154,7 @@ describe('the web page', () => {
     assert.equal(await stored(page), null);
 
     await setHidden(page, true);
-    assert.ok(await waitUntil(async () => (await stored(page)) !== null, 5), 'hiding the page saved nothing');
+    assert.ok(await waitUntil(async () => (await stored(page)) !== null, 15), 'hiding the page saved nothing');
     const state = await stored(page);
     assert.match(state, /^(-?\d+\|){35}/, 'the stored state is the game\'s state');
     // The picture stands still while hidden.
@@ -164,7 +164,7 @@ describe('the web page', () => {
     assert.equal(a.pixel(320, 100), b.pixel(320, 100));
 
     await setHidden(page, false);
-    assert.ok(await waitUntil(() => looks.pauseMenu(page), 5), 'the round came back without its pause menu');
+    assert.ok(await waitUntil(() => looks.pauseMenu(page), 15), 'the round came back without its pause menu');
     await page.send('Page.close');
   });
 
@@ -176,7 +176,7 @@ describe('the web page', () => {
                                               'Highscore 1 Loaded', 'Highscore 2 Loaded']);
     // The game saves when the page is hidden: what it stores is what it loaded.
     await setHidden(page, true);
-    assert.ok(await waitUntil(async () => (await stored(page)) === crafted, 5), 'the state changed on its way through');
+    assert.ok(await waitUntil(async () => (await stored(page)) === crafted, 15), 'the state changed on its way through');
 
     // A reload finds it again; then the first badge word is damaged.
     const damaged = crafted.replace(/^((?:-?\d+\|){26})-?\d+/, '$1' + '12345');
