@@ -7,7 +7,9 @@
 // (audio/ogg_check.h) before the decoder sees any of it; only the first
 // logical stream reaches the decoder. The result follows audio/decode.h.
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #define STB_VORBIS_HEADER_ONLY
 #include <stb/stb_vorbis.h>
@@ -16,11 +18,40 @@
 #include "audio/file_read.h"
 #include "audio/ogg_check.h"
 
+namespace {
+
+// The leading pages of the checked bytes that belong to the first logical
+// stream, and the granule position of its last page (its length in frames,
+// or -1). The check ends at the first stream's last page when it is marked;
+// a stream that never marks its end runs into the next one, which stb_vorbis,
+// unlike libvorbisfile, would decode as more of the same sound; nor does
+// stb_vorbis trim the last packet of such a stream to its granule position.
+size_t first_stream_size(const unsigned char* data, size_t size, long long* lastGranule) {
+    const size_t kHeader = 27;  // fixed part of a page header (bytes)
+    size_t at = 0;
+    *lastGranule = -1;
+    while (at + kHeader <= size && std::memcmp(data + at + 14, data + 14, 4) == 0) {
+        size_t segments = data[at + 26], body = 0;
+        if (at + kHeader + segments > size) break;
+        for (size_t i = 0; i < segments; ++i) body += data[at + kHeader + i];
+        size_t page = kHeader + segments + body;
+        if (at + page > size) break;
+        uint64_t granule = 0;
+        for (int i = 7; i >= 0; --i) granule = granule << 8 | data[at + 6 + i];
+        *lastGranule = static_cast<long long>(granule);
+        at += page;
+    }
+    return at;
+}
+
+}  // namespace
+
 unsigned char* LoadOGG(FILE* f, int* length, int* channels, int* format, int* hertz) {
     size_t size = 0;
     unsigned char* file = ReadToEnd(f, INT_MAX, &size);
     if (!file) return nullptr;
-    size_t checked = CheckedVorbisStreamSize(file, size);
+    long long lastGranule = -1;
+    size_t checked = first_stream_size(file, CheckedVorbisStreamSize(file, size), &lastGranule);
     int layoutChannels = 0, rate = 0;
     short* samples = nullptr;
     int frames = checked > 0 ? stb_vorbis_decode_memory(file, static_cast<int>(checked), &layoutChannels, &rate, &samples)
@@ -33,6 +64,7 @@ unsigned char* LoadOGG(FILE* f, int* length, int* channels, int* format, int* he
         std::free(samples);
         return nullptr;
     }
+    if (lastGranule >= 0 && lastGranule < frames) frames = static_cast<int>(lastGranule);
     *length = frames;
     *channels = layoutChannels;
     *format = 2;
