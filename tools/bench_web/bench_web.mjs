@@ -34,7 +34,8 @@ const median = (values) => {
   return v.length % 2 ? v[(v.length - 1) / 2] : (v[v.length / 2 - 1] + v[v.length / 2]) / 2;
 };
 
-// CPU seconds of process `root` and all its descendants.
+// CPU seconds of process `root` and all its descendants, in all and by
+// Chromium's process type (browser, renderer, gpu-process, utility, ...).
 function treeCpu(root) {
   const parent = new Map(), cpu = new Map();
   for (const name of readdirSync('/proc')) {
@@ -46,17 +47,23 @@ function treeCpu(root) {
       cpu.set(Number(name), (Number(fields[11]) + Number(fields[12])) / kTicks);
     } catch {}
   }
-  let total = 0;
+  const byType = { all: 0 };
   for (const [pid, seconds] of cpu) {
     for (let p = pid; p > 1; p = parent.get(p) ?? 0) {
-      if (p === root) {
-        total += seconds;
-        break;
-      }
+      if (p !== root) continue;
+      let type = 'browser';
+      try {
+        type = /--type=([a-z-]+)/.exec(readFileSync(`/proc/${pid}/cmdline`, 'utf8'))?.[1] ?? 'browser';
+      } catch {}
+      byType[type] = (byType[type] ?? 0) + seconds;
+      byType.all += seconds;
+      break;
     }
   }
-  return total;
+  return byType;
 }
+
+const minus = (a, b) => Object.fromEntries(Object.keys(a).map((k) => [k, a[k] - (b[k] ?? 0)]));
 
 const server = await serveFolder(folder);
 const browser = await Browser.launch();
@@ -102,7 +109,7 @@ try {
     const cpu0 = treeCpu(browser.child.pid), t0 = Date.now();
     await until(t0 + kTurnSeconds * 1000);
     const [frames1, updates1, gap] = await counts();
-    const seconds = (Date.now() - t0) / 1000, cpu = treeCpu(browser.child.pid) - cpu0;
+    const seconds = (Date.now() - t0) / 1000, cpu = minus(treeCpu(browser.child.pid), cpu0);
     if (!(await energyBar())) {
       // The round ended during the turn (the banner, then the menu): start another.
       await page.keyUp(walking);
@@ -112,15 +119,17 @@ try {
       await page.keyDown(walking);
       continue;
     }
-    turns.push({ fps: (frames1 - frames0) / seconds, ups: (updates1 - updates0) / seconds, cpu: cpu / seconds, gap });
+    turns.push({ fps: (frames1 - frames0) / seconds, ups: (updates1 - updates0) / seconds, cpu: cpu.all / seconds, gap,
+                 split: Object.fromEntries(Object.entries(cpu).map(([k, v]) => [k, v / seconds])) });
   }
   await page.keyUp(walking);
   row('frames per second: web page', median(turns.map((t) => t.fps)), 1, 'fps', '60 steady',
       `turns ${turns.map((t) => t.fps.toFixed(1)).join(' ')}; updates ${median(turns.map((t) => t.ups)).toFixed(1)}/s`);
   row('longest animation-frame gap: web page', median(turns.map((t) => t.gap)), 1, 'ms', '',
       `worst turn ${Math.max(...turns.map((t) => t.gap)).toFixed(1)} ms`);
+  const types = Object.keys(turns[0].split).filter((k) => k !== 'all');
   row('CPU per second of play: web page', median(turns.map((t) => t.cpu)), 3, 's/s', '',
-      'every Chromium process: renderer (the game), GPU (SwiftShader), browser');
+      'all of Chromium: ' + types.map((k) => `${k} ${median(turns.map((t) => t.split[k] ?? 0)).toFixed(3)}`).join(', '));
 } finally {
   await browser.close();
   await server.close();
