@@ -35,7 +35,7 @@ emcmake cmake -S . -B build-web "${generator[@]}" -DLANTERN_DATA_DIR="$PWD/build
 cmake --build build-web -j"$(nproc)"
 
 echo
-echo "The page is build-web/page/:"
+echo "Built in $SECONDS s. The page is build-web/page/:"
 ls -l build-web/page
 echo "A player downloads $(du -cb build-web/page/* | tail -1 | cut -f1) bytes" \
   "($(cat build-web/page/* | gzip -c | wc -c) compressed)."

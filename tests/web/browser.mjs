@@ -183,6 +183,11 @@ export class Page {
     return this.browser.send(method, params, this.sessionId);
   }
 
+  // Runs `source` in every document the tab loads from now on, before the page's own scripts.
+  async beforeEachLoad(source) {
+    await this.send('Page.addScriptToEvaluateOnNewDocument', { source });
+  }
+
   async goto(url) {
     const loads = this.loads;
     await this.send('Page.navigate', { url });

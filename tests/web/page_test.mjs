@@ -65,8 +65,16 @@ after(async () => {
 });
 
 // A fresh tab on the page, with nothing stored unless `stored` is given.
+// Every sound the page starts in Web Audio is listed in window.startedSounds
+// with its length in seconds.
 async function openPage(stored = null) {
   const page = await browser.newPage(640, 480);
+  await page.beforeEachLoad(`window.startedSounds = [];
+    const start = AudioBufferSourceNode.prototype.start;
+    AudioBufferSourceNode.prototype.start = function(...args) {
+      window.startedSounds.push(this.buffer ? this.buffer.duration : 0);
+      return start.apply(this, args);
+    };`);
   // Storage belongs to the page's origin: visit it once to set it up.
   await page.goto(server.url + 'missing.html');
   await page.evaluate(`localStorage.clear(); ${stored === null ? '' : `localStorage.setItem(${JSON.stringify(kStateKey)}, ${JSON.stringify(stored)})`}`);
@@ -141,6 +149,9 @@ describe('the web page', () => {
     assert.equal(await page.evaluate('Module.soundState()'), 'running');
 
     assert.ok(await page.pressUntil(' ', () => looks.energyBar(page)), 'Space started no round');
+    // The round's tune, decoded from Ogg Vorbis in the page, plays through Web Audio.
+    assert.ok(await waitUntil(() => page.evaluate('startedSounds.some((s) => s > 20)'), 10),
+              'no tune: ' + (await page.evaluate('JSON.stringify(startedSounds)')));
     assert.ok(await page.pressUntil('Escape', () => looks.pauseMenu(page)), 'Escape opened no pause menu');
     assert.ok(await page.pressUntil('Escape', () => looks.energyBar(page)), 'a second Escape did not resume');
     assert.deepEqual(page.printed('EXCEPTION'), []);
