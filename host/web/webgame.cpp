@@ -55,9 +55,9 @@ void BBWebGame::Run() {
     }
     lantern_web_install_page();
     FitCanvas();
-    _windowFocused = true;
-    if (lantern_web_page_hidden()) VisibilityChanged(true);
     StartGame();
+    // A page opened in a tab behind others starts out hidden.
+    if (lantern_web_page_hidden()) VisibilityChanged(true);
     RenderGame();
     // The browser calls frame_callback at every animation frame from now on;
     // this returns, and so does main.
