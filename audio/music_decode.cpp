@@ -1,8 +1,6 @@
 // audio/music_decode.cpp - MusicDecode: one whole-file decode on a worker thread.
 #include "audio/music_decode.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
@@ -31,16 +29,6 @@ void forget_worker(std::thread* t) {
 }
 
 }  // namespace
-
-bool IdentifyFile(FILE* f, FileIdentity* id) {
-    struct stat st;
-    if (!f || fstat(fileno(f), &st) != 0) return false;
-    id->device = st.st_dev;
-    id->inode = st.st_ino;
-    id->size = st.st_size;
-    id->modified = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-    return true;
-}
 
 MusicDecode::MusicDecode(FILE* file, AudioDecoder decoder) : file_(file), decoder_(decoder) {
     worker_ = std::thread(&MusicDecode::Run, this);

@@ -34,7 +34,9 @@ int c_MyApp::p_OnCreate() {
     if (bb_Zanth_isOuya == 1) bb_Zanth_overscan = 64;
     m_Fullscreen = 0;
     m_JingleDone = 0;
-    m_Mode = 1;
+    // Where sound waits for the player's first gesture, the click-to-start
+    // screen follows the first loading and asks for it.
+    m_Mode = BBGame::_game->SoundNeedsGesture() ? 5 : 1;
     bb_app_SetUpdateRate(60);
     m_DevW = bb_graphics_DeviceWidth();
     m_DevH = bb_graphics_DeviceHeight();

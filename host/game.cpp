@@ -41,6 +41,7 @@ void BBGame::GetDate(Array<int> date) {
 
 bool BBGame::PollJoystick(int, Array<float>, Array<float>, Array<float>, Array<bool>) { return false; }
 void BBGame::OpenUrl(String) {}
+bool BBGame::SoundNeedsGesture() { return false; }
 void BBGame::SetMouseVisible(bool) {}
 String BBGame::PathToFilePath(String path) { return path; }
 

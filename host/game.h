@@ -70,6 +70,9 @@ public:
     virtual bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
                               Array<bool> buttons);
     virtual void OpenUrl(String url);
+    // True where sound may start only after the player's first gesture (a
+    // browser page); the game then asks for a click before its menu.
+    virtual bool SoundNeedsGesture();
     virtual void SetMouseVisible(bool visible);
     virtual String PathToFilePath(String path);
     // The one way the host opens files; null when the path maps to nothing or

@@ -1,7 +1,5 @@
-// host/window.cpp - opening the window, video modes, the mouse pointer and web links.
+// host/window.cpp - opening the window, video modes and the mouse pointer.
 #include <GLFW/glfw3.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 
@@ -143,29 +141,10 @@ Array<BBGlfwVideoMode*> BBGlfwGame::GetGlfwVideoModes() {
 }
 
 // ---------------------------------------------------------------------------
-// Desktop services
+// The mouse pointer
 // ---------------------------------------------------------------------------
 
 void BBGlfwGame::SetMouseVisible(bool visible) {
     _mouseHidden = !visible;
     if (_window) glfwSetInputMode(_window, GLFW_CURSOR, visible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
-}
-
-void BBGlfwGame::OpenUrl(String url) {
-    // Hand the address to the desktop's default handler. The handler runs in a
-    // grandchild so that nothing is left to reap and the game never waits on it.
-    String::CString<char> address = url.ToCString();
-    // An address never starts with "-"; the handler would take it as an option.
-    if (address.c_str()[0] == 0 || address.c_str()[0] == '-') return;
-    pid_t child = fork();
-    if (child == 0) {
-        if (fork() == 0) {
-            // The handler gets none of the game's files or its display connection.
-            close_range(3, ~0U, 0);
-            execlp("xdg-open", "xdg-open", address.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        _exit(0);
-    }
-    if (child > 0) waitpid(child, nullptr, 0);
 }

@@ -42,12 +42,6 @@ String dbg_stacktrace() {
     return String(dbg_info) + String("\n");
 }
 
-void vorlin_exit(int status) {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    _exit(status);
-}
-
 // ---------------------------------------------------------------------------
 // Errors
 // ---------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing the game
 # need, skipping those already present. Uses sudo when not run as root.
+# Packages named as arguments are installed too (tools/web.sh names its own).
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
   fonts-dejavu-core
   libx11-dev xvfb xauth xdotool x11-utils
   sound-theme-freedesktop alsa-utils
+  "$@"
 )
 
 missing=()

@@ -3,14 +3,16 @@
 #   build/       the normal build and its whole suite;
 #   build-asan/  the same code and suite checked by AddressSanitizer and
 #                UndefinedBehaviorSanitizer (clang), with the fuzz targets,
-#                which then run for a short while each.
+#                which then run for a short while each;
+#   build-web/   the web page (tools/web.sh), tested in headless Chromium.
 # Tests run two at a time, each lane on a virtual display of its own, so no
 # real display or sound card is needed. Arguments go to both ctest runs.
 #
 # FUZZ_SECONDS (default 30) sets how long each fuzz target runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/install-deps.sh
+# The web page's build and tests need Emscripten and Chromium as well.
+bash tools/install-deps.sh emscripten node-acorn chromium
 source tools/lanes.sh
 
 step() { printf '\n== %s (%d s so far)\n' "$1" "$SECONDS"; }
@@ -52,6 +54,9 @@ step "normal suite, with the checked build beside it"
     cmake --build build-asan -j$(nproc)"
 ) >"$logs/checked-build.log" 2>&1 &
 build_pid=$!
+# So does the web page, from the data the normal build made.
+nice -n 19 bash tools/web.sh >"$logs/web-build.log" 2>&1 &
+web_pid=$!
 ctest --test-dir build --output-on-failure -j2 --resource-spec-file "$LANES_RESOURCES" "$@" || failed+=("normal suite")
 step "checked build (waiting for it to finish)"
 checked_built=1
@@ -69,6 +74,16 @@ if [ $checked_built = 1 ]; then
   cat "$logs/fuzz.log"
 else
   failed+=("checked build")
+fi
+
+# The page's tests drive a browser in real time: they run alone, at the end.
+step "web page (waiting for its build), then its tests in headless Chromium"
+if wait $web_pid; then
+  tail -n 2 "$logs/web-build.log"
+  node --experimental-websocket --test tests/web/ || failed+=("web page tests")
+else
+  cat "$logs/web-build.log"
+  failed+=("web build")
 fi
 rm -rf "$logs"
 

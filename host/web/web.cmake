@@ -1,0 +1,76 @@
+# host/web/web.cmake - the web build: the same game as a static web page.
+#
+# Included by the top-level CMakeLists.txt when it is configured with
+# Emscripten (tools/web.sh does that). The runtime, the framework and the
+# game are compiled from the same sources as on the desktop; the files below
+# take the place of the desktop's where a page needs its own:
+#
+#   desktop                          web
+#   host/main.cpp                    host/web/main.cpp, webgame.cpp (the web host)
+#   host/open_url.cpp                host/web/open_url.cpp
+#   runtime/exit.cpp                 host/web/exit.cpp
+#   audio/ogg.cpp (libvorbisfile)    host/web/ogg_stb.cpp, stb_vorbis.c
+#   audio/music_decode.cpp (thread)  host/web/music_decode.cpp
+#
+# LANTERN_DATA_DIR names the data folder the desktop build's generator made;
+# it is packed into the page (without the procedural music player's tunes
+# and instruments, which this game does not use).
+#
+# The page is build-web/page/: index.html, lantern-vault.js, .wasm and .data.
+
+set(LANTERN_DATA_DIR "" CACHE PATH "The data folder made by the desktop build (build/data)")
+if(NOT IS_DIRECTORY "${LANTERN_DATA_DIR}")
+  message(FATAL_ERROR "The web build packs the desktop build's data: configure with -DLANTERN_DATA_DIR=<build>/data")
+endif()
+
+# stb_image (PNG, as on the desktop) and stb_vorbis come as source with
+# Debian's libstb-dev, outside Emscripten's system root: copies of the two
+# headers go on the web build's include path.
+set(WEB_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include)
+foreach(header stb_image.h stb_vorbis.h)
+  find_file(STB_SOURCE_${header} ${header} PATHS /usr/include/stb NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+  if(NOT STB_SOURCE_${header})
+    message(FATAL_ERROR "${header} not found: install Debian's libstb-dev")
+  endif()
+  configure_file(${STB_SOURCE_${header}} ${WEB_INCLUDE_DIR}/stb/${header} COPYONLY)
+endforeach()
+
+set(SRC ${CMAKE_CURRENT_SOURCE_DIR})
+file(GLOB WEB_SOURCES CONFIGURE_DEPENDS
+  ${SRC}/runtime/*.cpp ${SRC}/host/*.cpp ${SRC}/graphics/*.cpp ${SRC}/audio/*.cpp ${SRC}/input/*.cpp
+  ${SRC}/support/*.cpp ${SRC}/game/*.cpp ${SRC}/host/web/*.cpp ${SRC}/host/web/*.c)
+list(REMOVE_ITEM WEB_SOURCES
+  ${SRC}/host/main.cpp ${SRC}/host/open_url.cpp ${SRC}/runtime/exit.cpp
+  ${SRC}/audio/ogg.cpp ${SRC}/audio/music_decode.cpp)
+
+add_executable(lantern-vault ${WEB_SOURCES})
+set_target_properties(lantern-vault PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/page)
+# host/web/include first: it completes Emscripten's GLFW header.
+target_include_directories(lantern-vault BEFORE PRIVATE ${SRC}/host/web/include)
+target_include_directories(lantern-vault PRIVATE ${SRC} ${WEB_INCLUDE_DIR})
+target_compile_options(lantern-vault PRIVATE -O2 -Wall -Wextra)
+# The decoder is someone else's code, compiled as it comes.
+set_source_files_properties(${SRC}/host/web/stb_vorbis.c PROPERTIES COMPILE_OPTIONS "-w")
+
+set(WEB_HOST_JS ${SRC}/host/web/web_host.js)
+target_link_options(lantern-vault PRIVATE
+  -O2
+  -sENVIRONMENT=web
+  -sUSE_GLFW=3
+  -sLEGACY_GL_EMULATION=1
+  # The renderer draws with the fixed-function calls only.
+  -sGL_FFP_ONLY=1
+  -lopenal
+  -sALLOW_MEMORY_GROWTH=1
+  -sINITIAL_MEMORY=64MB
+  --js-library ${WEB_HOST_JS}
+  "SHELL:--preload-file ${LANTERN_DATA_DIR}@/data"
+  "SHELL:--exclude-file ${LANTERN_DATA_DIR}/inst"
+  "SHELL:--exclude-file ${LANTERN_DATA_DIR}/tunes")
+# A changed data file or JavaScript library links the page again.
+file(GLOB_RECURSE WEB_DATA_FILES CONFIGURE_DEPENDS ${LANTERN_DATA_DIR}/*)
+set_property(TARGET lantern-vault APPEND PROPERTY LINK_DEPENDS ${WEB_HOST_JS} ${WEB_DATA_FILES})
+
+# The page itself.
+add_custom_command(TARGET lantern-vault POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy ${SRC}/host/web/index.html ${CMAKE_BINARY_DIR}/page/index.html)

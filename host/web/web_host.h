@@ -1,0 +1,39 @@
+// host/web/web_host.h - the page's side of the web host, in host/web/web_host.js.
+//
+// Functions the web host calls in the page. Paths are the program's own file
+// names in the page's file system, zero-terminated; nothing is kept after a
+// call returns. Main thread only.
+#ifndef VORLIN_HOST_WEB_WEB_HOST_H
+#define VORLIN_HOST_WEB_WEB_HOST_H
+
+extern "C" {
+
+// Listens to the page: visibility, touches, the gestures that let sound
+// start, and the keys the browser would otherwise take (F1, F11, ...).
+void lantern_web_install_page();
+// 1 while the page is hidden.
+int lantern_web_page_hidden();
+// Sizes the canvas's drawing buffer to the canvas's size on the page in
+// device pixels, and the GLFW window with it; 1 when the size changed.
+int lantern_web_fit_canvas();
+// 1: the page goes full screen, 0: back; a request for the state the page
+// is already in switches it.
+void lantern_web_switch_full_screen(int fullscreen);
+// The screen's size in device pixels.
+void lantern_web_screen_size(int* width, int* height);
+// Shows or hides the pointer over the canvas.
+void lantern_web_show_pointer(int visible);
+// Copies the file `path` into local storage (an absent file removes the
+// stored copy); 0 when stored, -1 when the storage refused it.
+int lantern_web_store_state(const char* path);
+// Writes the stored copy, if there is one, to the file `path`.
+void lantern_web_restore_state(const char* path);
+// Opens a link in a new tab.
+void lantern_web_open_url(const char* url);
+// Hands the program's end to the page: the frames stop; a normal end (0)
+// starts the page again, any other status is shown to the player.
+void lantern_web_program_ended(int status);
+
+}  // extern "C"
+
+#endif

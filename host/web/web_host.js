@@ -1,0 +1,243 @@
+// host/web/web_host.js - the page's side of the web host (declared in web_host.h).
+//
+// An Emscripten JavaScript library, linked with --js-library. It reaches the
+// program only through the two exported functions lantern_web_visibility and
+// lantern_web_touch (host/web/webgame.cpp), and Emscripten's GLFW, OpenAL and
+// file system only through their library objects ($GLFW, $AL, $FS).
+
+var LanternWebHost = {
+  $LanternPage__deps: ['$GLFW', '$AL'],
+  $LanternPage: {
+    // Keys the browser would act on itself (help, search, caret browsing,
+    // its own full screen, scrolling); the game has uses for them. With
+    // Ctrl, Alt or Meta held they stay the browser's.
+    takenKeys: {
+      'F1': 1, 'F2': 1, 'F3': 1, 'F7': 1, 'F10': 1, 'F11': 1,
+      'ArrowUp': 1, 'ArrowDown': 1, 'ArrowLeft': 1, 'ArrowRight': 1,
+      ' ': 1, 'PageUp': 1, 'PageDown': 1, 'Home': 1, 'End': 1,
+    },
+    // Touch identifiers by finger index 0-9; a new touch takes the lowest free index.
+    fingers: [],
+    // Event codes of the host (host/game.h).
+    touchDown: 7,
+    touchUp: 8,
+    touchMoved: 9,
+
+    stateKey: function(path) {
+      return 'Bramblet in The Lantern Vault:' + path;
+    },
+
+    // Sound may start only once the player has done something on the page.
+    // Every gesture resumes the audio context while it is suspended, so the
+    // first click, key or touch that the browser accepts lets sound out.
+    resumeSound: function() {
+      var context = AL.currentCtx && AL.currentCtx.audioCtx;
+      if (context && context.state === 'suspended' && context.resume) {
+        context.resume().catch(function() {});
+      }
+    },
+
+    onKeyDown: function(event) {
+      if (event.ctrlKey || event.altKey || event.metaKey) return;
+      if (LanternPage.takenKeys[event.key]) event.preventDefault();
+    },
+
+    // Touches go to the game as touches, and the browser's emulated mouse
+    // events and Emscripten's touch-as-mouse are kept from seeing them.
+    onTouch: function(event) {
+      var canvas = Module['canvas'];
+      if (!canvas) return;
+      var code = event.type === 'touchstart' ? LanternPage.touchDown
+               : event.type === 'touchmove' ? LanternPage.touchMoved : LanternPage.touchUp;
+      var rect = canvas.getBoundingClientRect();
+      var sx = rect.width > 0 ? canvas.width / rect.width : 1;
+      var sy = rect.height > 0 ? canvas.height / rect.height : 1;
+      var fingers = LanternPage.fingers;
+      for (var i = 0; i < event.changedTouches.length; ++i) {
+        var touch = event.changedTouches[i];
+        var finger = fingers.indexOf(touch.identifier);
+        if (finger < 0) {
+          if (code !== LanternPage.touchDown) continue;
+          finger = fingers.indexOf(undefined);
+          if (finger < 0) finger = fingers.length;
+          if (finger >= 10) continue;
+          fingers[finger] = touch.identifier;
+        }
+        if (code === LanternPage.touchUp) fingers[finger] = undefined;
+        Module['_lantern_web_touch'](code, finger, (touch.clientX - rect.left) * sx, (touch.clientY - rect.top) * sy);
+      }
+      event.preventDefault();
+      event.stopPropagation();
+    },
+  },
+
+  lantern_web_install_page__deps: ['$LanternPage'],
+  lantern_web_install_page: function() {
+    document.addEventListener('visibilitychange', function() {
+      Module['_lantern_web_visibility'](document.hidden ? 1 : 0);
+    });
+    ['pointerdown', 'pointerup', 'mousedown', 'keydown', 'keyup', 'touchend', 'click'].forEach(function(type) {
+      window.addEventListener(type, LanternPage.resumeSound, true);
+    });
+    window.addEventListener('keydown', LanternPage.onKeyDown, true);
+    ['touchstart', 'touchmove', 'touchend', 'touchcancel'].forEach(function(type) {
+      window.addEventListener(type, LanternPage.onTouch, {capture: true, passive: false});
+    });
+    // What the page's sound is doing ('suspended' until a gesture, then
+    // 'running'), for the page and its tests.
+    Module['soundState'] = function() {
+      var context = AL.currentCtx && AL.currentCtx.audioCtx;
+      return context ? context.state : 'none';
+    };
+    // A right click opens no menu over the game.
+    Module['canvas'].addEventListener('contextmenu', function(event) { event.preventDefault(); });
+  },
+
+  lantern_web_page_hidden: function() {
+    return document.hidden ? 1 : 0;
+  },
+
+  lantern_web_fit_canvas__deps: ['$GLFW'],
+  lantern_web_fit_canvas: function() {
+    var canvas = Module['canvas'];
+    var ratio = window.devicePixelRatio || 1;
+    var width = Math.max(1, Math.round(canvas.clientWidth * ratio));
+    var height = Math.max(1, Math.round(canvas.clientHeight * ratio));
+    var changed = canvas.width !== width || canvas.height !== height;
+    if (changed) {
+      canvas.width = width;
+      canvas.height = height;
+    }
+    var win = GLFW.active;
+    if (win && (win.width !== width || win.height !== height)) {
+      win.width = width;
+      win.height = height;
+      changed = true;
+    }
+    return changed ? 1 : 0;
+  },
+
+  lantern_web_switch_full_screen: function(fullscreen) {
+    var current = !!(document.fullscreenElement || document.webkitFullscreenElement);
+    var wanted = fullscreen !== 0;
+    if (wanted === current) wanted = !current;
+    var page = document.documentElement;
+    try {
+      if (wanted) {
+        var request = page.requestFullscreen || page.webkitRequestFullscreen;
+        var result = request && request.call(page);
+        if (result && result.catch) result.catch(function() {});
+      } else {
+        var exit = document.exitFullscreen || document.webkitExitFullscreen;
+        var done = exit && exit.call(document);
+        if (done && done.catch) done.catch(function() {});
+      }
+    } catch (e) {
+      // The browser refused (no gesture, or no full screen here): the page stays as it is.
+    }
+  },
+
+  lantern_web_screen_size: function(width, height) {
+    var ratio = window.devicePixelRatio || 1;
+    HEAP32[width >> 2] = Math.round(screen.width * ratio);
+    HEAP32[height >> 2] = Math.round(screen.height * ratio);
+  },
+
+  lantern_web_show_pointer: function(visible) {
+    Module['canvas'].style.cursor = visible ? '' : 'none';
+  },
+
+  lantern_web_store_state__deps: ['$FS', '$LanternPage'],
+  lantern_web_store_state: function(path) {
+    path = UTF8ToString(path);
+    try {
+      var bytes;
+      try {
+        bytes = FS.readFile(path);
+      } catch (e) {
+        localStorage.removeItem(LanternPage.stateKey(path));
+        return 0;
+      }
+      // One character per byte: the stored text is the file, byte for byte.
+      var text = '';
+      for (var i = 0; i < bytes.length; i += 8192) {
+        text += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
+      }
+      localStorage.setItem(LanternPage.stateKey(path), text);
+      return 0;
+    } catch (e) {
+      // No storage (disabled, or full).
+      return -1;
+    }
+  },
+
+  lantern_web_restore_state__deps: ['$FS', '$LanternPage'],
+  lantern_web_restore_state: function(path) {
+    path = UTF8ToString(path);
+    var text = null;
+    try {
+      text = localStorage.getItem(LanternPage.stateKey(path));
+    } catch (e) {
+      return;
+    }
+    if (text === null) return;
+    var bytes = new Uint8Array(text.length);
+    for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i) & 0xff;
+    FS.writeFile(path, bytes);
+  },
+
+  lantern_web_open_url: function(url) {
+    url = UTF8ToString(url);
+    // Only links a browser opens as pages; never script.
+    if (!/^(https?|mailto):/i.test(url)) return;
+    window.open(url, '_blank', 'noopener');
+  },
+
+  lantern_web_program_ended__deps: ['emscripten_cancel_main_loop'],
+  lantern_web_program_ended: function(status) {
+    _emscripten_cancel_main_loop();
+    if (Module['programEnded']) {
+      Module['programEnded'](status);
+    } else if (status === 0) {
+      location.reload();
+    }
+  },
+
+  // GLFW 3.3's gamepad calls, which Emscripten's GLFW 3.2 lacks
+  // (host/web/include/GLFW/glfw3.h). A pad the browser maps to its
+  // "standard" layout is a gamepad; its buttons and axes are rearranged into
+  // GLFW's order, and its analogue triggers become axes from -1 to 1.
+  glfwJoystickIsGamepad__deps: ['$GLFW'],
+  glfwJoystickIsGamepad: function(jid) {
+    GLFW.refreshJoysticks();
+    var pads = GLFW.lastGamepadState;
+    var pad = pads && pads[jid];
+    return pad && pad.mapping === 'standard' ? 1 : 0;
+  },
+
+  glfwGetGamepadState__deps: ['$GLFW'],
+  glfwGetGamepadState: function(jid, state) {
+    GLFW.refreshJoysticks();
+    var pads = GLFW.lastGamepadState;
+    var pad = pads && pads[jid];
+    if (!pad || pad.mapping !== 'standard' || !state) return 0;
+    // GLFW button i is standard button fromStandard[i]: A, B, X, Y, the
+    // bumpers, back, start, guide, the stick clicks, then the pad's up,
+    // right, down and left.
+    var fromStandard = [0, 1, 2, 3, 4, 5, 8, 9, 16, 10, 11, 12, 15, 13, 14];
+    for (var i = 0; i < fromStandard.length; ++i) {
+      var button = pad.buttons[fromStandard[i]];
+      HEAPU8[state + i] = button && button.pressed ? 1 : 0;
+    }
+    var axes = (state + 16) >> 2;
+    for (var a = 0; a < 4; ++a) HEAPF32[axes + a] = pad.axes[a] || 0;
+    for (var t = 0; t < 2; ++t) {
+      var trigger = pad.buttons[6 + t];
+      HEAPF32[axes + 4 + t] = trigger ? trigger.value * 2 - 1 : -1;
+    }
+    return 1;
+  },
+};
+
+autoAddDeps(LanternWebHost, '$LanternPage');
+mergeInto(LibraryManager.library, LanternWebHost);

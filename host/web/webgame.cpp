@@ -1,0 +1,172 @@
+// host/web/webgame.cpp - BBWebGame: start-up, the frames, the page and the saved state.
+#include "host/web/webgame.h"
+
+#include <GLFW/glfw3.h>
+#include <emscripten.h>
+
+#include <cstdio>
+
+#include "host/files.h"
+#include "host/startup.h"
+#include "host/web/web_host.h"
+#include "runtime/error.h"
+
+BBWebGame* BBWebGame::_webGame;
+
+namespace {
+
+// An update counts as due when its time falls within this part of an update
+// interval from now. Animation frames and updates both come about 60 times a
+// second, so without it the jitter of the frames' times would make frames
+// alternate between no update and two; with it each frame takes one.
+const double kDueEarly = 0.5;
+
+void frame_callback() { BBWebGame::_webGame->Frame(); }
+
+}  // namespace
+
+BBWebGame::BBWebGame() { _webGame = this; }
+
+BBWebGame::~BBWebGame() {}
+
+// ---------------------------------------------------------------------------
+// Start-up
+// ---------------------------------------------------------------------------
+
+void BBWebGame::Main(int argc, const char** argv) {
+    if (!glfwInit()) {
+        std::puts("glfwInit failed");
+        vorlin_exit(-1);
+    }
+    BBWebGame* game = new BBWebGame();
+    lantern_web_restore_state(kStateFile);
+    try {
+        bb_std_main(argc, argv);
+    } catch (ThrowableObject* ex) {
+        game->Die(ex);
+    }
+    if (game->Delegate()) game->Run();
+}
+
+void BBWebGame::Run() {
+    if (!SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false)) {
+        std::fprintf(stderr, "%s: this browser gives the page no WebGL\n", kWindowTitle);
+        vorlin_exit(-1);
+    }
+    lantern_web_install_page();
+    FitCanvas();
+    StartGame();
+    // A page opened in a tab behind others starts out hidden.
+    if (lantern_web_page_hidden()) VisibilityChanged(true);
+    RenderGame();
+    // The browser calls frame_callback at every animation frame from now on;
+    // this returns, and so does main.
+    emscripten_set_main_loop(frame_callback, 0, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Frames and suspension
+// ---------------------------------------------------------------------------
+
+void BBWebGame::Frame() {
+    bool resized = FitCanvas();
+    // A hidden page gets no frames; these are the frames a browser may still
+    // deliver around the change.
+    if (_suspended) return;
+    if (!_updateRate) {
+        RenderGame();
+        ++renderedFrames;
+        return;
+    }
+    double early = kDueEarly * _updateInterval;
+    if (_nextUpdateTime - Now() > early) {
+        // Nothing due: the canvas keeps its picture, unless the new size cleared it.
+        if (resized) {
+            RenderGame();
+            ++renderedFrames;
+        }
+        return;
+    }
+    bool caughtUp = false;
+    for (int i = 0; i < 4 && !caughtUp; ++i) {
+        _nextUpdateTime += _updateInterval;
+        UpdateGame();
+        ++updatesRun;
+        caughtUp = !_updateRate || _nextUpdateTime - Now() > early;
+    }
+    RenderGame();
+    ++renderedFrames;
+    // Still behind after four updates: drop the backlog.
+    if (!caughtUp && _updateRate) _nextUpdateTime = Now();
+}
+
+void BBWebGame::VisibilityChanged(bool hidden) {
+    if (hidden) {
+        // Like an iconified window: suspended and not rendered.
+        if (!_suspended) {
+            _iconified = true;
+            SuspendGame();
+        }
+    } else if (_suspended) {
+        _iconified = false;
+        ResumeGame();
+        _nextUpdateTime = Now();
+    }
+}
+
+bool BBWebGame::FitCanvas() { return lantern_web_fit_canvas() != 0; }
+
+// ---------------------------------------------------------------------------
+// The window, the screen and the pointer
+// ---------------------------------------------------------------------------
+
+bool BBWebGame::SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth,
+                              int stencil, bool fullscreen) {
+    if (!_window) return BBGlfwGame::SetGlfwWindow(width, height, red, green, blue, alpha, depth, stencil, false);
+    lantern_web_switch_full_screen(fullscreen ? 1 : 0);
+    return true;
+}
+
+BBGlfwVideoMode* BBWebGame::GetGlfwDesktopMode() {
+    int width = 0, height = 0;
+    lantern_web_screen_size(&width, &height);
+    return (new BBGlfwVideoMode())->m_new(width, height, 8, 8, 8);
+}
+
+void BBWebGame::SetMouseVisible(bool visible) {
+    _mouseHidden = !visible;
+    lantern_web_show_pointer(visible ? 1 : 0);
+}
+
+// ---------------------------------------------------------------------------
+// Saved state
+// ---------------------------------------------------------------------------
+
+int BBWebGame::SaveState(String state) {
+    int result = BBGame::SaveState(state);
+    if (result != 0) return result;
+    return lantern_web_store_state(kStateFile) == 0 ? 0 : -2;
+}
+
+// ---------------------------------------------------------------------------
+// Calls from the page (host/web/web_host.js)
+// ---------------------------------------------------------------------------
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void lantern_web_visibility(int hidden) {
+    if (BBWebGame::_webGame) BBWebGame::_webGame->VisibilityChanged(hidden != 0);
+}
+
+// Frames rendered (0) or updates run (1) by the frames so far.
+EMSCRIPTEN_KEEPALIVE int lantern_web_frame_count(int updates) {
+    BBWebGame* game = BBWebGame::_webGame;
+    if (!game) return 0;
+    return updates ? game->updatesRun : game->renderedFrames;
+}
+
+EMSCRIPTEN_KEEPALIVE void lantern_web_touch(int event, int finger, float x, float y) {
+    if (BBGame::_game) BBGame::_game->TouchEvent(event, finger, x, y);
+}
+
+}  // extern "C"

@@ -1,0 +1,81 @@
+// host/web/webgame.h - the web host: the desktop host's sibling in a browser page.
+//
+// BBWebGame is the concrete host of the web build (tools/web.sh), where it
+// takes the place of BBVorlinGame. It is a BBGlfwGame on Emscripten's GLFW,
+// which opens the one "window" on the page's canvas with a WebGL context
+// (legacy GL emulation runs the renderer's fixed-function calls), delivers
+// keys, characters and the mouse through the same callbacks as on the
+// desktop, and reads joysticks. What a page forces to be different is here
+// and in host/web/web_host.js:
+//
+// - No blocking main loop: Run starts the game and returns; the browser
+//   then calls Frame once per animation frame, which keeps the desktop's
+//   fixed schedule and catch-up rule (at most four updates, then render and
+//   drop the backlog). A frame with no update due draws nothing, and the
+//   canvas keeps showing the last picture, as a frame rendered twice would.
+// - Suspension follows the tab: a hidden tab suspends the game as a lost
+//   focus does on the desktop (and, like an iconified window, is not
+//   rendered); showing it again resumes the game and restarts the schedule
+//   from the current time.
+// - The canvas fills the page; its drawing buffer follows the page's size in
+//   device pixels, and the game fits its virtual screen to that. Switching
+//   to full screen and back switches the page.
+// - Touches arrive as touch events (fingers 0 to 9), not as a mouse.
+// - The state file lives in the page's file system and is copied into the
+//   browser's local storage by every save, and back at start-up (see
+//   SaveState).
+// - Sound may start only after the player's first gesture: the game asks
+//   for one with its click-to-start screen (SoundNeedsGesture).
+// - A page cannot end its process: ending the program hands its exit status
+//   to the page (host/web/exit.cpp).
+//
+// Everything runs on the browser's main thread; events arrive between
+// frames, never during an update or a render.
+#ifndef VORLIN_HOST_WEB_WEBGAME_H
+#define VORLIN_HOST_WEB_WEBGAME_H
+
+#include "host/glfwgame.h"
+
+class BBWebGame : public BBGlfwGame {
+public:
+    BBWebGame();
+    ~BBWebGame() override;
+
+    static BBWebGame* _webGame;  // the one host, as a web host
+
+    // The page's start-up, after static initialisation: restores the state
+    // file from local storage, then starts like the desktop; returns once the
+    // browser drives the frames.
+    static void Main(int argc, const char** argv);
+
+    void Run() override;
+    // The first call opens the window on the canvas. Every later call comes
+    // from the game's full-screen switch and switches the page instead (the
+    // WebGL context and its textures stay). The browser may leave full screen
+    // by itself (Escape), so a request for the state the page is already in
+    // switches it: the key and the option always switch.
+    bool SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth, int stencil,
+                       bool fullscreen) override;
+    BBGlfwVideoMode* GetGlfwDesktopMode() override;  // the screen, in device pixels
+    void SetMouseVisible(bool visible) override;
+    // Writes the state file as on the desktop, then copies it into local
+    // storage: 0 once both hold it, -2 when the storage refused it (the
+    // file keeps the new state, but a reload would not see it).
+    int SaveState(String state) override;
+    bool SoundNeedsGesture() override { return true; }
+
+    // One animation frame of the browser.
+    void Frame();
+    // The page was hidden or shown again.
+    void VisibilityChanged(bool hidden);
+
+    // Frames rendered and updates run by Frame so far, for the benchmark.
+    int renderedFrames = 0;
+    int updatesRun = 0;
+
+private:
+    // Fits the canvas's drawing buffer to the page; true when its size changed.
+    bool FitCanvas();
+};
+
+#endif

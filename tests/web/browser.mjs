@@ -1,0 +1,337 @@
+// tests/web/browser.mjs - the web page in headless Chromium, driven through
+// its DevTools protocol: a static server for the page, a browser, a tab with
+// real input events, screenshots read back as pixels, and the page's console.
+//
+// Needs Node 20 started with --experimental-websocket, and Debian's chromium.
+// Every browser gets a new profile folder and its own debugging port (port 0:
+// Chromium picks one and writes it to the profile), so runs never collide.
+import { spawn } from 'node:child_process';
+import { createReadStream, mkdtempSync, readFileSync, rmSync, statSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { tmpdir } from 'node:os';
+import { extname, join, normalize } from 'node:path';
+import { inflateSync } from 'node:zlib';
+
+const kTypes = {
+  '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.data': 'application/octet-stream',
+};
+
+// Waits until `test` holds, polling every `step` ms, for at most `seconds`.
+export async function waitUntil(test, seconds, step = 50) {
+  const end = Date.now() + seconds * 1000;
+  for (;;) {
+    if (await test()) return true;
+    if (Date.now() > end) return false;
+    await new Promise((r) => setTimeout(r, step));
+  }
+}
+
+export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+// A static file server for `folder` on 127.0.0.1 and a free port.
+export async function serveFolder(folder) {
+  const server = createServer((req, res) => {
+    const path = normalize(decodeURIComponent(new URL(req.url, 'http://x').pathname)).replace(/^(\.\.[/\\])+/, '');
+    const file = join(folder, path.endsWith('/') ? path + 'index.html' : path);
+    let size = -1;
+    try {
+      size = statSync(file).isFile() ? statSync(file).size : -1;
+    } catch {}
+    if (size < 0) {
+      // A page of the server's own (an empty 404 would be the browser's error page, of no origin).
+      res.writeHead(404, { 'Content-Type': 'text/html' }).end('<!doctype html><title>Not found</title>');
+      return;
+    }
+    res.writeHead(200, { 'Content-Type': kTypes[extname(file)] || 'application/octet-stream', 'Content-Length': size });
+    createReadStream(file).pipe(res);
+  });
+  await new Promise((r) => server.listen(0, '127.0.0.1', r));
+  return { url: `http://127.0.0.1:${server.address().port}/`, close: () => new Promise((r) => server.close(r)) };
+}
+
+// ---------------------------------------------------------------------------
+// The browser
+// ---------------------------------------------------------------------------
+
+export class Browser {
+  static async launch() {
+    const profile = mkdtempSync(join(tmpdir(), 'lantern-chromium-'));
+    const args = [
+      '--headless=new', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+      '--disable-gpu-sandbox', '--no-first-run', '--disable-background-networking', '--disable-component-update',
+      '--disable-sync', '--disable-quic', `--user-data-dir=${profile}`, '--remote-debugging-port=0',
+      // No sound card here: the page's sound goes nowhere.
+      '--mute-audio',
+      '--window-size=640,480', 'about:blank',
+    ];
+    const child = spawn(process.env.CHROMIUM || 'chromium', args, { stdio: ['ignore', 'ignore', 'pipe'] });
+    let errors = '';
+    child.stderr.on('data', (d) => { errors = (errors + d).slice(-4000); });
+    const portFile = join(profile, 'DevToolsActivePort');
+    const ready = await waitUntil(() => {
+      try {
+        return readFileSync(portFile, 'utf8').split('\n').length >= 2;
+      } catch {
+        return false;
+      }
+    }, 60);
+    if (!ready) {
+      child.kill('SIGKILL');
+      rmSync(profile, { recursive: true, force: true });
+      throw new Error('Chromium did not start:\n' + errors);
+    }
+    const [port, path] = readFileSync(portFile, 'utf8').split('\n');
+    const browser = new Browser(child, profile);
+    await browser.connect(`ws://127.0.0.1:${port}${path}`);
+    return browser;
+  }
+
+  constructor(child, profile) {
+    this.child = child;
+    this.profile = profile;
+    this.nextId = 1;
+    this.pending = new Map();
+    this.listeners = [];
+    this.cpuPid = child.pid;
+  }
+
+  connect(url) {
+    return new Promise((resolve, reject) => {
+      this.socket = new WebSocket(url);
+      this.socket.onopen = resolve;
+      this.socket.onerror = () => reject(new Error('no DevTools connection'));
+      this.socket.onmessage = (m) => this.receive(JSON.parse(m.data));
+    });
+  }
+
+  receive(message) {
+    if (message.id && this.pending.has(message.id)) {
+      const { resolve, reject, method } = this.pending.get(message.id);
+      this.pending.delete(message.id);
+      if (message.error) reject(new Error(`${method}: ${message.error.message}`));
+      else resolve(message.result);
+      return;
+    }
+    for (const l of this.listeners) l(message);
+  }
+
+  send(method, params = {}, sessionId = undefined) {
+    const id = this.nextId++;
+    this.socket.send(JSON.stringify({ id, method, params, sessionId }));
+    return new Promise((resolve, reject) => this.pending.set(id, { resolve, reject, method }));
+  }
+
+  // A new tab of `width` x `height` CSS pixels at one device pixel each.
+  async newPage(width, height) {
+    const { targetId } = await this.send('Target.createTarget', { url: 'about:blank' });
+    const { sessionId } = await this.send('Target.attachToTarget', { targetId, flatten: true });
+    const page = new Page(this, sessionId);
+    await page.send('Page.enable');
+    await page.send('Runtime.enable');
+    await page.send('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: 1, mobile: false });
+    return page;
+  }
+
+  async close() {
+    try {
+      await Promise.race([this.send('Browser.close'), sleep(5000)]);
+    } catch {}
+    if (this.child.exitCode === null) {
+      await Promise.race([new Promise((r) => this.child.once('exit', r)), sleep(5000)]);
+      if (this.child.exitCode === null) this.child.kill('SIGKILL');
+    }
+    this.socket?.close();
+    rmSync(this.profile, { recursive: true, force: true });
+  }
+}
+
+// ---------------------------------------------------------------------------
+// A tab
+// ---------------------------------------------------------------------------
+
+// Key names to the codes a browser puts on the events.
+const kKeys = {
+  ' ': { code: 'Space', keyCode: 32, text: ' ' },
+  Enter: { code: 'Enter', keyCode: 13, text: '\r' },
+  Escape: { code: 'Escape', keyCode: 27 },
+  ArrowLeft: { code: 'ArrowLeft', keyCode: 37 },
+  ArrowUp: { code: 'ArrowUp', keyCode: 38 },
+  ArrowRight: { code: 'ArrowRight', keyCode: 39 },
+  ArrowDown: { code: 'ArrowDown', keyCode: 40 },
+  F11: { code: 'F11', keyCode: 122 },
+};
+
+export class Page {
+  constructor(browser, sessionId) {
+    this.browser = browser;
+    this.sessionId = sessionId;
+    this.console = [];  // every console line of the page, in order
+    this.loads = 0;     // load events seen
+    browser.listeners.push((m) => {
+      if (m.sessionId !== sessionId) return;
+      if (m.method === 'Runtime.consoleAPICalled') {
+        this.console.push(m.params.args.map((a) => (a.value !== undefined ? String(a.value) : a.description || '')).join(' '));
+      } else if (m.method === 'Runtime.exceptionThrown') {
+        this.console.push('EXCEPTION ' + (m.params.exceptionDetails.exception?.description || m.params.exceptionDetails.text));
+      } else if (m.method === 'Page.loadEventFired') {
+        this.loads += 1;
+      }
+    });
+  }
+
+  send(method, params = {}) {
+    return this.browser.send(method, params, this.sessionId);
+  }
+
+  // Runs `source` in every document the tab loads from now on, before the page's own scripts.
+  async beforeEachLoad(source) {
+    await this.send('Page.addScriptToEvaluateOnNewDocument', { source });
+  }
+
+  async goto(url) {
+    const loads = this.loads;
+    await this.send('Page.navigate', { url });
+    if (!(await waitUntil(() => this.loads > loads, 30))) throw new Error('the page did not load: ' + url);
+  }
+
+  async reload() {
+    const loads = this.loads;
+    await this.send('Page.reload');
+    if (!(await waitUntil(() => this.loads > loads, 30))) throw new Error('the page did not load again');
+  }
+
+  // The value of a JavaScript expression in the page (awaited when a promise).
+  async evaluate(expression) {
+    const r = await this.send('Runtime.evaluate', { expression, returnByValue: true, awaitPromise: true });
+    if (r.exceptionDetails) throw new Error('in the page: ' + (r.exceptionDetails.exception?.description || expression));
+    return r.result.value;
+  }
+
+  // Lines the program printed that contain `text`.
+  printed(text) {
+    return this.console.filter((l) => l.includes(text));
+  }
+
+  async keyDown(key) {
+    const k = kKeys[key] || { code: 'Key' + key.toUpperCase(), keyCode: key.toUpperCase().charCodeAt(0), text: key };
+    await this.send('Input.dispatchKeyEvent', {
+      type: k.text ? 'keyDown' : 'rawKeyDown', key, code: k.code, windowsVirtualKeyCode: k.keyCode,
+      nativeVirtualKeyCode: k.keyCode, text: k.text, unmodifiedText: k.text,
+    });
+  }
+
+  async keyUp(key) {
+    const k = kKeys[key] || { code: 'Key' + key.toUpperCase(), keyCode: key.toUpperCase().charCodeAt(0) };
+    await this.send('Input.dispatchKeyEvent', {
+      type: 'keyUp', key, code: k.code, windowsVirtualKeyCode: k.keyCode, nativeVirtualKeyCode: k.keyCode,
+    });
+  }
+
+  // A press held a tenth of a second, as a player's is: the game reads which
+  // keys are down at each update.
+  async press(key, ms = 100) {
+    await this.keyDown(key);
+    await sleep(ms);
+    await this.keyUp(key);
+  }
+
+  // Presses `key` until `answered` holds (a busy machine may run the press
+  // and its release in one frame, which the game never sees), at most `tries` times.
+  async pressUntil(key, answered, tries = 3) {
+    for (let i = 0; i < tries; ++i) {
+      await this.press(key);
+      if (await waitUntil(answered, 3)) return true;
+    }
+    return false;
+  }
+
+  async click(x, y, ms = 100) {
+    const at = { x, y, button: 'left', clickCount: 1 };
+    await this.send('Input.dispatchMouseEvent', { type: 'mouseMoved', x, y });
+    await this.send('Input.dispatchMouseEvent', { type: 'mousePressed', ...at });
+    await sleep(ms);
+    await this.send('Input.dispatchMouseEvent', { type: 'mouseReleased', ...at });
+  }
+
+  async touch(type, points) {
+    await this.send('Input.dispatchTouchEvent', { type, touchPoints: points.map(([x, y], id) => ({ x, y, id })) });
+  }
+
+  // The page as the player sees it.
+  async screenshot() {
+    const { data } = await this.send('Page.captureScreenshot', { format: 'png' });
+    return decodePng(Buffer.from(data, 'base64'));
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Pixels
+// ---------------------------------------------------------------------------
+
+// An 8-bit RGB or RGBA PNG (what Chromium writes) as { width, height,
+// pixel(x, y) -> 0xRRGGBB }.
+export function decodePng(png) {
+  let at = 8, width = 0, height = 0, channels = 0;
+  const idat = [];
+  while (at < png.length) {
+    const length = png.readUInt32BE(at), type = png.toString('latin1', at + 4, at + 8);
+    const body = png.subarray(at + 8, at + 8 + length);
+    if (type === 'IHDR') {
+      width = body.readUInt32BE(0);
+      height = body.readUInt32BE(4);
+      if (body[8] !== 8 || (body[9] !== 2 && body[9] !== 6) || body[12] !== 0) throw new Error('unexpected PNG layout');
+      channels = body[9] === 6 ? 4 : 3;
+    } else if (type === 'IDAT') {
+      idat.push(body);
+    }
+    at += 12 + length;
+  }
+  const raw = inflateSync(Buffer.concat(idat));
+  const stride = width * channels;
+  const pixels = Buffer.alloc(stride * height);
+  for (let y = 0; y < height; ++y) {
+    const filter = raw[y * (stride + 1)];
+    const line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
+    const out = pixels.subarray(y * stride, (y + 1) * stride);
+    const prev = y > 0 ? pixels.subarray((y - 1) * stride, y * stride) : Buffer.alloc(stride);
+    for (let i = 0; i < stride; ++i) {
+      const a = i >= channels ? out[i - channels] : 0, b = prev[i], c = i >= channels ? prev[i - channels] : 0;
+      let v = line[i];
+      if (filter === 1) v += a;
+      else if (filter === 2) v += b;
+      else if (filter === 3) v += (a + b) >> 1;
+      else if (filter === 4) {
+        const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+        v += pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      }
+      out[i] = v & 0xff;
+    }
+  }
+  return {
+    width, height,
+    pixel(x, y) {
+      const i = (Math.floor(y) * width + Math.floor(x)) * channels;
+      return (pixels[i] << 16) | (pixels[i + 1] << 8) | pixels[i + 2];
+    },
+  };
+}
+
+// True when two 0xRRGGBB colours differ by at most `tolerance` in every channel.
+export function colourNear(a, b, tolerance) {
+  for (const shift of [16, 8, 0]) {
+    if (Math.abs(((a >> shift) & 0xff) - ((b >> shift) & 0xff)) > tolerance) return false;
+  }
+  return true;
+}
+
+// The share (0..1) of sampled pixels that differ by more than `tolerance`.
+export function shareChanged(a, b, tolerance, step = 4) {
+  let changed = 0, all = 0;
+  for (let y = 0; y < a.height; y += step) {
+    for (let x = 0; x < a.width; x += step) {
+      ++all;
+      if (!colourNear(a.pixel(x, y), b.pixel(x, y), tolerance)) ++changed;
+    }
+  }
+  return all ? changed / all : 0;
+}

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds the game as a static web page: installs what is missing (Debian's
+# packages), makes the game's data with the desktop build's generator, and
+# builds with Emscripten into build-web/. The page is the folder
+# build-web/page/ (index.html, lantern-vault.js, .wasm and .data), which any
+# static file server can serve, for example:
+#
+#   python3 -m http.server --bind 127.0.0.1 --directory build-web/page 8000
+#
+# and then open http://127.0.0.1:8000/ in a browser.
+#
+# --test also installs Chromium and runs the page's tests in it (tests/web/).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+run_tests=0
+[ "${1:-}" = "--test" ] && run_tests=1
+
+web_packages=(emscripten node-acorn)
+[ $run_tests = 1 ] && web_packages+=(chromium)
+bash tools/install-deps.sh "${web_packages[@]}"
+# Emscripten's optimiser loads acorn from Debian's Node module folder.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+
+# The data: the generator of the desktop build (only it, not the whole build).
+if [ ! -f build/CMakeCache.txt ]; then
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
+    "-DCMAKE_C_FLAGS_RELEASE=-O2 -DNDEBUG"
+fi
+cmake --build build -j"$(nproc)" --target lantern_data
+
+generator=()
+[ -f build-web/CMakeCache.txt ] || generator=(-G Ninja)
+emcmake cmake -S . -B build-web "${generator[@]}" -DLANTERN_DATA_DIR="$PWD/build/data"
+cmake --build build-web -j"$(nproc)"
+
+echo
+echo "Built in $SECONDS s. The page is build-web/page/:"
+ls -l build-web/page
+echo "A player downloads $(du -cb build-web/page/* | tail -1 | cut -f1) bytes" \
+  "($(cat build-web/page/* | gzip -c | wc -c) compressed)."
+
+if [ $run_tests = 1 ]; then
+  node --experimental-websocket --test tests/web/
+fi
