@@ -101,7 +101,7 @@ void gxtkPremultiply(unsigned char* pixels, long count, int depth) {
 
 gxtkSurface::gxtkSurface()
     : data(nullptr), width(0), height(0), depth(0), format(0), seq(-1), texture(0), uscale(0), vscale(0),
-      dataBytes(0), textureBytes(0) {
+      dataBytes(0), textureBytes(0), whiteX(-1), whiteY(-1) {
     ++live_surfaces;
 }
 
@@ -161,6 +161,20 @@ void gxtkSurface::SetData(unsigned char* pixels, int w, int h, int bytesPerPixel
     depth = bytesPerPixel;
     format = gxtkFormatForDepth(bytesPerPixel);
     gxtkPremultiply(data, static_cast<long>(w) * h, depth);
+}
+
+void gxtkSurface::SetPremultipliedData(unsigned char* rgba, int w, int h) {
+    ReleaseTexture();
+    FreeData();
+    if (!rgba || w < 0 || h < 0) {
+        std::free(rgba);
+        return;
+    }
+    AdoptData(rgba, static_cast<int64_t>(w) * h * 4);
+    width = w;
+    height = h;
+    depth = 4;
+    format = GL_RGBA;
 }
 
 void gxtkSurface::Bind() {
