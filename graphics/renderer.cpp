@@ -37,7 +37,9 @@ int clamp_to_int(double v) {
 // the texel that exact arithmetic picks (the one after the line), whatever
 // rounding the rasteriser's interpolation adds. Without it, which of the two
 // it takes depends on the texture's size and the quad's place in it, so the
-// same frame could come out a texel apart from another texture.
+// same frame could come out a texel apart from another texture. (A pixel
+// centre less than this from a frame's far edge may so read one texel past
+// it: a packed frame's ring holds a copy of its edge there.)
 const float kTexelNudge = 1.0f / 64;
 
 // Corner count of an oval whose two radius vectors are `size` pixels long in

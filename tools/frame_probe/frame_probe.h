@@ -39,7 +39,7 @@ struct FrameProbeSample {
 struct FrameProbeReport {
     std::atomic<uint32_t> magic;
     std::atomic<int32_t> pid;
-    // Frames: one per glfwSwapBuffers.
+    // Frames: one per glfwSwapBuffers (or SDL_RenderPresent).
     std::atomic<int64_t> swaps;
     std::atomic<int64_t> firstSwapNs;
     std::atomic<int64_t> lastSwapNs;
