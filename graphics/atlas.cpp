@@ -262,6 +262,8 @@ bool make_page(const std::vector<c_Image*>& images, const std::vector<Item>& ite
         f->m_y = it.y + kPad;
     }
     page->SetPremultipliedData(pixels, pageW, pageH);
+    for (const Item& it : items)
+        if (it.image >= 0) images[it.image]->m_frames[it.frame]->m_measuredAt = page->pixelsVersion;
     for (c_Image* image : images) {
         gc_assign(image->m_surface, page);
         // Its one frame no longer covers the whole surface, but the image

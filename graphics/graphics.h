@@ -64,6 +64,9 @@ public:
     // corner (measured when packed; a width of -1: the whole frame). Drawing
     // only the box gives the same picture: transparent texels change nothing.
     int m_boxX = 0, m_boxY = 0, m_boxW = -1, m_boxH = -1;
+    // The surface's pixelsVersion when m_opaque and the box were measured:
+    // pixels written since then make them count for nothing.
+    uint32_t m_measuredAt = 0;
     c_Frame* m_new(int x, int y);
 };
 

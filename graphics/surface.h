@@ -36,6 +36,7 @@ public:
     int64_t dataBytes;    // size of `data` as reported to the collector (bytes)
     int64_t textureBytes; // estimated size of the texture, 4 bytes a texel (bytes)
     int whiteX, whiteY;   // a texel inside a block of opaque white texels, or -1: none (pixels)
+    uint32_t pixelsVersion; // counts changes of the pixels (what was measured of them may be out of date)
 
     gxtkSurface();
     ~gxtkSurface() override;

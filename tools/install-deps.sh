@@ -8,7 +8,7 @@ packages=(
   cmake g++ make ninja-build pkg-config
   clang libclang-rt-14-dev
   libglfw3-dev libgl-dev libopenal-dev libstb-dev libvorbis-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libsdl2-dev
   fonts-dejavu-core
   libx11-dev xvfb xauth xdotool x11-utils
   sound-theme-freedesktop alsa-utils

@@ -104,7 +104,7 @@ TEST_F(AtlasTest, FramesAreMeasuredAndRingedWithTheirOwnEdgeTexels) {
     c_Image* sheet = Sheet();
     c_Image* images[] = {sheet};
     ASSERT_EQ(bb_graphics_PackImages(images, 1), 1);
-    const gxtkSurface* page = sheet->m_surface;
+    gxtkSurface* page = sheet->m_surface;
     ASSERT_TRUE(page->HasWhiteTexel());
     const unsigned char* white = page->data + (page->whiteY * page->width + page->whiteX) * 4;
     EXPECT_EQ(white[0] & white[1] & white[2] & white[3], 255);
@@ -132,6 +132,14 @@ TEST_F(AtlasTest, FramesAreMeasuredAndRingedWithTheirOwnEdgeTexels) {
     EXPECT_EQ(texel(x + 5, y - 1), 0xff800080u);
     EXPECT_EQ(texel(x + 5, y + 10), 0xff00ff00u);
     EXPECT_EQ(texel(x - 1, y + 10), 0xff00ff00u);
+
+    // Pixels written into the page afterwards are drawn: what was measured
+    // before no longer counts.
+    Array<int> red(4);
+    for (int& v : red) v = static_cast<int>(0xffff0000u);
+    gfx()->WritePixels2(sheet->m_surface, red, f[2]->m_x + 5, f[2]->m_y + 4, 2, 2, 0, 2);
+    bb_graphics_DrawImage2(sheet, 300, 300, 0, 4, 4, 2);
+    EXPECT_TRUE(PixelNear(300, 300, 255, 0, 0, 0));
 
     // An image without pixels is left as it was.
     c_Image* gone = Single(0xffffffffu);
