@@ -269,6 +269,7 @@ namespace {
 // handle has been subtracted. An image made of one frame covering its whole
 // surface takes the renderer's whole-surface path, which reads no frame.
 void draw_frame(c_Image* image, float x, float y, int frame) {
+    bb_graphics_renderDevice->NoteRequested(x, y, static_cast<float>(image->m_width), static_cast<float>(image->m_height));
     if (image->m_flags & c_Image::kWholeSurface) {
         bb_graphics_renderDevice->DrawSurface(image->m_surface, x, y);
         return;

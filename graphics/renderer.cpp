@@ -6,6 +6,7 @@
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -345,6 +346,27 @@ bool gxtkGraphics::CoversWindow(float x, float y, float w, float h) const {
            std::fmax(y0, y1) >= height;
 }
 
+RequestedGeometry lantern_requested_geometry;
+
+void gxtkGraphics::NoteRequested(float x, float y, float w, float h) const {
+    double area;
+    if (!tformed || (iy == 0 && jx == 0)) {
+        float x0 = tformed ? x * ix + tx : x, x1 = tformed ? (x + w) * ix + tx : x + w;
+        float y0 = tformed ? y * jy + ty : y, y1 = tformed ? (y + h) * jy + ty : y + h;
+        double cw = std::fmin(std::fmax(x0, x1), width) - std::fmax(std::fmin(x0, x1), 0.0f);
+        double ch = std::fmin(std::fmax(y0, y1), height) - std::fmax(std::fmin(y0, y1), 0.0f);
+        area = cw > 0 && ch > 0 ? cw * ch : 0;
+    } else {
+        area = std::fabs(static_cast<double>(w) * h * (ix * jy - iy * jx));
+    }
+    RequestedGeometry& r = lantern_requested_geometry;
+    ++r.quads;
+    r.pixels += area;
+    // floor(log2(area) / 2) is the class of the quad's side.
+    int k = area < 1 ? 0 : std::min(11, std::ilogb(area) / 2);
+    r.sizeClass[k] += 2;
+}
+
 int gxtkGraphics::DrawRect(float x, float y, float w, float h) {
     if (!scissored && Replaces() && CoversWindow(x, y, w, h)) {
         // An opaque rectangle over the whole window hides everything drawn
@@ -355,6 +377,7 @@ int gxtkGraphics::DrawRect(float x, float y, float w, float h) {
         glClear(GL_COLOR_BUFFER_BIT);
         return 0;
     }
+    NoteRequested(x, y, w, h);
     gxtkVertex* v = BeginQuad(nullptr, true);
     float x1 = x + w, y1 = y + h;
     v[0].x = x;  v[0].y = y;

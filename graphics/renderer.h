@@ -62,6 +62,21 @@ const int kBatchQuads = kBatchVertices / 4;       // 1024 quads
 const int kQuadIndices = kBatchQuads * 6;         // 6144 indices
 const int kMaxPolygonVertices = 1024;             // corners of one polygon or oval, at most
 
+// The quads the game has asked for since start-up, as it asked for them:
+// whole frames and rectangles, before margins that show nothing are left out
+// and before a rectangle over the whole window becomes a clear. `pixels` is
+// the window area they would cover (clipped to the window when not turned),
+// and `sizeClass[k]` counts their triangles, two a quad, whose quad has a side
+// of 2^k to 2^(k+1) pixels. Nothing in the game reads it: the benchmark's
+// frame probe finds it by name, so that its yardsticks can draw the load the
+// game's frames ask for (the executable exports the symbol).
+struct RequestedGeometry {
+    int64_t quads;
+    double pixels;
+    int64_t sizeClass[12];
+};
+extern "C" RequestedGeometry lantern_requested_geometry;
+
 class gxtkGraphics : public Object {
 public:
     int32_t width, height;   // window client size, pixels (re-read every frame)
@@ -145,6 +160,10 @@ public:
                              int offset, int pitch);
 
     void mark() override;
+
+    // Counts a quad of w x h pixels at (x, y), under the current matrix, in
+    // lantern_requested_geometry.
+    void NoteRequested(float x, float y, float w, float h) const;
 
     // Sends the batch to OpenGL and empties it.
     void Flush();

@@ -155,6 +155,7 @@ TEST_F(AtlasTest, OpaqueQuadsGoOutUnblendedUntilOneNeedsBlendingAndRectsJoinThro
     c_Image* images[] = {sheet};
     ASSERT_EQ(bb_graphics_PackImages(images, 1), 1);
     long long calls = gfx()->drawCalls;
+    RequestedGeometry asked = lantern_requested_geometry;
 
     bb_graphics_SetColor(200, 100, 50);
     bb_graphics_DrawRect(10, 10, 20, 20);  // opaque, untextured
@@ -175,6 +176,13 @@ TEST_F(AtlasTest, OpaqueQuadsGoOutUnblendedUntilOneNeedsBlendingAndRectsJoinThro
     EXPECT_EQ(gfx()->drawCalls, calls + 1);
     EXPECT_TRUE(PixelNear(15, 15, 200, 100, 50, 0));
     EXPECT_TRUE(PixelNear(45, 15, 5, 10, 15, 1));  // half of (10, 20, 30) over black
+
+    // What was asked for counts whole frames, the empty one too: two rects of
+    // 20 x 20 and four frames of 12 x 10, all with sides of 8 to 16 pixels.
+    EXPECT_EQ(lantern_requested_geometry.quads - asked.quads, 6);
+    EXPECT_DOUBLE_EQ(lantern_requested_geometry.pixels - asked.pixels, 2 * 400 + 4 * 120);
+    EXPECT_EQ(lantern_requested_geometry.sizeClass[4] - asked.sizeClass[4], 4);
+    EXPECT_EQ(lantern_requested_geometry.sizeClass[3] - asked.sizeClass[3], 8);
 }
 
 TEST_F(AtlasTest, AnOpaqueRectOverTheWholeWindowIsAClearUnlessClippedOrSeeThrough) {

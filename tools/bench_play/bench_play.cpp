@@ -16,9 +16,12 @@
 // showing the menu there ends the measurement. Play: a round is started with
 // the space key and the player walks left and right, so that the maze
 // scrolls; after a warm-up the probe's counts give the quads and pixels the
-// game draws per frame, and the reference and the SDL2 peer are started with
-// the same figures. Then they take kSlices turns each, the others stopped
-// (SIGSTOP) while one runs; each turn gives the CPU time of the running
+// game asks for per frame (whole frames, as an SDL2 game would draw them)
+// and those its renderer sends (margins that show nothing left out). The
+// reference and the SDL2 peer are started with each of the two loads; the
+// ratios against the first pair are the ones with targets, the second pair
+// shows what a sent pixel costs. Then all take kSlices turns, the others
+// stopped (SIGSTOP) while one runs; each turn gives the CPU time of the running
 // process (from /proc), its frames and heap requests. A turn of the game in
 // which the round ended is dropped with the others' turns after it, and a new
 // round is started.
@@ -314,13 +317,17 @@ struct Reading {
     double time, cpu;
     int64_t swaps, allocsAll, allocsMain, allocsOwn, drawCalls, triangles, pixels, late;
     int64_t sizeClass[kSizeClasses];
+    int64_t requestedQuads, requestedPixels, requestedSizeClass[kSizeClasses];
 };
 
 Reading read(const Process& p, const Probe& probe) {
     const FrameProbeReport& r = *probe.report;
     Reading reading{now_s(), p.CpuSeconds(), r.swaps, r.allocsAll, r.allocsMain, r.allocsOwn, r.drawCalls,
-                    r.triangles, r.coveredPixels, r.lateFrames, {}};
+                    r.triangles, r.coveredPixels, r.lateFrames, {}, 0, 0, {}};
     for (int k = 0; k < kSizeClasses; ++k) reading.sizeClass[k] = r.sizeClass[k];
+    reading.requestedQuads = r.requestedQuads;
+    reading.requestedPixels = r.requestedPixels;
+    for (int k = 0; k < kSizeClasses; ++k) reading.requestedSizeClass[k] = r.requestedSizeClass[k];
     return reading;
 }
 
@@ -386,6 +393,27 @@ private:
     double turn_ = 0;
 };
 
+// A load for the peers: quads a frame, the window pixels they cover, and
+// their mix of sizes (quad_scene.h's MIX argument; `note` for people).
+struct Load {
+    int quads;
+    double pixels;
+    std::string mix, note;
+};
+
+// The mix of sizes from triangle counts by size class between two readings.
+Load mix_of(const int64_t (&a)[kSizeClasses], const int64_t (&b)[kSizeClasses]) {
+    int64_t total = 0;
+    for (int k = 0; k < kSizeClasses; ++k) total += b[k] - a[k];
+    Load load{0, 0, "", ""};
+    for (int k = 0; k < kSizeClasses; ++k) {
+        double share = (b[k] - a[k]) / std::max(1.0, double(total));
+        load.mix += format("%s%.4f", k ? "," : "", share);
+        if (share >= 0.005) load.note += format("%s%d: %.0f%%", load.note.empty() ? "" : ", ", 1 << k, share * 100);
+    }
+    return load;
+}
+
 void measure_play(const std::string& game, const std::string& reference, const std::string& sdl2,
                   const std::string& library, const std::string& data) {
     Screen screen;
@@ -404,34 +432,43 @@ void measure_play(const std::string& game, const std::string& reference, const s
     round.Walk(kWarmupSeconds);
     Reading b = read(g, gameProbe);
     double frames = std::max<int64_t>(1, b.swaps - a.swaps);
-    int quads = static_cast<int>(std::lround((b.triangles - a.triangles) / frames / 2));
-    double pixels = (b.pixels - a.pixels) / frames, calls = (b.drawCalls - a.drawCalls) / frames;
-    if (quads < 1 || pixels <= 0) throw std::runtime_error("the probe saw the game draw nothing");
+    Load sent = mix_of(a.sizeClass, b.sizeClass);
+    sent.quads = static_cast<int>(std::lround((b.triangles - a.triangles) / frames / 2));
+    sent.pixels = (b.pixels - a.pixels) / frames;
+    Load asked = mix_of(a.requestedSizeClass, b.requestedSizeClass);
+    asked.quads = static_cast<int>(std::lround((b.requestedQuads - a.requestedQuads) / frames));
+    asked.pixels = (b.requestedPixels - a.requestedPixels) / frames;
+    double calls = (b.drawCalls - a.drawCalls) / frames;
+    if (sent.quads < 1 || sent.pixels <= 0) throw std::runtime_error("the probe saw the game draw nothing");
+    if (asked.quads < 1) asked = sent;  // a game that does not say what it asked for
 
     int x = 0, y = 0, sx = 0, sy = 0;
     if (!screen.PlaceBeside(window, false, &x, &y) || !screen.PlaceBeside(window, true, &sx, &sy))
         throw std::runtime_error("the screen has no room for the peers beside the game (1920 x 1080 has)");
-    // The game's quads by size, for the reference to draw the same mix.
-    std::string mix, mixNote;
-    for (int k = 0; k < kSizeClasses; ++k) {
-        double share = (b.sizeClass[k] - a.sizeClass[k]) / std::max(1.0, double(b.triangles - a.triangles));
-        mix += format("%s%.4f", k ? "," : "", share);
-        if (share >= 0.005) mixNote += format("%s%d: %.0f%%", mixNote.empty() ? "" : ", ", 1 << k, share * 100);
-    }
-    auto peer = [&](const std::string& program, int px, int py) {
-        return std::vector<std::string>{program, std::to_string(quads), format("%.0f", pixels), "0",
-                                        std::to_string(px), std::to_string(py), mix};
+    // The peers: the reference and SDL2's renderer, each drawing the frame as
+    // the game asks for it, and the pixels the game's renderer sent for it.
+    // Only one runs at a time, so the two of a kind share a place.
+    struct Peer {
+        std::string label;
+        std::unique_ptr<Probe> probe;
+        std::unique_ptr<Process> process;
+        std::vector<Slice> slices;
     };
-    Process r(peer(reference, x, y), probe_env(library, refProbe), folder.path);
-    if (!wait_until([&] { return refProbe.report->swaps > 10; }, 20))
-        throw std::runtime_error("the reference drew no frames");
-    std::unique_ptr<Process> s;
-    if (!sdl2.empty()) {
-        s.reset(new Process(peer(sdl2, sx, sy), probe_env(library, sdlProbe), folder.path));
-        if (!wait_until([&] { return sdlProbe.report->swaps > 10; }, 20))
-            throw std::runtime_error("the SDL2 peer drew no frames");
-        kill(s->pid, SIGSTOP);
-    }
+    std::vector<Peer> peers;
+    auto start_peer = [&](const std::string& label, const std::string& program, const Load& load, int px, int py) {
+        Peer peer{label, std::make_unique<Probe>(folder.path + "/" + std::to_string(peers.size()) + ".probe"), nullptr, {}};
+        std::vector<std::string> args{program, std::to_string(load.quads), format("%.0f", load.pixels), "0",
+                                      std::to_string(px), std::to_string(py), load.mix};
+        peer.process = std::make_unique<Process>(args, probe_env(library, *peer.probe), folder.path);
+        if (!wait_until([&] { return peer.probe->report->swaps > 10; }, 20))
+            throw std::runtime_error(label + " drew no frames");
+        kill(peer.process->pid, SIGSTOP);
+        peers.push_back(std::move(peer));
+    };
+    start_peer("reference", reference, asked, x, y);
+    if (!sdl2.empty()) start_peer("SDL2 renderer", sdl2, asked, sx, sy);
+    start_peer("reference (sent)", reference, sent, x, y);
+    if (!sdl2.empty()) start_peer("SDL2 renderer (sent)", sdl2, sent, sx, sy);
     if (!round.Playing()) round.Start();
 
     // Interleaved turns: the game plays while the peers are stopped, then
@@ -448,9 +485,8 @@ void measure_play(const std::string& game, const std::string& reference, const s
         kill(p.pid, SIGSTOP);
         return slice;
     };
-    std::vector<Slice> gs, rs, ss;
+    std::vector<Slice> gs;
     for (int tries = 0; static_cast<int>(gs.size()) < kSlices && tries < 2 * kSlices; ++tries) {
-        kill(r.pid, SIGSTOP);
         kill(g.pid, SIGCONT);
         resumed(gameProbe);
         round.Walk(kSettleSeconds);  // the catch-up after the stop falls before the readings
@@ -460,19 +496,17 @@ void measure_play(const std::string& game, const std::string& reference, const s
         bool playing = round.Playing();
 
         kill(g.pid, SIGSTOP);
-        Slice rSlice = turn(r, refProbe);
-        Slice sSlice = s ? turn(*s, sdlProbe) : Slice{};
+        std::vector<Slice> peerSlices;
+        for (Peer& peer : peers) peerSlices.push_back(turn(*peer.process, *peer.probe));
         kill(g.pid, SIGCONT);
         if (!playing) {  // the round ended inside the turn: its figures mix in the menu
             round.Start();
             continue;
         }
         gs.push_back(difference(g0, g1));
-        rs.push_back(rSlice);
-        ss.push_back(sSlice);
+        for (size_t i = 0; i < peers.size(); ++i) peers[i].slices.push_back(peerSlices[i]);
     }
-    kill(r.pid, SIGCONT);
-    if (s) kill(s->pid, SIGCONT);
+    for (Peer& peer : peers) kill(peer.process->pid, SIGCONT);
     round.Stop();
     if (gs.empty()) throw std::runtime_error("no slice of play was measured");
 
@@ -481,11 +515,6 @@ void measure_play(const std::string& game, const std::string& reference, const s
         for (const Slice& s : v) x.push_back(s.*field);
         return x;
     };
-    std::vector<double> ratios, sdlRatios;
-    for (size_t i = 0; i < gs.size(); ++i) {
-        ratios.push_back(gs[i].cpu / rs[i].cpu);
-        if (s) sdlRatios.push_back(gs[i].cpu / ss[i].cpu);
-    }
     auto range = [](std::vector<double> v, const char* fmt) {
         auto [lo, hi] = std::minmax_element(v.begin(), v.end());
         return format(fmt, *lo, *hi);
@@ -498,41 +527,41 @@ void measure_play(const std::string& game, const std::string& reference, const s
     auto maximum = [](std::vector<double> v) { return *std::max_element(v.begin(), v.end()); };
     int n = static_cast<int>(gs.size());
 
-    row("quads drawn per frame (game)", quads, 0, "quads", "",
-        format("in %.1f draw calls, covering %.0f px (%.2f x the window)", calls, pixels, pixels / (640 * 480)));
-    std::printf("%-40s %s\n", "quads by side (pixels, from)", mixNote.c_str());
+    row("quads drawn per frame (game)", sent.quads, 0, "quads", "",
+        format("in %.1f draw calls, covering %.0f px (%.2f x the window)", calls, sent.pixels,
+               sent.pixels / (640 * 480)));
+    std::printf("%-40s %s\n", "quads by side (pixels, from)", sent.note.c_str());
+    row("quads asked for per frame (game)", asked.quads, 0, "quads", "",
+        format("whole frames, covering %.0f px (%.2f x the window); by side %s", asked.pixels,
+               asked.pixels / (640 * 480), asked.note.c_str()));
     row("CPU per second of play: game", median(figure(gs, &Slice::cpu)), 3, "s/s", "",
         format("median of %d turns of %.0f s, range %s", n, kSliceSeconds,
                range(figure(gs, &Slice::cpu), "%.3f-%.3f").c_str()));
-    row("CPU per second: reference", median(figure(rs, &Slice::cpu)), 3, "s/s", "",
-        format("same window, quads, sizes and pixels, one draw call; range %s", range(figure(rs, &Slice::cpu), "%.3f-%.3f").c_str()));
-    if (s) {
-        row("CPU per second: SDL2 renderer", median(figure(ss, &Slice::cpu)), 3, "s/s", "",
-            format("the same quads from one texture, SDL_RenderCopyF each; range %s",
-                   range(figure(ss, &Slice::cpu), "%.3f-%.3f").c_str()));
+    for (const Peer& peer : peers) {
+        row("CPU per second: " + peer.label, median(figure(peer.slices, &Slice::cpu)), 3, "s/s", "",
+            format("range %s", range(figure(peer.slices, &Slice::cpu), "%.3f-%.3f").c_str()));
     }
-    row("CPU ratio game / reference", median(ratios), 2, "x", "<= 1.0",
-        format("median of the ratios of turns taken in turn, range %s", range(ratios, "%.2f-%.2f").c_str()));
-    if (s) {
-        row("CPU ratio game / SDL2 renderer", median(sdlRatios), 2, "x", "<= 0.9",
-            format("median of the ratios of turns taken in turn, range %s", range(sdlRatios, "%.2f-%.2f").c_str()));
+    for (const Peer& peer : peers) {
+        std::vector<double> ratios;
+        for (size_t i = 0; i < gs.size(); ++i) ratios.push_back(gs[i].cpu / peer.slices[i].cpu);
+        bool sdl = peer.label.compare(0, 4, "SDL2") == 0, asSent = peer.label.find("(sent)") != std::string::npos;
+        row("CPU ratio game / " + peer.label, median(ratios), 2, "x", asSent ? "" : sdl ? "<= 0.9" : "<= 1.0",
+            format("median of the ratios of turns taken in turn, range %s", range(ratios, "%.2f-%.2f").c_str()));
     }
     row("frames per second: game", median(figure(gs, &Slice::fps)), 1, "fps", "60 steady",
         format("in its turns; range %s; %.0f frames over 25 ms", range(figure(gs, &Slice::fps), "%.1f-%.1f").c_str(),
                sum(figure(gs, &Slice::late))));
-    row("frames per second: reference", median(figure(rs, &Slice::fps)), 1, "fps", "",
-        format("in its turns; range %s; %.0f frames over 25 ms", range(figure(rs, &Slice::fps), "%.1f-%.1f").c_str(),
-               sum(figure(rs, &Slice::late))));
-    if (s) {
-        row("frames per second: SDL2 renderer", median(figure(ss, &Slice::fps)), 1, "fps", "",
+    for (const Peer& peer : peers) {
+        row("frames per second: " + peer.label, median(figure(peer.slices, &Slice::fps)), 1, "fps", "",
             format("in its turns; range %s; %.0f frames over 25 ms",
-                   range(figure(ss, &Slice::fps), "%.1f-%.1f").c_str(), sum(figure(ss, &Slice::late))));
+                   range(figure(peer.slices, &Slice::fps), "%.1f-%.1f").c_str(), sum(figure(peer.slices, &Slice::late))));
     }
     // The median shows what every frame does; a lone worst slice, something
     // made once on first use.
     row("heap allocations per frame: game", median(figure(gs, &Slice::allocsOwn)), 2, "/frame", "0",
         format("by our code (median; worst slice %.2f); all threads %.2f (drivers, X)",
                maximum(figure(gs, &Slice::allocsOwn)), median(figure(gs, &Slice::allocs))));
+    const std::vector<Slice>& rs = peers[0].slices;
     row("heap allocations per frame: reference", median(figure(rs, &Slice::allocsOwn)), 2, "/frame", "",
         format("by its code (median; worst slice %.2f); all threads %.2f (drivers, X)",
                maximum(figure(rs, &Slice::allocsOwn)), median(figure(rs, &Slice::allocs))));

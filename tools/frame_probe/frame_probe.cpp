@@ -201,6 +201,14 @@ uint32_t read_probe_pixel(GLFWwindow* window) {
 }
 
 void note_frame(GLFWwindow* window) {
+    static const FrameProbeRequested* requested =
+        static_cast<const FrameProbeRequested*>(dlsym(RTLD_DEFAULT, "lantern_requested_geometry"));
+    if (requested) {
+        report->requestedQuads.store(requested->quads, std::memory_order_relaxed);
+        report->requestedPixels.store(static_cast<int64_t>(requested->pixels), std::memory_order_relaxed);
+        for (int k = 0; k < kSizeClasses; ++k)
+            report->requestedSizeClass[k].store(requested->sizeClass[k], std::memory_order_relaxed);
+    }
     int64_t t = now_ns();
     int64_t frames = report->swaps.load(std::memory_order_relaxed);
     if (frames == 0) {
