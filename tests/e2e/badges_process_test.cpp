@@ -48,10 +48,7 @@ TEST_F(BadgesProcessTest, StartingABeaconInARoundShowsTheBadgePopUp) {
             XScreen::WaitUntil([&] { return !ShowsPopUp(); }, 6);
             PressUntil("space", [&] { return ShowsEnergyBar(); });
         }
-        std::string key = leg % 2 ? "Left" : "Right";
-        Xdo("keydown " + key);
-        seen = XScreen::WaitUntil([&] { return ShowsPopUp() && ShowsEnergyBar(); }, LegSeconds(leg));
-        Xdo("keyup " + key);
+        seen = Walk(leg, leg % 2 ? "Left" : "Right", [&] { return ShowsPopUp() && ShowsEnergyBar(); });
     }
     ASSERT_TRUE(seen) << "no badge pop-up during play";
 
@@ -63,10 +60,7 @@ TEST_F(BadgesProcessTest, StartingABeaconInARoundShowsTheBadgePopUp) {
     // enemies ended before may have saved already.)
     std::remove(".vorlinstate");
     for (int leg = 1; leg <= 2 && ShowsEnergyBar(); ++leg) {
-        std::string key = leg % 2 ? "Left" : "Right";
-        Xdo("keydown " + key);
-        usleep(static_cast<useconds_t>(LegSeconds(leg) * 1e6));
-        Xdo("keyup " + key);
+        Walk(leg, leg % 2 ? "Left" : "Right", [] { return false; });
     }
     if (ShowsEnergyBar()) {
         ASSERT_TRUE(PressUntil("Escape", [&] { return ShowsPauseMenu(); })) << "no pause menu";
