@@ -53,17 +53,6 @@ protected:
         host()->MouseEvent(5, 0, x, y);
         Update();
     }
-    // The characters the last update drew with the font, in order (the
-    // space draws nothing, so it does not appear).
-    static std::string TextDrawn() {
-        std::string out;
-        for (int i = 0; i < Commands(); ++i) {
-            const float* c = Command(i);
-            if (static_cast<int>(c[0]) == app()->m_Font) out += static_cast<char>(static_cast<int>(c[6]) + 32);
-        }
-        return out;
-    }
-    static bool Drew(const std::string& text) { return TextDrawn().find(text) != std::string::npos; }
 };
 
 }  // namespace
@@ -97,6 +86,34 @@ TEST_F(FrontEndTest, TheMenuListsTheLastVariantsScoresAndKeysMoveOneItemPerPress
     EXPECT_FALSE(Drew("Top")) << "the options cog hides the lists";
     for (int i = 0; i < 5; ++i) Press(kLeft);
     EXPECT_EQ(a->m_MenuSel, 1) << "not before the first item";
+}
+
+TEST_F(FrontEndTest, TheHighscoreStripAndItsIconsSlideInFromTheLeftOfTheirPlace) {
+    c_MyApp* a = app();
+    const float rest = bb_Zanth_jscrw - 140;
+    // Where the last update drew the strip and the two icons that ride with it.
+    auto drawnX = [](int kind, int frame) {
+        for (int i = 0; i < Commands(); ++i) {
+            const float* c = Command(i);
+            bool match = kind == c_MyApp::kKindRect ? c[0] == kind && c[2] == -1 && c[4] == 141 && c[7] == 0.4f
+                                                     : c[0] == kind && c[6] == frame;
+            if (match) return c[1];
+        }
+        return -1e9f;  // not drawn
+    };
+    a->m_MenuSlide = -32;  // as a round leaves it
+    float last = -1e9f;
+    for (int update = 1; update <= 34; ++update) {
+        Update();
+        float strip = drawnX(c_MyApp::kKindRect, 0);
+        float expected = update < 32 ? rest - 4 * (32 - update) : rest;
+        ASSERT_FLOAT_EQ(strip, expected) << "update " << update;
+        EXPECT_FLOAT_EQ(drawnX(c_MyApp::kSlotStudioLogo, 0) - strip, 110) << "the credits icon, update " << update;
+        EXPECT_FLOAT_EQ(drawnX(95, 11) - strip, 68) << "the trophy, update " << update;
+        EXPECT_GE(strip, last) << "it only ever moves right";
+        last = strip;
+    }
+    EXPECT_FLOAT_EQ(last, rest);
 }
 
 TEST_F(FrontEndTest, TheOptionsBoxAnswersEachPressOnceAndTheQuitKeyClosesIt) {
