@@ -188,8 +188,10 @@ TEST_F(FrontEndTest, ThePauseMenuResumesOpensOptionsAndEndsTheRound) {
     Click(16, 16);
     ASSERT_EQ(a->m_Paused, 1);
     Update(20);
+    int tune = a->m_TunePlaying;
     Click(bb_Zanth_jscrw / 2 - 150, bb_Zanth_jscrh / 2);
-    EXPECT_EQ(a->m_TunePlaying, 0);
+    EXPECT_EQ(a->m_GameEnded, 1);
+    EXPECT_EQ(a->m_TunePlaying, tune) << "the tune plays on under the banner";
     for (int i = 0; i < 120 && a->m_Mode != 1; ++i) Update();
     EXPECT_EQ(a->m_Mode, 1) << "the banner hands back to the menu";
     EXPECT_EQ(a->m_Scores[20], 4242);
