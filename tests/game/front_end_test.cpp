@@ -4,7 +4,7 @@
 //
 // The quit key itself is exercised by the end-to-end tests: here no update
 // ever sees the quit key on the bare menu, as it would end the test program.
-#include <string>
+#include <regex>
 
 #include "common/test_support.h"
 #include "game_world.h"
@@ -230,6 +230,12 @@ TEST_F(FrontEndTest, TheOptionsBoxRowsAnswerClicksAndTheCreditsRowOpensTheScroll
 
     Click(300, 200);
     EXPECT_EQ(a->m_CreditsOpen, 0);
+
+    // Under the makers' name stands the game's version, not a placeholder address.
+    ASSERT_EQ(bb_Zanth_CreditText.Length(), 50);
+    EXPECT_TRUE(std::regex_match(bb_Zanth_CreditText[3].ToUtf8(), std::regex("version [0-9]+\\.[0-9]+\\.[0-9]+")))
+        << bb_Zanth_CreditText[3].ToUtf8();
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(bb_Zanth_CreditText[i].Find(String(".invalid")), -1) << "line " << i;
 }
 
 TEST_F(FrontEndTest, BadgeTextsAndPopUpsSlideInStayAndLeaveAndTheBoxStopsAtItsTop) {
