@@ -20,6 +20,7 @@ if [ -z "${DISPLAY:-}" ]; then
     echo "needs a display"
     exit 77
 fi
+command -v xdotool >/dev/null || { echo "needs xdotool (tools/install-deps.sh installs it)"; exit 1; }
 if ! git -C "$src" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
     echo "$src is not a git work tree: there is nothing to clone"
     exit 77
