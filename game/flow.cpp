@@ -60,8 +60,11 @@ int c_MyApp::p_OnCreate() {
     return 0;
 }
 
+// A running round pauses when the window loses the focus. A round that has
+// ended does not, as it does not for the pause key: its banner leads back to
+// the menu, which must not come back paused.
 void c_MyApp::PauseForSuspension() {
-    if (m_Mode > 9) {
+    if (m_Mode > 9 && m_GameEnded == 0) {
         m_Paused = 1;
         m_PauseState = 1;
         m_PauseSlide = static_cast<int>(bb_Zanth_jscrh / 2);

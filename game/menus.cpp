@@ -117,8 +117,9 @@ void c_MyApp::MenuTitle() {
 
 float c_MyApp::MenuStrip() {
     float w = bb_Zanth_jscrw, h = bb_Zanth_jscrh;
-    // The strip comes in from the right edge while the menu slides in.
-    float left = w - kStripWidth - 4 * m_MenuSlide;
+    // While the menu slides in (m_MenuSlide from -32 up to 0) the strip
+    // starts 128 pixels left of its place and moves right into it.
+    float left = w - kStripWidth + 4 * m_MenuSlide;
     p_ResetDraw();
     p_SetCol(0, 0, 0, 0.4f);
     p_Rect(left, -1, kStripWidth + 1, h + 2);
@@ -219,10 +220,10 @@ int c_MyApp::MenuButtons() {
     // The credits icon rides with the highscore strip, in its corner above
     // the first heading.
     p_SetSize(0.25f);
-    if (p_Button(kSlotStudioLogo, w - 30 - 4 * m_MenuSlide, 30, 0)) hits |= kHitCredits;
+    if (p_Button(kSlotStudioLogo, w - 30 + 4 * m_MenuSlide, 30, 0)) hits |= kHitCredits;
     // The trophy beside it opens the badges.
     p_SetSize(0.5f);
-    if (p_Button(kSlotButtons, w - 72 - 4 * m_MenuSlide, 30, kTrophyFrame)) hits |= kHitBadges;
+    if (p_Button(kSlotButtons, w - 72 + 4 * m_MenuSlide, 30, kTrophyFrame)) hits |= kHitBadges;
     return hits;
 }
 

@@ -355,6 +355,7 @@ private:
     void BadgesForPrize(int caught);
     void BadgesAtRoundEnd();
     int m_RoundUpdates = 0;  // updates of play in the current round (not paused, not ended)
+    int m_OverRank = 0;      // the ended round's rank in its table (1..10), 0 for none; kept while the banner fades
 
 public:
     // Sets badge `id` (1..24) and announces it with a pop-up, once.
