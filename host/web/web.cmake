@@ -49,6 +49,8 @@ set_target_properties(lantern-vault PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIREC
 target_include_directories(lantern-vault BEFORE PRIVATE ${SRC}/host/web/include)
 target_include_directories(lantern-vault PRIVATE ${SRC} ${WEB_INCLUDE_DIR})
 target_compile_options(lantern-vault PRIVATE -O2 -Wall -Wextra)
+# The version the game shows, from the project's one place for it.
+target_compile_definitions(lantern-vault PRIVATE LANTERN_VERSION="${PROJECT_VERSION}")
 # The decoder is someone else's code, compiled as it comes.
 set_source_files_properties(${SRC}/host/web/stb_vorbis.c PROPERTIES COMPILE_OPTIONS "-w")
 
