@@ -99,6 +99,16 @@ TEST(CommandLineTest, UsageListsEveryOptionInOneAlignedColumn) {
     EXPECT_NE(column, 0u);
 }
 
+TEST(CommandLineTest, TheManualPageDescribesEveryOption) {
+    std::string page = ReadFile(LANTERN_TEST_SOURCE_DIR "/../tools/install/lantern-vault.6.in");
+    ASSERT_NE(page, "");
+    for (const std::string& name : UsageOptions()) {
+        // In troff a dash in an option name is written "\-".
+        std::string troff = std::regex_replace(name, std::regex("-"), "\\-");
+        EXPECT_NE(page.find(troff), std::string::npos) << name << " is missing from the manual page";
+    }
+}
+
 TEST(CommandLineTest, TheGameAnswersWithoutADisplayAndExitsWithTheStatusAScriptExpects) {
     ChildResult version = RunGame({"--version"});
     EXPECT_EQ(version.status, 0);
