@@ -11,8 +11,9 @@
 // A value follows its option as the next argument or after "=" ("--x FILE",
 // "--x=FILE"); "--" ends the options, and nothing may follow it.
 //
-// The command line is read before anything else starts: --help and --version
-// need no display and open no window.
+// The game's process entry (host/main.cpp) reads the command line before
+// anything else starts: --help and --version need no display and open no
+// window. Other programs built on the host (test tools) keep their own.
 #ifndef VORLIN_HOST_COMMAND_LINE_H
 #define VORLIN_HOST_COMMAND_LINE_H
 

@@ -5,7 +5,6 @@
 
 #include <cstdio>
 
-#include "host/command_line.h"
 #include "host/glfwgame.h"
 #include "runtime/error.h"
 
@@ -19,10 +18,6 @@ int bb_std_main(int, const char**) {
 }
 
 void BBVorlinGame::Main(int argc, const char** argv) {
-    // The command line first: asking for the help or the version needs no
-    // display, and a mistake on it is reported before a window opens.
-    int status = AnswerCommandLine(ParseCommandLine(argc, argv), stdout, stderr);
-    if (status >= 0) vorlin_exit(status);
     if (!glfwInit()) {
         std::puts("glfwInit failed");
         vorlin_exit(-1);

@@ -1,10 +1,9 @@
 // host/startup.h - process start-up.
 //
-// Order: the command line (which may answer and end the program there, see
-// host/command_line.h); glfwInit; the host object; fatal-signal handlers;
-// empty collector lists; bbInit (every module global gets its initial value);
-// gc_mark; bbMain (creates the application object, which registers its
-// delegate); then the host's Run opens the window and starts the game. The program itself
+// Order: glfwInit; the host object; fatal-signal handlers; empty collector
+// lists; bbInit (every module global gets its initial value); gc_mark; bbMain
+// (creates the application object, which registers its delegate); then the
+// host's Run opens the window and starts the game. The program itself
 // supplies bbInit and bbMain; bb_framework_init sets the framework's globals
 // and is the first thing bbInit does.
 #ifndef VORLIN_HOST_STARTUP_H
