@@ -1,11 +1,6 @@
 // host/command_line.cpp - the option table, its parser and its usage text.
 #include "host/command_line.h"
 
-#include <cstring>
-
-#ifndef LANTERN_VERSION
-#error "LANTERN_VERSION is not defined: build with CMake"
-#endif
 
 namespace {
 
@@ -128,9 +123,9 @@ std::string CommandLineUsage() {
     return text;
 }
 
-std::string VersionText() { return std::string(kProgram) + " " + LANTERN_VERSION + "\n"; }
+std::string VersionText(const char* version) { return std::string(kProgram) + " " + version + "\n"; }
 
-int AnswerCommandLine(const CommandLine& line, std::FILE* out, std::FILE* err) {
+int AnswerCommandLine(const CommandLine& line, const char* version, std::FILE* out, std::FILE* err) {
     if (!line.error.empty()) {
         std::fprintf(err, "%s: %s\n%s", kProgram, line.error.c_str(), CommandLineUsage().c_str());
         return kCommandLineWrong;
@@ -140,7 +135,7 @@ int AnswerCommandLine(const CommandLine& line, std::FILE* out, std::FILE* err) {
         return kCommandLineDone;
     }
     if (line.showVersion) {
-        std::fputs(VersionText().c_str(), out);
+        std::fputs(VersionText(version).c_str(), out);
         return kCommandLineDone;
     }
     return -1;

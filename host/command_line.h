@@ -39,12 +39,13 @@ CommandLine ParseCommandLine(int argc, const char* const* argv);
 // The usage text, one line per option, ending in a newline.
 std::string CommandLineUsage();
 
-// "lantern-vault 1.0.0" and a newline.
-std::string VersionText();
+// "lantern-vault 1.0.0" and a newline, for the program's `version`.
+std::string VersionText(const char* version);
 
-// Prints what the command line asked for (help and version to `out`) or
-// what was wrong with it, followed by the usage (to `err`), and returns the
-// exit status the program ends with. Returns -1 when the game is to start.
-int AnswerCommandLine(const CommandLine& line, std::FILE* out, std::FILE* err);
+// Prints what the command line asked for (help and the program's `version`
+// to `out`) or what was wrong with it, followed by the usage (to `err`), and
+// returns the exit status the program ends with. Returns -1 when the game is
+// to start.
+int AnswerCommandLine(const CommandLine& line, const char* version, std::FILE* out, std::FILE* err);
 
 #endif

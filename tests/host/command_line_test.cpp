@@ -53,7 +53,7 @@ TEST(CommandLineTest, NoArgumentsStartTheGame) {
     EXPECT_FALSE(line.showHelp);
     EXPECT_FALSE(line.showVersion);
     EXPECT_EQ(line.error, "");
-    EXPECT_EQ(AnswerCommandLine(line, stdout, stderr), -1);
+    EXPECT_EQ(AnswerCommandLine(line, "1.0.0", stdout, stderr), -1);
 }
 
 TEST(CommandLineTest, HelpAndVersionAnswerAndTheFirstAnswerEndsTheReading) {
@@ -112,7 +112,6 @@ TEST(CommandLineTest, TheManualPageDescribesEveryOption) {
 TEST(CommandLineTest, TheGameAnswersWithoutADisplayAndExitsWithTheStatusAScriptExpects) {
     ChildResult version = RunGame({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, VersionText());
     EXPECT_TRUE(std::regex_match(version.out, std::regex("lantern-vault [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version.out;
     EXPECT_EQ(version.err, "");
 
