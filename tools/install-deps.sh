@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   libglfw3-dev libgl-dev libopenal-dev libstb-dev libvorbis-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  dpkg-dev lintian desktop-file-utils appstream
   fonts-dejavu-core
   libx11-dev xvfb xauth xdotool x11-utils
   sound-theme-freedesktop alsa-utils
