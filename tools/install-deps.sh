@@ -11,6 +11,7 @@ packages=(
   fonts-dejavu-core
   libx11-dev xvfb xauth xdotool x11-utils
   sound-theme-freedesktop alsa-utils
+  pulseaudio pulseaudio-utils
 )
 
 missing=()
