@@ -2,9 +2,10 @@
 //
 // gxtkAudio owns one OpenAL device and context, opened when the framework
 // starts the game (and again after a loss, see below), and 33 channels, each
-// one OpenAL source made on first use and kept while the device is open: channels 0-31 play sound
-// effects, channel 32 plays music. A sound is a gxtkSample: one OpenAL buffer
-// holding the whole decoded file (music too; nothing is streamed).
+// one OpenAL source made on first use and kept while the device is open:
+// channels 0-31 play sound effects, channel 32 plays music. A sound is a
+// gxtkSample: one OpenAL buffer holding the whole decoded file (music too;
+// nothing is streamed).
 //
 // Music is decoded once per file: the device keeps the last music sample it
 // played or prepared, with the identity of its file, and PlayMusic of the same
@@ -48,15 +49,16 @@
 // deletes every queued buffer no source holds. While a sample plays, loops or
 // is paused the device's mark() keeps it alive, so its buffer is never queued
 // while in use by the game. A sample reports its decoded bytes to the
-// collector as native memory, with a device or without, (runtime/gc.h), so dropped sounds are destroyed
-// soon after a reload rather than after megabytes of later allocation.
+// collector as native memory (runtime/gc.h), with a device or without, so
+// dropped sounds are destroyed soon after a reload rather than after
+// megabytes of later allocation.
 //
 // When the device cannot be opened at start an "OpenAl error: ..." line is
 // printed and the device stays silent until a device can be opened: every
 // operation still works and answers as it would with sound. Channel numbers
 // outside 0-32 are ignored (the audio module checks them before they get
-// here). Main thread only; OpenAL mixes on its own
-// thread, and while no device is open one worker may be trying to open one.
+// here). Main thread only; OpenAL mixes on its own thread, and while no
+// device is open one worker may be trying to open one.
 #ifndef VORLIN_AUDIO_DEVICE_H
 #define VORLIN_AUDIO_DEVICE_H
 
