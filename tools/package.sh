@@ -13,7 +13,7 @@
 # changelog and of the AppStream releases must name it too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/install-deps.sh
+bash tools/install-deps.sh --package
 
 out=build-deb
 # Files and folders made here get the permissions a package wants whatever

@@ -13,7 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(readlink -f "${1:-tools/install/screenshot.png}")
-bash tools/install-deps.sh
+bash tools/install-deps.sh --tests
 # xrdb sets the desktop's scale; import (ImageMagick) photographs a window.
 for need in xrdb:x11-xserver-utils import:imagemagick; do
   if ! command -v "${need%%:*}" >/dev/null; then

@@ -13,7 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The web page's build and tests need Emscripten and Chromium as well.
-bash tools/install-deps.sh emscripten node-acorn chromium
+bash tools/install-deps.sh --tests emscripten node-acorn chromium
 source tools/lanes.sh
 
 step() { printf '\n== %s (%d s so far)\n' "$1" "$SECONDS"; }

@@ -41,7 +41,7 @@ file(GLOB WEB_SOURCES CONFIGURE_DEPENDS
   ${SRC}/support/*.cpp ${SRC}/game/*.cpp ${SRC}/host/web/*.cpp ${SRC}/host/web/*.c)
 list(REMOVE_ITEM WEB_SOURCES
   ${SRC}/host/main.cpp ${SRC}/host/open_url.cpp ${SRC}/runtime/exit.cpp
-  ${SRC}/audio/ogg.cpp ${SRC}/audio/music_decode.cpp)
+  ${SRC}/audio/ogg.cpp ${SRC}/audio/music_decode.cpp ${SRC}/audio/openal.cpp ${SRC}/audio/device_attempt.cpp)
 
 add_executable(lantern-vault ${WEB_SOURCES})
 set_target_properties(lantern-vault PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/page)
