@@ -63,11 +63,12 @@ int keep_loaded(dl_phdr_info* info, size_t, void*) {
 
 // Ends the process's use of the window system before it exits. Closing the
 // windows and the display connection makes Mesa tear down its screens and
-// join its worker threads (the shader cache's writer) now; left to the end,
-// they are woken and joined by Mesa's own exit handler a moment before
-// LeakSanitizer stops the world to look for leaks, and a thread on its way
-// out at that moment has crashed the leak check's tracer. The wait lets every
-// joined thread finish leaving the kernel first.
+// join its worker threads (the shader cache's writer) now. Left to the end,
+// they are woken and joined by Mesa's own exit handler about a millisecond
+// before LeakSanitizer stops the world to look for leaks, and the leak
+// check's tracer has crashed in such a process at exit. The wait lets every
+// joined thread finish leaving the kernel first, so that the leak check
+// starts with this thread alone.
 //
 // GLFW unloads OpenGL and the driver as it ends; they stay loaded here, so
 // that the leak check still sees what the driver's own globals hold.
