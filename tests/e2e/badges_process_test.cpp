@@ -34,7 +34,7 @@ protected:
 };
 
 TEST_F(BadgesProcessTest, StartingABeaconInARoundShowsTheBadgePopUp) {
-    ASSERT_TRUE(XScreen::WaitUntil([&] { return ShowsMenu(); }, 20));
+    ASSERT_TRUE(WaitForMenu());
     Focus();
     // Rounds: walk the floors from wall to wall, dropping through the gaps,
     // until a badge pops up, then cross the floor both ways (every floor has
@@ -81,7 +81,7 @@ TEST_F(BadgesProcessTest, StartingABeaconInARoundShowsTheBadgePopUp) {
 }
 
 TEST_F(BadgesProcessTest, TheBadgesBoxOpensByKeyAndByClickAndEscapeOnlyClosesIt) {
-    ASSERT_TRUE(XScreen::WaitUntil([&] { return ShowsMenu(); }, 20));
+    ASSERT_TRUE(WaitForMenu());
     Focus();
     usleep(700000);  // the menu slides in
     ASSERT_TRUE(PressUntil("b", [&] { return ShowsBadgesBox(); })) << "action 14 should open it";

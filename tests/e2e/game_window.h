@@ -25,7 +25,9 @@ protected:
     void TearDown() override;
     // Starts the game (again, once the last run has ended) and waits for its window.
     void Start();
-    bool WaitForMenu(double seconds = 20) {
+    // Loading takes a second or two; a checked build on a busy machine may
+    // take many times that, so the wait is long (it ends when the menu shows).
+    bool WaitForMenu(double seconds = 60) {
         return XScreen::WaitUntil([&] { return ShowsMenu(); }, seconds);
     }
 
