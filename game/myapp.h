@@ -375,8 +375,12 @@ public:
     bool WatchBestReplay(int variant);
     // True from WatchReplay until the replayed round has handed back to the menu.
     bool Watching() const;
-    // The last replayed round's score and update count (set when it ends).
-    void LastWatched(int* score, long* updates) const;
+    // The last replayed round's score, update count and world check (set when it ends).
+    void LastWatched(int* score, long* updates, uint32_t* world = nullptr) const;
+    // A 32-bit check of the round's world: maze, entities, player,
+    // particles, the generator and the score. Two runs of a round that end
+    // with the same check ended the same.
+    uint32_t WorldCheck() const;
     // The replay of the last round the player finished, or null.
     const ReplayFile* LastRecorded() const;
 

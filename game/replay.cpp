@@ -82,6 +82,7 @@ std::vector<uint8_t> EncodeReplay(const ReplayFile& r) {
     put_word(out, static_cast<uint32_t>(r.seed));
     put_word(out, static_cast<uint32_t>(r.score));
     put_word(out, r.updates);
+    put_word(out, r.world);
     out.push_back(static_cast<uint8_t>(r.fields.size()));
     out.push_back(static_cast<uint8_t>(r.fields.size() >> 8));
     for (uint32_t f : r.fields) put_word(out, f);
@@ -115,6 +116,7 @@ bool DecodeReplay(const uint8_t* bytes, size_t length, ReplayFile* r, std::strin
     int32_t seed = static_cast<int32_t>(in.Word());
     int32_t score = static_cast<int32_t>(in.Word());
     uint32_t updates = in.Word();
+    uint32_t world = in.Word();
     int fieldCount = static_cast<int>(in.Word(2));
     std::vector<uint32_t> fields;
     if (in.Has(4 * static_cast<size_t>(fieldCount))) {
@@ -149,6 +151,7 @@ bool DecodeReplay(const uint8_t* bytes, size_t length, ReplayFile* r, std::strin
     r->seed = seed;
     r->score = score;
     r->updates = updates;
+    r->world = world;
     r->fields = std::move(fields);
     r->tape.assign(bytes + tapeAt, bytes + tapeAt + tapeLength);
     return true;

@@ -29,6 +29,7 @@
 //   variant               1 byte, 1..3
 //   seed, score           4 bytes each, signed
 //   updates               4 bytes: updates of the round
+//   world                 4 bytes: the round's world check at its end (c_MyApp::WorldCheck)
 //   fields                2 bytes count, then 4 bytes each (float fields as their bits)
 //   tape                  4 bytes length, then the tape
 //   checksum              4 bytes: CRC-32 of every byte before it
@@ -55,6 +56,7 @@ struct ReplayFile {
     int32_t seed = 0;
     int32_t score = 0;             // the round's final score
     uint32_t updates = 0;          // updates of the round
+    uint32_t world = 0;            // the world check when the round ended
     std::vector<uint32_t> fields;  // start values of the carried fields
     std::vector<uint8_t> tape;     // the input tape
 };
@@ -81,8 +83,8 @@ int ReplayFieldCount();
 // --verify: checks `path` and plays its round without a window or sound
 // device, as fast as it goes, with the working directory's data; prints
 // "score S updates U" to `out`. Returns 0 when the round replayed to the
-// score and update count it recorded, 1 (with a line on `err`) when it did
-// not, 2 (with a line on `err` and nothing played) when the file cannot be
+// score, update count and world it recorded, 1 (with a line on `err`) when
+// it did not, 2 (with a line on `err` and nothing played) when the file cannot be
 // read or is no sound replay. Writes no file.
 int VerifyReplay(const std::string& path, std::FILE* out, std::FILE* err);
 // --replay: checks `path` before any window opens (2 and a line on `err`

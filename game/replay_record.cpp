@@ -26,6 +26,7 @@
 #include "input/device.h"
 #include "input/input_tape.h"
 #include "runtime/error.h"
+#include "support/random.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ struct ReplaySession {
     std::vector<uint32_t> playerValues;    // the player's field values while a replay plays
     int lastScore = 0;
     long lastUpdates = 0;
+    uint32_t lastWorld = 0;
 
     // Best replays: the score each holds, -1 for none; read on first use.
     int bestScore[4] = {-1, -1, -1, -1};
@@ -216,6 +218,7 @@ void c_MyApp::FinishRecording() {
     r.recorded.tape.assign(tape.begin(), tape.end());
     r.recorded.updates = static_cast<uint32_t>(r.writer.Updates());
     r.recorded.score = m_Score;
+    r.recorded.world = WorldCheck();
     r.recorded.gameVersion = LANTERN_VERSION;
     r.hasRecorded = true;
 
@@ -280,9 +283,26 @@ bool c_MyApp::WatchBestReplay(int variant) {
 
 bool c_MyApp::Watching() const { return m_Replays && (m_Replays->watching || m_Replays->pending); }
 
-void c_MyApp::LastWatched(int* score, long* updates) const {
+void c_MyApp::LastWatched(int* score, long* updates, uint32_t* world) const {
     *score = m_Replays ? m_Replays->lastScore : 0;
     *updates = m_Replays ? m_Replays->lastUpdates : 0;
+    if (world) *world = m_Replays ? m_Replays->lastWorld : 0;
+}
+
+uint32_t c_MyApp::WorldCheck() const {
+    // FNV-1a over the bytes.
+    uint32_t h = 2166136261u;
+    auto mix = [&h](const void* p, size_t n) {
+        const unsigned char* b = static_cast<const unsigned char*>(p);
+        for (size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 16777619u;
+    };
+    mix(&m_Map[0], 64 * 64 * sizeof(float));
+    mix(&m_Ents[0], static_cast<size_t>(m_Ents.Length()) * sizeof(float));
+    mix(&m_Plr[0], static_cast<size_t>(m_Plr.Length()) * sizeof(float));
+    mix(&m_Part[0], static_cast<size_t>(m_Part.Length()) * sizeof(float));
+    mix(&bb_random_Seed, sizeof bb_random_Seed);
+    mix(&m_Score, sizeof m_Score);
+    return h;
 }
 
 void c_MyApp::StartWatching() {
@@ -306,6 +326,7 @@ void c_MyApp::StopWatching(bool interrupted) {
     r.watching = false;
     r.lastScore = m_Score;
     r.lastUpdates = r.reader ? r.reader->Played() : 0;
+    r.lastWorld = WorldCheck();
     bb_input_SetInputDevice(r.playerInput);
     const size_t n = r.fields.size();
     for (size_t i = 0; i < n; ++i) set(r.fields[i], r.playerValues[i]);

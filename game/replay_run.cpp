@@ -70,13 +70,19 @@ int VerifyReplay(const std::string& path, std::FILE* out, std::FILE* err) {
 
     int score = 0;
     long updates = 0;
-    app->LastWatched(&score, &updates);
+    uint32_t world = 0;
+    app->LastWatched(&score, &updates, &world);
     std::fprintf(out, "score %d updates %ld\n", score, updates);
     std::fflush(out);
-    if (score == replay.score && updates == static_cast<long>(replay.updates)) return 0;
-    std::fprintf(err, "%s: %s: the round replayed to score %d in %ld updates, but it was recorded with score %d in %u%s\n",
-                 kProgram, path.c_str(), score, updates, replay.score, replay.updates,
-                 replay.gameVersion == LANTERN_VERSION ? "" : (" (by version " + replay.gameVersion + ")").c_str());
+    if (score == replay.score && updates == static_cast<long>(replay.updates) && world == replay.world) return 0;
+    std::string by = replay.gameVersion == LANTERN_VERSION ? "" : " (by version " + replay.gameVersion + ")";
+    if (score == replay.score && updates == static_cast<long>(replay.updates)) {
+        std::fprintf(err, "%s: %s: the round reached its score and length but ended in another state than it was recorded%s\n",
+                     kProgram, path.c_str(), by.c_str());
+    } else {
+        std::fprintf(err, "%s: %s: the round replayed to score %d in %ld updates, but it was recorded with score %d in %u%s\n",
+                     kProgram, path.c_str(), score, updates, replay.score, replay.updates, by.c_str());
+    }
     return 1;
 }
 

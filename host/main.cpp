@@ -4,6 +4,7 @@
 #include "game/replay.h"
 #include "host/command_line.h"
 #include "host/glfwgame.h"
+#include "runtime/error.h"
 
 #ifndef LANTERN_VERSION
 #error "LANTERN_VERSION is not defined: build with CMake"
@@ -17,7 +18,9 @@ int main(int argc, const char** argv) {
     if (status >= 0) return status;
     // Checking a replay opens no window at all; a replay to watch is read
     // before the window opens, so a bad file is refused without one.
-    if (!line.verifyFile.empty()) return VerifyReplay(line.verifyFile, stdout, stderr);
+    // It ends as the game does, at once: the game and its devices are left
+    // as they are, as a quit leaves them.
+    if (!line.verifyFile.empty()) vorlin_exit(VerifyReplay(line.verifyFile, stdout, stderr));
     if (!line.replayFile.empty()) {
         status = PrepareReplayToWatch(line.replayFile, stderr);
         if (status >= 0) return status;

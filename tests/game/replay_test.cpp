@@ -169,8 +169,10 @@ TEST_F(ReplayTest, ARecordedRoundReplaysUpdateForUpdateFromItsFileWhateverTheWin
     EXPECT_TRUE(markShown) << "the REPLAY mark is drawn while the round plays";
     int score = -1;
     long watched = 0;
-    app()->LastWatched(&score, &watched);
+    uint32_t check = 0;
+    app()->LastWatched(&score, &watched, &check);
     EXPECT_EQ(score, replay.score);
+    EXPECT_EQ(check, replay.world) << "the world check --verify compares";
     EXPECT_EQ(watched, updates) << "the replay ends in the update the round ended";
     EXPECT_EQ(World(), world) << "the same maze, enemies, player, particles and numbers";
 
