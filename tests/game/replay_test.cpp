@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "alloc_count.h"
 #include "game/replay.h"
 #include "input/device.h"
 #include "round_world.h"
@@ -274,4 +275,22 @@ TEST_F(ReplayTest, TheMusicPlayersDrawsLeaveTheRoundsGeneratorAlone) {
     for (int& n : again) n = player->p_Rand(0, 1000);
     EXPECT_TRUE(std::equal(first, first + 5, again));
     player->p_JM_Stop(1);
+}
+
+TEST_F(ReplayTest, RecordingARoundAllocatesNothingPerUpdate) {
+    if (!AllocCount::Available()) GTEST_SKIP() << "allocations are not counted in this build";
+    app()->m_GameType = 2;
+    app()->m_Mode = 11;
+    Update();
+    ASSERT_EQ(app()->m_Mode, 10);
+    // Keys pressed and released, the pointer moving, a character typed:
+    // every update has records on the tape.
+    for (int i = 0; i < 6; ++i) {
+        KeyDown(i % 2 ? kLeft : kRight);
+        host()->MouseEvent(6, -1, 100.0f + i, 50.5f + i);
+        Type('a' + i);
+        EXPECT_EQ(AllocationsIn(1), 0) << i;
+        KeyUp(i % 2 ? kLeft : kRight);
+        EXPECT_EQ(AllocationsIn(20), 0) << i;
+    }
 }
