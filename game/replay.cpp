@@ -20,6 +20,8 @@ namespace {
 const char kMagic[8] = {'L', 'V', 'R', 'E', 'P', 'L', 'A', 'Y'};
 // A replay of a whole day of play is far below this; a length field above it is damage.
 const uint32_t kMaxTapeBytes = 256u << 20;
+// A week at 60 updates a second (a round left paused counts too): no round lasts longer.
+const uint32_t kMaxUpdates = 60u * 60 * 60 * 24 * 7;
 
 uint32_t crc32(const uint8_t* p, size_t n) {
     static uint32_t table[256];
@@ -142,7 +144,8 @@ bool DecodeReplay(const uint8_t* bytes, size_t length, ReplayFile* r, std::strin
     long played = 0;
     std::string why;
     if (!tape.Scan(&played, &why)) return fail("the replay is damaged (" + why + ")");
-    if (static_cast<uint32_t>(played) != updates || played < 1)
+    if (updates < 1 || updates > kMaxUpdates) return fail("the replay is damaged (" + std::to_string(updates) + " updates)");
+    if (played != static_cast<long>(updates))
         return fail("the replay is damaged (its tape holds " + std::to_string(played) + " updates, not " +
                     std::to_string(updates) + ")");
 

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <memory>
 
+#include "game/gameplay.h"
 #include "game/globals.h"
 #include "game/myapp.h"
 #include "game/replay.h"
@@ -296,10 +297,17 @@ uint32_t c_MyApp::WorldCheck() const {
         const unsigned char* b = static_cast<const unsigned char*>(p);
         for (size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 16777619u;
     };
+    // Only what a round sets and reads: the maze's 64 x 64 cells, the
+    // entity table and the player record (which a round starts by clearing),
+    // and the particles alive (a free record keeps whatever an earlier round
+    // or the menu left in it).
     mix(&m_Map[0], 64 * 64 * sizeof(float));
     mix(&m_Ents[0], static_cast<size_t>(m_Ents.Length()) * sizeof(float));
-    mix(&m_Plr[0], static_cast<size_t>(m_Plr.Length()) * sizeof(float));
-    mix(&m_Part[0], static_cast<size_t>(m_Part.Length()) * sizeof(float));
+    mix(&m_Plr[0], 500 * sizeof(float));
+    for (int i = 0; i <= m_PartMax && (i + 1) * play::kParticleFloats <= m_Part.Length(); ++i) {
+        const float* p = &m_Part[i * play::kParticleFloats];
+        if (p[play::kPartKind] != 0) mix(p, play::kParticleFloats * sizeof(float));
+    }
     mix(&bb_random_Seed, sizeof bb_random_Seed);
     mix(&m_Score, sizeof m_Score);
     return h;

@@ -39,8 +39,8 @@ protected:
         RoundTest::TearDown();
     }
 
-    // The round's world, as one number: maze, entities, player, particles,
-    // the generator and the score.
+    // The round's world, as one number (64 bits, apart from the game's own
+    // check): maze, entities, player, live particles, the generator and the score.
     static uint64_t World() {
         uint64_t h = 1469598103934665603ull;
         auto mix = [&h](const void* p, size_t n) {
@@ -49,8 +49,12 @@ protected:
         };
         mix(&app()->m_Map[0], 64 * 64 * sizeof(float));
         mix(&app()->m_Ents[0], app()->m_Ents.Length() * sizeof(float));
-        mix(&app()->m_Plr[0], app()->m_Plr.Length() * sizeof(float));
-        mix(&app()->m_Part[0], app()->m_Part.Length() * sizeof(float));
+        mix(&app()->m_Plr[0], 500 * sizeof(float));
+        // Live particles; a free record keeps what an earlier round left.
+        for (int i = 0; i <= app()->m_PartMax; ++i) {
+            const float* p = &app()->m_Part[i * kParticleFloats];
+            if (p[kPartKind] != 0) mix(p, kParticleFloats * sizeof(float));
+        }
         mix(&bb_random_Seed, sizeof bb_random_Seed);
         mix(&app()->m_Score, sizeof app()->m_Score);
         return h;
