@@ -216,7 +216,8 @@ int c_MyApp::p_GameOver() {
     // keeps the rank the round ended with.
     if (m_Mode == 10) {
         p_MyNth();
-        m_OverRank = m_n;
+        // A replayed round is in the table already: it claims no new place.
+        m_OverRank = Watching() ? 0 : m_n;
     }
     int t = m_OverTimer;
     if (t > 0) {

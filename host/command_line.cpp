@@ -21,6 +21,10 @@ const Option kOptions[] = {
      [](CommandLine& line, const char*) { line.showHelp = true; }},
     {"version", 0, nullptr, "print the version and exit",
      [](CommandLine& line, const char*) { line.showVersion = true; }},
+    {"replay", 0, "FILE", "watch the round recorded in FILE, then go on to the menu",
+     [](CommandLine& line, const char* value) { line.replayFile = value; }},
+    {"verify", 0, "FILE", "replay FILE without a window and print its score and updates",
+     [](CommandLine& line, const char* value) { line.verifyFile = value; }},
 };
 
 // ---------------------------------------------------------------------------
@@ -83,9 +87,9 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
                 break;
             }
             option->apply(line, nullptr);
-        } else if (hasInlineValue) {
+        } else if (hasInlineValue && !inlineValue.empty()) {
             option->apply(line, inlineValue.c_str());
-        } else if (i + 1 < argc) {
+        } else if (!hasInlineValue && i + 1 < argc && argv[i + 1][0]) {
             option->apply(line, argv[++i]);
         } else {
             line.error = "option " + Quoted(shown) + " needs a value (" + option->argument + ")";
@@ -94,6 +98,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     }
     // Whatever follows "--" is no option, and the game takes no other arguments.
     if (!Answered(line) && i < argc) line.error = "unexpected argument " + Quoted(argv[i]);
+    if (!Answered(line) && !line.replayFile.empty() && !line.verifyFile.empty())
+        line.error = "'--replay' and '--verify' cannot be given together";
     return line;
 }
 

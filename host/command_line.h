@@ -24,6 +24,8 @@
 struct CommandLine {
     bool showHelp = false;     // print the usage and stop
     bool showVersion = false;  // print the version and stop
+    std::string replayFile;    // --replay: the replay to watch; empty when none
+    std::string verifyFile;    // --verify: the replay to check without a window; empty when none
     std::string error;         // what was wrong with the command line; empty when nothing
 };
 

@@ -103,4 +103,13 @@ TEST_F(InstallTest, TheInstalledGameRunsFromAnywhereAndKeepsItsStateInThePlayers
     RunOnceFrom(dir.path() + "/elsewhere", {"HOME=/nonexistent", "XDG_DATA_HOME=" + home + "/.local/share"});
     EXPECT_EQ(game->result().out, kLoadedAll);
     EXPECT_EQ(ReadFile(player + "/.vorlinstate"), saved);
+
+    // A replay named relative to where the launcher was started is read from
+    // there, not from the player's folder the game runs in.
+    WriteFile(dir.path() + "/elsewhere/foreign.replay", "not a replay");
+    ASSERT_EQ(chdir((dir.path() + "/elsewhere").c_str()), 0);
+    ChildResult verify = RunProgram({prefix + "/bin/lantern-vault", "--verify", "foreign.replay"}, {"HOME=" + home}, "", 60);
+    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    EXPECT_EQ(verify.status, 2);
+    EXPECT_EQ(verify.err, "lantern-vault: " + dir.path() + "/elsewhere/foreign.replay: not a replay file\n");
 }

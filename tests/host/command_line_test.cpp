@@ -84,9 +84,19 @@ TEST(CommandLineTest, MistakesAreNamedAsWritten) {
     EXPECT_EQ(Parse({"--"}).error, "");
 }
 
+TEST(CommandLineTest, ReplayAndVerifyTakeAFileAndExcludeEachOther) {
+    EXPECT_EQ(Parse({"--replay", "a.replay"}).replayFile, "a.replay");
+    EXPECT_EQ(Parse({"--verify=b c.replay"}).verifyFile, "b c.replay");
+    EXPECT_EQ(Parse({"--verify"}).error, "option '--verify' needs a value (FILE)");
+    EXPECT_EQ(Parse({"--replay="}).error, "option '--replay' needs a value (FILE)");
+    EXPECT_EQ(Parse({"--replay", ""}).error, "option '--replay' needs a value (FILE)");
+    EXPECT_EQ(Parse({"--replay", "a", "--verify", "b"}).error, "'--replay' and '--verify' cannot be given together");
+    EXPECT_EQ(Parse({"--replay", "a", "b"}).error, "unexpected argument 'b'");
+}
+
 TEST(CommandLineTest, UsageListsEveryOptionInOneAlignedColumn) {
     EXPECT_EQ(UsageLines().at(0), "Usage: lantern-vault [OPTION]...");
-    EXPECT_EQ(UsageOptions(), (std::vector<std::string>{"--help", "--version"}));
+    EXPECT_EQ(UsageOptions(), (std::vector<std::string>{"--help", "--version", "--replay", "--verify"}));
     // Every help text starts in the same column.
     std::smatch m;
     size_t column = 0;
