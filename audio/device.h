@@ -1,10 +1,11 @@
 // audio/device.h - the OpenAL audio device: samples, 33 channels and music.
 //
-// gxtkAudio owns one OpenAL device and context, opened once when the
-// framework starts the game, and 33 channels, each one OpenAL source made on
-// first use and kept for the life of the device: channels 0-31 play sound
-// effects, channel 32 plays music. A sound is a gxtkSample: one OpenAL buffer
-// holding the whole decoded file (music too; nothing is streamed).
+// gxtkAudio owns one OpenAL device and context, opened when the framework
+// starts the game (and again after a loss, see below), and 33 channels, each
+// one OpenAL source made on first use and kept while the device is open:
+// channels 0-31 play sound effects, channel 32 plays music. A sound is a
+// gxtkSample: one OpenAL buffer holding the whole decoded file (music too;
+// nothing is streamed).
 //
 // Music is decoded once per file: the device keeps the last music sample it
 // played or prepared, with the identity of its file, and PlayMusic of the same
@@ -14,11 +15,31 @@
 // PlayMusic once the worker is done (PlayMusic waits for it if need be).
 //
 // Channel state (gxtkChannel::state) is the game's view: 0 stopped,
-// 1 playing, 2 paused by the game. OpenAL's own source state may differ: a
-// one-shot sound that ended is AL_STOPPED while its channel still says 1
-// until ChannelState or PauseChannel notices; Suspend/Resume pause and resume
-// sources for the application without touching `state`, so a channel the game
-// paused stays paused after Resume.
+// 1 playing, 2 paused by the game. Every answer the device gives (a
+// channel's state, which samples the collector keeps) comes from its own
+// model of the channels, never from OpenAL, so the game sees the same
+// answers with a sound device, without one and while one is lost: each
+// channel keeps its volume, pan and rate, and where its sound is (seconds
+// into the sample at rate 1, advancing at the channel's rate on the device's
+// play clock). A one-shot sound has ended once that position reaches the
+// sample's length; ChannelState or PauseChannel then sets the channel stopped
+// (and stops the source, so OpenAL agrees). The play clock stands still while
+// the application is suspended: Suspend/Resume pause and resume sources for
+// the application without touching `state`, so a channel the game paused
+// stays paused after Resume.
+//
+// The sound device may go away (a USB headset unplugged, the sound server
+// restarted) or be missing at start. Update, called once per game update,
+// then keeps trying: it asks OpenAL twice a second whether the device is
+// still connected (ALC_EXT_disconnect, where the backend has it); a lost
+// device is closed at once, with every source and buffer, and the library
+// unloaded (audio/openal.h). Every two seconds a worker thread loads the
+// library afresh and tries to open a device, so a failed attempt costs the
+// game nothing. Once one opens, Update uploads the samples again, one at a
+// time from their files (decoded on a worker, audio/music_decode.h), and
+// starts each channel that still plays where the model says its sound is,
+// with its volume, pan, rate and looping. One line is printed when the device
+// is lost and one when a device is there again.
 //
 // Buffer lifetime: a sample's buffer belongs to the sample, but OpenAL
 // refuses to delete a buffer that a source still holds. A discarded or
@@ -27,15 +48,17 @@
 // destroys a sample) detaches buffers from sources that have stopped and
 // deletes every queued buffer no source holds. While a sample plays, loops or
 // is paused the device's mark() keeps it alive, so its buffer is never queued
-// while in use by the game. A sample reports its buffer's bytes to the
-// collector as native memory (runtime/gc.h), so dropped sounds are destroyed
-// soon after a reload rather than after megabytes of later allocation.
+// while in use by the game. A sample reports its decoded bytes to the
+// collector as native memory (runtime/gc.h), with a device or without, so
+// dropped sounds are destroyed soon after a reload rather than after
+// megabytes of later allocation.
 //
-// When the device cannot be opened an "OpenAl error: ..." line is printed and
-// the device stays silent: every operation still works and does nothing
-// audible. Channel numbers outside 0-32 are ignored (the audio module checks
-// them before they get here). Main thread only; OpenAL mixes on its own
-// thread and is only asked for source states.
+// When the device cannot be opened at start an "OpenAl error: ..." line is
+// printed and the device stays silent until a device can be opened: every
+// operation still works and answers as it would with sound. Channel numbers
+// outside 0-32 are ignored (the audio module checks them before they get
+// here). Main thread only; OpenAL mixes on its own thread, and while no
+// device is open one worker may be trying to open one.
 #ifndef VORLIN_AUDIO_DEVICE_H
 #define VORLIN_AUDIO_DEVICE_H
 
@@ -49,8 +72,11 @@ struct PreparedMusic;
 
 class gxtkSample : public Object {
 public:
-    unsigned int buffer = 0;  // OpenAL buffer name; 0 for none
-    int64_t bytes = 0;        // size of the buffer's samples, reported to the collector
+    unsigned int buffer = 0;  // OpenAL buffer name; 0 for none (also while no device is open)
+    int64_t bytes = 0;        // size of the decoded samples, reported to the collector
+    double seconds = 0;       // length at rate 1 (seconds); 0 when OpenAL cannot play it
+    String path;              // the file it was read from, read again for a new device; empty: none
+    bool reload = false;      // has samples that the open device does not hold yet
 
     gxtkSample();
     explicit gxtkSample(unsigned int buffer);
@@ -59,17 +85,33 @@ public:
     ~gxtkSample() override;
 
     void SetBuffer(unsigned int name) { buffer = name; }
-    // Gives up the buffer: queued for deletion once no source holds it.
+    // Gives up the buffer: queued for deletion once no source holds it, and
+    // never uploaded again. A channel still playing it goes on until its end.
     virtual int Discard();
+
+    // The live samples, oldest first (see gxtkAudio::Update).
+    gxtkSample* prevLive = nullptr;
+    gxtkSample* nextLive = nullptr;
 };
 
 struct gxtkChannel {
-    unsigned int source = 0;       // OpenAL source name; made on first use
+    unsigned int source = 0;       // OpenAL source name; made on first use, 0 while no device is open
     gxtkSample* sample = nullptr;  // sample last started here (see gxtkAudio::mark)
     int flags = 0;                 // flags of the last PlaySample: nonzero loops
     int state = 0;                 // 0 stopped, 1 playing, 2 paused by the game
 
-    // The channel's source, generated the first time it is needed.
+    // What the game set, given to every source the channel gets.
+    float gain = 1;                 // SetVolume: 1 = as recorded
+    float pitch = 1;                // SetRate: 1 = recorded speed
+    float x = 0, y = 0, z = 0;      // SetPan: the direction of the sound (OpenAL's start: 0, 0, 0)
+    // Where the sound is: `offset` seconds into the sample (at rate 1) at
+    // play-clock time `since` (seconds); it advances at `pitch` while the
+    // channel plays.
+    double offset = 0;
+    double since = 0;
+
+    // The channel's source, generated with the channel's gain, pitch and
+    // direction the first time it is needed. Only while a device is open.
     unsigned int AL_Source();
 };
 
@@ -77,9 +119,13 @@ class gxtkAudio : public Object {
 public:
     static const int kChannels = 33;
     static const int kMusicChannel = 32;
+    // How often Update asks OpenAL whether the device is still there, and how
+    // often it tries to open one while there is none (seconds).
+    static constexpr double kCheckSeconds = 0.5;
+    static constexpr double kRetrySeconds = 2;
 
-    ALCdevice* alcDevice = nullptr;
-    ALCcontext* alcContext = nullptr;
+    ALCdevice* alcDevice = nullptr;    // null while no device is open
+    ALCcontext* alcContext = nullptr;  // set exactly while alcDevice is, and current
     gxtkChannel channels[kChannels];
 
     gxtkSample* music = nullptr;     // the last music played or prepared (see above), or null
@@ -118,10 +164,24 @@ public:
     // already done, -1 when the file cannot be opened or is of no known kind.
     virtual int PrepareMusic(String path);
 
+    // Keeps a device open (see above): once per game update. Costs a clock
+    // reading on most calls; a lost device is closed here, a newly opened one
+    // taken over, and at most one sample a call is uploaded again.
+    int Update();
+    // Closes the device as when it is lost, and tries to open one again from
+    // the next Update on.
+    void Disconnect();
+    // True while a newly opened device still waits for samples to be uploaded again.
+    bool Restoring() const;
+
+    // Seconds on the device's play clock: the sounds' time, which stands
+    // still while the application is suspended.
+    double PlayClock() const;
+
 protected:
-    // Opens nothing: for stand-ins that replace the playing operations.
+    // Opens nothing and never tries: for stand-ins that replace the playing operations.
     struct NoOpenAl {};
-    explicit gxtkAudio(NoOpenAl) {}
+    explicit gxtkAudio(NoOpenAl) : reconnects(false) {}
 
 private:
     gxtkChannel* Channel(int channel);
@@ -132,7 +192,32 @@ private:
     // Uploads a finished decode on the main thread.
     void FinishPreparedMusic();
     void ForgetMusic();
+
+    // The channel's position in its sample (seconds at rate 1) now.
+    double Position(const gxtkChannel& chan) const;
+    // True when the channel plays a one-shot sound that has reached its end.
+    bool Ended(const gxtkChannel& chan) const;
+    // Sets a playing channel whose one-shot sound has ended stopped.
+    void NoticeEnd(gxtkChannel& chan);
+    // Gives the channel's source the channel's sample and starts it where the
+    // model says its sound is (a paused channel's source waits at that place).
+    void StartSource(gxtkChannel& chan);
+    // Makes a device opened elsewhere the open one.
+    bool TakeOver(ALCdevice* device, ALCcontext* context);
+    void CloseDevice();
+    // One step of uploading the samples again.
+    void StepRestore();
+
+    bool reconnects = true;       // tries to open a device when there is none
+    bool detectsLoss = false;     // the open device reports whether it is connected
+    bool suspended = false;       // the application is suspended (Suspend)
+    double suspendedAt = 0;       // clock time when it was (seconds)
+    double suspendedFor = 0;      // clock time spent suspended before then (seconds)
+    double nextCheck = 0;         // clock time of the next connection check or attempt (seconds)
 };
+
+// The device's clock: monotonic seconds. Tests may replace it.
+extern double (*gxtkAudioClock)();
 
 // Deletes every queued buffer that no source holds any more (see above).
 void FlushDiscarded(gxtkAudio* audio);

@@ -1,5 +1,6 @@
 // game/app_object.cpp - constructing c_MyApp and tracing its references.
 #include "game/myapp.h"
+#include "input/device.h"
 
 c_MyApp* c_MyApp::m_new() {
     gc_assign(m_JMPlayer, (new c_JMPlayer())->m_new());
@@ -48,4 +49,5 @@ void c_MyApp::mark() {
     gc_mark_q(m_Plr);
     gc_mark_q(m_Ents);
     gc_mark_q(m_Part);
+    gc_mark_q(m_TapeInput);
 }

@@ -211,6 +211,9 @@ int c_MyApp::p_iCadeLetter(int character) {
 }
 
 int c_MyApp::p_FullscreenFlip() {
+    // A replay shows the recorded round at its recorded screen size in the
+    // viewer's window, which stays as it is.
+    if (Watching()) return 0;
     BBGlfwGame* host = BBGlfwGame::_glfwGame;
     BBGlfwVideoMode* desktop = host->GetGlfwDesktopMode();
     // Without a desktop mode there is no size to go full screen at.

@@ -3,6 +3,7 @@
 
 #include "game/globals.h"
 #include "game/myapp.h"
+#include "game/replay.h"
 #include "input/device.h"
 #include "input/host_input.h"
 #include "runtime/error.h"
@@ -57,11 +58,16 @@ int c_MyApp::p_OnCreate() {
     for (int i = 0; i <= 30; ++i) m_Scores[i] = 0;
     p_Load();
     for (int i = 0; i < 33; ++i) m_SfxChannels[i] = i;
+    // A replay named on the command line plays once the menu is up.
+    WatchCommandLineReplay(this);
     return 0;
 }
 
+// A running round pauses when the window loses the focus. A round that has
+// ended does not, as it does not for the pause key: its banner leads back to
+// the menu, which must not come back paused.
 void c_MyApp::PauseForSuspension() {
-    if (m_Mode > 9) {
+    if (m_Mode > 9 && m_GameEnded == 0) {
         m_Paused = 1;
         m_PauseState = 1;
         m_PauseSlide = static_cast<int>(bb_Zanth_jscrh / 2);
@@ -193,6 +199,7 @@ void c_MyApp::RunBoxes() {
 }
 
 int c_MyApp::p_OnUpdate() {
+    ReplayUpdateBegin();
     m_VKeys[19] = bb_Zanth_isOuya == 1 ? (bb_input_KeyHit(kKeyOuyaMenu) ? 1 : 0) : bb_input_KeyHit(kKeyBack);
 
     if (bb_input_KeyHit(kKeyF1)) bb_Zanth_DebugMode ^= 1;
@@ -243,6 +250,7 @@ int c_MyApp::p_OnUpdate() {
     }
     if (bb_Zanth_DebugMode == 1 && m_Mode != 5) DebugLine();
     p_ShowBadges();
+    ReplayUpdateEnd();
     return 0;
 }
 

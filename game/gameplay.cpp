@@ -210,6 +210,15 @@ int c_MyApp::p_InGame() {
 // ---------------------------------------------------------------------------
 
 int c_MyApp::p_GameOver() {
+    // The rank is judged against the table as it stands while the round is
+    // on screen (a prize picked up under the banner still counts). Once the
+    // menu has recorded the score the table holds it, so the fading banner
+    // keeps the rank the round ended with.
+    if (m_Mode == 10) {
+        p_MyNth();
+        // A replayed round is in the table already: it claims no new place.
+        m_OverRank = Watching() ? 0 : m_n;
+    }
     int t = m_OverTimer;
     if (t > 0) {
         float w = bb_Zanth_jscrw, h = bb_Zanth_jscrh;
@@ -228,20 +237,21 @@ int c_MyApp::p_GameOver() {
         p_SetCol(255, 180, 180, 1);
         p_Text(0.35f * w, static_cast<float>(e), Banner().game, 1, 1);
         p_Text(0.65f * w, h - e, Banner().over, 1, 1);
-        p_MyNth();
-        if (m_n > 0) {
+        if (m_OverRank > 0) {
             p_SetSize(1);
             p_SetCol(0, 125, 255, 0.5f);
             p_Rect(0.35f * w, h - e / 1.5f - 16, 0.3f * w, 32);
             p_SetSize(2);
             p_SetCol(100, 255, 100, 1);
-            p_Text(w / 2, h - e / 1.5f, Banner().newHighscore[m_n], 0.5f, 2);
+            p_Text(w / 2, h - e / 1.5f, Banner().newHighscore[m_OverRank], 0.5f, 2);
         }
     }
     if (m_Mode == 10) {
         if (++m_OverTimer == kBannerUpdates) {
             BadgesAtRoundEnd();
             m_Mode = 2;
+            // The menu never comes back paused.
+            m_Paused = 0;
             m_OverTimer = kBannerFadeFrom;
             m_JMPlayer->p_JM_Stop(1);
             if (bb_Zanth_HasMusicStream == 1) {

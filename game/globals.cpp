@@ -1,6 +1,11 @@
 // game/globals.cpp - initial values of the game's globals and the credit lines.
 #include "game/globals.h"
 
+// The build names the game's version (the project's version in CMakeLists.txt).
+#ifndef LANTERN_VERSION
+#error "LANTERN_VERSION is not defined: build with CMake"
+#endif
+
 float bb_Zanth_rawscrw;
 float bb_Zanth_rawscrh;
 float bb_Zanth_jscrw;
@@ -25,7 +30,7 @@ const char* const kCredits[] = {
     "",
     "A Game by",
     "The Lantern Vault Team",
-    "lantern-vault.invalid",
+    "version " LANTERN_VERSION,
     "", "-=-=-", "",
     "Developed using",
     "the Vorlin runtime",

@@ -144,7 +144,7 @@ int c_MyApp::p_LoadGame() {
     for (int i = 0; i <= m_PartMax; ++i) m_Part[i * kParticleFloats + kPartKind] = 0;
     for (int i = 0; i < 500; ++i) m_Plr[i] = 0;
 
-    NewLevel(bb_app_Millisecs());
+    NewLevel(RoundSeed());
     return 0;
 }
 

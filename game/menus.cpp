@@ -43,6 +43,9 @@ const int kHitStart = 1;           // MenuButtons: the start button is touched
 const int kHitCredits = 2;         // MenuButtons: the credits icon is touched
 const int kHitBadges = 4;          // MenuButtons: the trophy is touched
 const int kTrophyFrame = 11;       // of the buttons image
+const int kHitWatch = 8;           // MenuButtons: the watch button is touched
+const int kWatchFrame = 1;         // of the icons image: the play arrow
+const int kKeyWatch = 'R';         // watches the selected variant's best replay
 
 int clamp_int(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
@@ -117,8 +120,9 @@ void c_MyApp::MenuTitle() {
 
 float c_MyApp::MenuStrip() {
     float w = bb_Zanth_jscrw, h = bb_Zanth_jscrh;
-    // The strip comes in from the right edge while the menu slides in.
-    float left = w - kStripWidth - 4 * m_MenuSlide;
+    // While the menu slides in (m_MenuSlide from -32 up to 0) the strip
+    // starts 128 pixels left of its place and moves right into it.
+    float left = w - kStripWidth + 4 * m_MenuSlide;
     p_ResetDraw();
     p_SetCol(0, 0, 0, 0.4f);
     p_Rect(left, -1, kStripWidth + 1, h + 2);
@@ -215,14 +219,24 @@ int c_MyApp::MenuButtons() {
         p_Alpha(0.3f);
         if (p_Button(kSlotButtons, w - 70, h - 48, 3)) hits |= kHitStart;
         p_Alpha(1);
+        // Beside it, the best round of the variant to watch again, once there is one.
+        if (HasBestReplay(m_MenuSel)) {
+            float x = w - kStripWidth - 36;
+            p_SetSize(1.25f);
+            p_SetCol(255, 220, 120, 0.9f);
+            if (p_Button(kSlotIcons, x, h - 54, kWatchFrame)) hits |= kHitWatch;
+            p_SetSize(1);
+            p_Text(x, h - 24, String("REPLAY"), 1, 1);
+            p_SetCol(255, 255, 255, 1);
+        }
     }
     // The credits icon rides with the highscore strip, in its corner above
     // the first heading.
     p_SetSize(0.25f);
-    if (p_Button(kSlotStudioLogo, w - 30 - 4 * m_MenuSlide, 30, 0)) hits |= kHitCredits;
+    if (p_Button(kSlotStudioLogo, w - 30 + 4 * m_MenuSlide, 30, 0)) hits |= kHitCredits;
     // The trophy beside it opens the badges.
     p_SetSize(0.5f);
-    if (p_Button(kSlotButtons, w - 72 - 4 * m_MenuSlide, 30, kTrophyFrame)) hits |= kHitBadges;
+    if (p_Button(kSlotButtons, w - 72 + 4 * m_MenuSlide, 30, kTrophyFrame)) hits |= kHitBadges;
     return hits;
 }
 
@@ -231,6 +245,12 @@ void c_MyApp::MenuOpenBadges() {
     m_BadgesOpen = 1;
     m_BoxA = m_BoxB = 0;
     p_PlaySFX2(99, 1);
+}
+
+void c_MyApp::MenuWatch() {
+    ConsumePress();
+    if (!WatchBestReplay(m_MenuSel)) return;
+    p_PlaySFX2(98, 1);
 }
 
 void c_MyApp::MenuOpenCredits() {
@@ -263,6 +283,10 @@ void c_MyApp::MenuItemsInput(float cx, float cy, int buttons) {
         } else if (AnyAction(14)) {
             MenuOpenBadges();
             return;
+        } else if (bb_input_KeyHit(kKeyWatch) && bb_Zanth_iCadeControls == 0 && HasBestReplay(m_MenuSel)) {
+            // (In iCade mode the letter is a pad button's release.)
+            MenuWatch();
+            return;
         }
     }
 
@@ -277,6 +301,10 @@ void c_MyApp::MenuItemsInput(float cx, float cy, int buttons) {
     }
     if (fresh && (buttons & kHitBadges)) {
         MenuOpenBadges();
+        return;
+    }
+    if (fresh && (buttons & kHitWatch)) {
+        MenuWatch();
         return;
     }
 

@@ -182,11 +182,11 @@ String c_JMPlayer::p_JM_GetChord(int n) {
 // ---------------------------------------------------------------------------
 
 int c_JMPlayer::p_Rand(float lo, float hi) {
-    float r = bb_random_Step();
+    float r = bb_random_StepOf(&m_Seed);
     return static_cast<int>(std::floor(r * (hi + 0.99f - lo) + lo));
 }
 
 void c_JMPlayer::Reseed(int64_t x, int n) {
-    bb_random_Seed = static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(x)));
-    for (int i = 0; i < n; ++i) bb_random_Step();
+    m_Seed = static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(x)));
+    for (int i = 0; i < n; ++i) bb_random_StepOf(&m_Seed);
 }

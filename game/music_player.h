@@ -24,9 +24,12 @@
 // variation gives every track a random pattern of its own and new mute flags
 // (the two drum tracks are never both muted), and a queue of chord letters
 // transposes the melodic tracks pattern by pattern. All of it draws from the
-// shared generator bb_random_Seed, reseeded from the tune's seed and the
-// variation count before every draw, so a tune and a seed always give the
-// same arrangement (and playing changes the numbers the rest of the game sees).
+// player's own generator m_Seed (the game's generator's rule, its own state),
+// reseeded from the tune's seed and the variation count before every draw, so
+// a tune and a seed always give the same arrangement. The steps fall due by
+// the clock, not by updates: were the draws made on the game's generator,
+// the music would change the round's numbers, and a recorded round would not
+// replay the same.
 //
 // Invariants: m_Pattern[t] stays within 0..63, so every cell index lies inside
 // m_Data; m_Sounding[t] is 1 only while a sample started by the player may be
@@ -84,6 +87,7 @@ public:
     int m_Tempo = 95;            // one step lasts 8000 / m_Tempo milliseconds
     int m_TuneSeed = 0;          // seed of the tune's arrangement
     int m_Variation = 0;         // variations played since the tune started
+    int m_Seed = 0;              // the player's own generator state (never the game's bb_random_Seed)
 
     c_JMPlayer* m_new();
     void mark() override;
@@ -138,7 +142,7 @@ private:
     static int LaterBy(int64_t time, int64_t ms);
     static int Now();
 
-    // Sets the shared generator to x (wrapped to 32 bits) and advances it n times.
+    // Sets the player's generator to x (wrapped to 32 bits) and advances it n times.
     void Reseed(int64_t x, int n);
     // Every track's pattern and mute flags: for the tune's start, or for the
     // variation m_Variation has just reached.

@@ -42,12 +42,12 @@ void c_MyApp::PauseActivate() {
             break;
         case kSelEnd:
             // The round ends as a lost game does: the banner builds up, the
-            // score is recorded and the menu returns.
+            // score is recorded and the menu returns. The tune plays on under
+            // the banner until the menu takes over.
             m_Paused = 0;
             m_PauseState = -1;
             m_PauseSlide = -64;
             if (m_GameEnded == 0) m_GameEnded = 1;
-            if (bb_Zanth_HasMusicStream == 1) p_StopTune();
             break;
         case kSelOptions:
             m_OptionsOpen = 1;

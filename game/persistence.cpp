@@ -87,6 +87,8 @@ String c_MyApp::StateString() {
 }
 
 int c_MyApp::p_Save() {
+    // A replay being watched has the recorded round's options in place.
+    if (Watching()) return 0;
     String state = StateString();
     if (bb_Zanth_DebugMode == 1) bbPrint(state);
     // The player keeps playing either way; the line says why the options or

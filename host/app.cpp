@@ -90,6 +90,7 @@ void c_GameDelegate::ResumeGame() {
 }
 
 void c_GameDelegate::UpdateGame() {
+    if (m_audio) m_audio->Update();
     m_input->p_BeginUpdate();
     bb_app__app->p_OnUpdate();
     m_input->p_EndUpdate();

@@ -4,7 +4,8 @@
 // its five virtual operations. c_GameDelegate receives every host event and
 // turns it into application calls, input-state changes and device work; it
 // creates the renderer, the audio device and the input device in StartGame,
-// after the window is open, and they live until the process ends.
+// after the window is open, and they live until the process ends. Each update
+// first gives the audio device its turn to keep a sound device open.
 //
 // Globals (all collector roots): bb_app__app, bb_app__delegate; bb_app__game
 // is the host (not collected) and bb_app__updateRate the last rate set.

@@ -17,10 +17,6 @@ const char* const kStateFile = "./.vorlinstate";
 
 namespace {
 
-// The state is written here first and renamed over kStateFile only once it is
-// safely on disk, so a failed save never damages the previous state.
-const char* const kStateTempFile = "./.vorlinstate.new";
-
 struct Mapping {
     const char* prefix;
     const char* replacement;
@@ -96,30 +92,36 @@ unsigned char* BBGame::LoadData(String path, int* length) {
 String BBGame::LoadState() { return LoadString(String(kStateFile)); }
 
 int BBGame::SaveState(String state) {
-    // The new state goes to a temporary file beside the old one and replaces
-    // it only once it is safely on disk; the temporary file is opened without
-    // following a link planted under its name.
-    int fd = ::open(kStateTempFile, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    std::string bytes = state.ToUtf8();
+    return WriteFileAtomically(kStateFile, bytes.data(), bytes.size());
+}
+
+int WriteFileAtomically(const std::string& path, const void* data, size_t length) {
+    // The new content goes to a temporary file beside the old one and
+    // replaces it only once it is safely on disk; the temporary file is
+    // opened without following a link planted under its name.
+    std::string temp = path + ".new";
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return -1;
     struct stat old;
-    if (::stat(kStateFile, &old) == 0) fchmod(fd, old.st_mode & 07777);
+    if (::stat(path.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
     FILE* f = fdopen(fd, "wb");
     if (!f) {
         ::close(fd);
-        std::remove(kStateTempFile);
+        std::remove(temp.c_str());
         return -1;
     }
-    std::string bytes = state.ToUtf8();
-    bool complete = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    bool complete = std::fwrite(data, 1, length, f) == length;
     complete = std::fflush(f) == 0 && complete;
     complete = fsync(fileno(f)) == 0 && complete;
     complete = std::fclose(f) == 0 && complete;
-    if (!complete || std::rename(kStateTempFile, kStateFile) != 0) {
-        std::remove(kStateTempFile);
+    if (!complete || std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
         return -2;
     }
     // Make the new name itself durable.
-    int dir = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::string folder = path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/') + 1);
+    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         fsync(dir);
         ::close(dir);

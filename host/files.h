@@ -8,6 +8,9 @@
 #ifndef VORLIN_HOST_FILES_H
 #define VORLIN_HOST_FILES_H
 
+#include <cstddef>
+#include <string>
+
 #include "runtime/string.h"
 
 extern const char* const kStateFile;  // "./.vorlinstate"
@@ -15,5 +18,12 @@ extern const char* const kStateFile;  // "./.vorlinstate"
 // Makes a game file name refer to the data folder unless it already carries a
 // scheme or starts with "./" or "/".
 String bb_data_FixDataPath(String path);
+
+// Writes `length` bytes to `path` so that a failure never damages what the
+// file held before: they go to `path` + ".new", are synced, and the
+// temporary file is renamed over `path`. The state file is saved this way.
+// Returns 0, -1 when the temporary file could not be made, -2 when the bytes
+// did not all reach the disk (the old file is left as it was).
+int WriteFileAtomically(const std::string& path, const void* data, size_t length);
 
 #endif

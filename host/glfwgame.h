@@ -26,6 +26,11 @@ extern int glfwGraphicsSeq;
 
 extern const char* const kWindowTitle;  // "Bramblet in The Lantern Vault"
 
+// The size in pixels of a window `width` x `height` in the desktop's logical
+// pixels at the content scale (scaleX, scaleY): 640 x 480 at 2 is 1280 x 960.
+// Rounded to whole pixels; a scale that is not a positive number counts as 1.
+void WindowPixelSize(int width, int height, float scaleX, float scaleY, int* pixelWidth, int* pixelHeight);
+
 class BBGlfwVideoMode : public Object {
 public:
     int Width = 0;
@@ -56,7 +61,9 @@ public:
     virtual unsigned char* LoadImageData(String path, int* width, int* height, int* depth);
     // Decoded interleaved samples (malloc'd, caller frees), or null.
     virtual unsigned char* LoadAudioData(String path, int* length, int* channels, int* format, int* hertz);
-    // (Re)opens the window. Returns false when no window could be opened.
+    // (Re)opens the window. An ordinary window's size is in the desktop's
+    // logical pixels (see WindowPixelSize), a full-screen window's in the
+    // mode's pixels. Returns false when no window could be opened.
     virtual bool SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth,
                                int stencil, bool fullscreen);
     virtual BBGlfwVideoMode* GetGlfwDesktopMode();

@@ -1,7 +1,30 @@
 // host/main.cpp - the process entry.
+#include <cstdio>
+
+#include "game/replay.h"
+#include "host/command_line.h"
 #include "host/glfwgame.h"
+#include "runtime/error.h"
+
+#ifndef LANTERN_VERSION
+#error "LANTERN_VERSION is not defined: build with CMake"
+#endif
 
 int main(int argc, const char** argv) {
+    // The command line first: asking for the help or the version needs no
+    // display, and a mistake on it is reported before a window opens.
+    CommandLine line = ParseCommandLine(argc, argv);
+    int status = AnswerCommandLine(line, LANTERN_VERSION, stdout, stderr);
+    if (status >= 0) return status;
+    // Checking a replay opens no window at all; a replay to watch is read
+    // before the window opens, so a bad file is refused without one.
+    // It ends as the game does, at once: the game and its devices are left
+    // as they are, as a quit leaves them.
+    if (!line.verifyFile.empty()) vorlin_exit(VerifyReplay(line.verifyFile, stdout, stderr));
+    if (!line.replayFile.empty()) {
+        status = PrepareReplayToWatch(line.replayFile, stderr);
+        if (status >= 0) return status;
+    }
     BBVorlinGame::Main(argc, argv);
     return 0;
 }

@@ -1,6 +1,7 @@
 // host/window.cpp - opening the window, video modes and the mouse pointer.
 #include <GLFW/glfw3.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include "host/glfwgame.h"
@@ -22,6 +23,30 @@ BBGlfwVideoMode* BBGlfwVideoMode::m_new(int width, int height, int red, int gree
 // ---------------------------------------------------------------------------
 // Opening the window
 // ---------------------------------------------------------------------------
+
+void WindowPixelSize(int width, int height, float scaleX, float scaleY, int* pixelWidth, int* pixelHeight) {
+    // A scale the window system cannot mean (none, negative, not a number) is 1.
+    auto scaled = [](int logical, float scale) {
+        if (!(scale > 0) || !std::isfinite(scale)) return logical;
+        long pixels = std::lround(logical * static_cast<double>(scale));
+        return pixels < 1 ? 1 : pixels > 65535 ? 65535 : static_cast<int>(pixels);
+    };
+    *pixelWidth = scaled(width, scaleX);
+    *pixelHeight = scaled(height, scaleY);
+}
+
+namespace {
+
+// A window of `width` x `height` logical pixels in the window system's pixels,
+// at the content scale of the monitor it opens on (on X11 the desktop's
+// Xft.dpi over 96).
+void ScaleForDesktop(GLFWmonitor* monitor, int* width, int* height) {
+    float scaleX = 1, scaleY = 1;
+    if (monitor) glfwGetMonitorContentScale(monitor, &scaleX, &scaleY);
+    WindowPixelSize(*width, *height, scaleX, scaleY, width, height);
+}
+
+}  // namespace
 
 void BBGlfwGame::ReleaseHeldKeys() {
     if (!_window) return;
@@ -58,12 +83,19 @@ bool BBGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
         _window = nullptr;
     }
 
-    _window = OpenWindow(width, height, red, green, blue, alpha, depth, stencil, fullscreen);
+    // A full-screen window takes the mode's own pixels; an ordinary one is
+    // sized in the desktop's logical pixels, so that it looks as large on a
+    // screen scaled to 200 % as on any other, with twice the pixels to draw.
+    int w = width, h = height;
+    if (!fullscreen) ScaleForDesktop(primary, &w, &h);
+    _window = OpenWindow(w, h, red, green, blue, alpha, depth, stencil, fullscreen);
     bool fellBack = false;
     if (!_window && glfwGraphicsSeq > 0 && (fullscreen || width != 640 || height != 480)) {
         // A later switch failed: rather than leave the player with no window,
         // go back to the start-up window.
-        _window = OpenWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
+        w = 640, h = 480;
+        ScaleForDesktop(primary, &w, &h);
+        _window = OpenWindow(w, h, 8, 8, 8, 0, 0, 0, false);
         fellBack = true;
     }
     ++glfwGraphicsSeq;
@@ -77,7 +109,6 @@ bool BBGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
     }
 
     if (!fullscreen || fellBack) {
-        int w = fellBack ? 640 : width, h = fellBack ? 480 : height;
         if (desktop) glfwSetWindowPos(_window, (desktop->width - w) / 2, (desktop->height - h) / 2);
         glfwSetWindowTitle(_window, kWindowTitle);
     }

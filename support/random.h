@@ -9,13 +9,17 @@
 
 extern int bb_random_Seed;
 
-// Advances the seed once and returns the new unit value r, 0 <= r < 1, in
-// steps of 2^-24.
-inline float bb_random_Step() {
-    unsigned s = static_cast<unsigned>(bb_random_Seed) * 1664525u + 1013904223u;
-    bb_random_Seed = static_cast<int>(s);
+// Advances the generator whose state is `*seed` once and returns the new unit
+// value r, 0 <= r < 1, in steps of 2^-24. A part of the program with numbers
+// of its own (the music player) keeps its own state and steps it with this.
+inline float bb_random_StepOf(int* seed) {
+    unsigned s = static_cast<unsigned>(*seed) * 1664525u + 1013904223u;
+    *seed = static_cast<int>(s);
     return static_cast<float>(s >> 8) * (1.0f / 16777216.0f);
 }
+
+// Advances the shared generator once and returns its new unit value.
+inline float bb_random_Step() { return bb_random_StepOf(&bb_random_Seed); }
 
 float bb_random_Rnd();
 float bb_random_Rnd2(float low, float high);

@@ -30,7 +30,7 @@ seconds=${2:-30}
 shift $(( $# >= 2 ? 2 : 1 ))
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(state string wav ogg png)
+[ ${#targets[@]} -gt 0 ] || targets=(state replay string wav ogg png)
 
 for t in "${targets[@]}"; do
   if [ ! -x "$build/tools/fuzz/fuzz_$t" ]; then

@@ -1,19 +1,38 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing the game
-# need, skipping those already present. Uses sudo when not run as root.
-# Packages named as arguments are installed too (tools/web.sh names its own).
+# Installs the Debian packages that building and running the game need,
+# skipping those already present. Uses sudo when not run as root.
+#
+#   install-deps.sh [--package] [--tests] [PACKAGE...]
+#
+# --package adds what making and checking the Debian package needs; --tests
+# adds what running every test needs (virtual displays, real key presses, a
+# sound server of our own, the checked build's compiler; and SDL2 for the
+# benchmark's peer), and the package's tools, which the tests use. Packages named as arguments are installed too
+# (tools/web.sh names its own). A player's first start needs none of these:
+# it should not replace the sound server of a desktop that runs PipeWire.
 set -euo pipefail
 
 packages=(
   cmake g++ make ninja-build pkg-config
-  clang libclang-rt-14-dev
   libglfw3-dev libgl-dev libopenal-dev libstb-dev libvorbis-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libsdl2-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
   fonts-dejavu-core
-  libx11-dev xvfb xauth xdotool x11-utils
-  sound-theme-freedesktop alsa-utils
-  "$@"
 )
+package_tools=(dpkg-dev lintian desktop-file-utils appstream)
+test_tools=(
+  clang libclang-rt-14-dev
+  xvfb xauth xdotool x11-utils
+  sound-theme-freedesktop alsa-utils
+  pulseaudio pulseaudio-utils
+  libsdl2-dev
+)
+for arg in "$@"; do
+  case $arg in
+    --package) packages+=("${package_tools[@]}") ;;
+    --tests) packages+=("${package_tools[@]}" "${test_tools[@]}") ;;
+    *) packages+=("$arg") ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

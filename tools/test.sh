@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and tests everything twice:
-#   build/       the normal build and its whole suite;
+#   build/       the normal build and its whole suite, and the Debian package
+#                made from it, checked by tools/package_check.sh;
 #   build-asan/  the same code and suite checked by AddressSanitizer and
 #                UndefinedBehaviorSanitizer (clang), with the fuzz targets,
 #                which then run for a short while each;
@@ -12,7 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The web page's build and tests need Emscripten and Chromium as well.
-bash tools/install-deps.sh emscripten node-acorn chromium
+bash tools/install-deps.sh --tests emscripten node-acorn chromium
 source tools/lanes.sh
 
 step() { printf '\n== %s (%d s so far)\n' "$1" "$SECONDS"; }
@@ -58,6 +59,10 @@ build_pid=$!
 nice -n 19 bash tools/web.sh >"$logs/web-build.log" 2>&1 &
 web_pid=$!
 ctest --test-dir build --output-on-failure -j2 --resource-spec-file "$LANES_RESOURCES" "$@" || failed+=("normal suite")
+# The Debian package is made from the normal build and checked (built,
+# linted, installed, run and removed) while the checked build compiles.
+step "Debian package, with the checked build beside it"
+bash tools/package_check.sh || failed+=("package")
 step "checked build (waiting for it to finish)"
 checked_built=1
 wait $build_pid || checked_built=0

@@ -41,7 +41,7 @@ file(GLOB WEB_SOURCES CONFIGURE_DEPENDS
   ${SRC}/support/*.cpp ${SRC}/game/*.cpp ${SRC}/host/web/*.cpp ${SRC}/host/web/*.c)
 list(REMOVE_ITEM WEB_SOURCES
   ${SRC}/host/main.cpp ${SRC}/host/open_url.cpp ${SRC}/runtime/exit.cpp
-  ${SRC}/audio/ogg.cpp ${SRC}/audio/music_decode.cpp)
+  ${SRC}/audio/ogg.cpp ${SRC}/audio/music_decode.cpp ${SRC}/audio/openal.cpp ${SRC}/audio/device_attempt.cpp)
 
 add_executable(lantern-vault ${WEB_SOURCES})
 set_target_properties(lantern-vault PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/page)
@@ -49,6 +49,8 @@ set_target_properties(lantern-vault PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIREC
 target_include_directories(lantern-vault BEFORE PRIVATE ${SRC}/host/web/include)
 target_include_directories(lantern-vault PRIVATE ${SRC} ${WEB_INCLUDE_DIR})
 target_compile_options(lantern-vault PRIVATE -O2 -Wall -Wextra)
+# The version the game shows, from the project's one place for it.
+target_compile_definitions(lantern-vault PRIVATE LANTERN_VERSION="${PROJECT_VERSION}")
 # The decoder is someone else's code, compiled as it comes.
 set_source_files_properties(${SRC}/host/web/stb_vorbis.c PROPERTIES COMPILE_OPTIONS "-w")
 

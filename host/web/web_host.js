@@ -208,6 +208,11 @@ var LanternWebHost = {
   // "standard" layout is a gamepad; its buttons and axes are rearranged into
   // GLFW's order, and its analogue triggers become axes from -1 to 1.
   glfwJoystickIsGamepad__deps: ['$GLFW'],
+  glfwGetMonitorContentScale: function(monitor, xscale, yscale) {
+    if (xscale) HEAPF32[xscale >> 2] = 1;
+    if (yscale) HEAPF32[yscale >> 2] = 1;
+  },
+
   glfwJoystickIsGamepad: function(jid) {
     GLFW.refreshJoysticks();
     var pads = GLFW.lastGamepadState;

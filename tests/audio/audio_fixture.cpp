@@ -58,6 +58,14 @@ int AudioTest::SourceState(int channel) {
     return state;
 }
 
+bool AudioTest::WaitForEnd(int channel) {
+    const gxtkChannel& chan = Device()->channels[channel];
+    return WaitFor([&] {
+        double at = chan.offset + (Device()->PlayClock() - chan.since) * chan.pitch;
+        return SourceState(channel) == AL_STOPPED && chan.sample && at >= chan.sample->seconds;
+    });
+}
+
 bool AudioTest::WaitFor(const std::function<bool()>& done, double seconds) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (!done()) {

@@ -30,6 +30,11 @@ public:
     static std::string SoundPath(const std::string& name);
     // OpenAL's view of a channel's source.
     static int SourceState(int channel);
+    // Waits until a one-shot sound on `channel` is over for OpenAL and for the
+    // device, without asking the device (ChannelState would stop the channel).
+    // The device times sounds by its own clock; OpenAL's mixer may start and
+    // end a sound up to one of its periods earlier or later.
+    static bool WaitForEnd(int channel);
     // Polls `done` every 5 ms for up to `seconds`.
     static bool WaitFor(const std::function<bool()>& done, double seconds = 3.0);
 };

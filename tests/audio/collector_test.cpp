@@ -71,7 +71,7 @@ TEST_F(DeviceAndCollector, PausedSampleStaysAliveAndFinishedOneShotIsCollected) 
     unsigned int oneShotBuffer = oneShot->buffer;
     Device()->PlaySample(oneShot, oneShotCh, 0);
     oneShot = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return SourceState(oneShotCh) == AL_STOPPED; }));
+    ASSERT_TRUE(WaitForEnd(oneShotCh));
 
     CollectFully();
     EXPECT_FALSE(IsDestroyed("paused"));

@@ -88,7 +88,7 @@ TEST_F(AudioDevice, PausingASoundThatHasEndedStopsTheChannel) {
     const int ch = 2;
     gxtkSample* blip = Device()->LoadSample(String(SoundPath("blip").c_str()));
     Device()->PlaySample(blip, ch, 0);
-    ASSERT_TRUE(WaitFor([&] { return SourceState(ch) == AL_STOPPED; }));
+    ASSERT_TRUE(WaitForEnd(ch));
     Device()->PauseChannel(ch);
     EXPECT_EQ(Device()->ChannelState(ch), 0);
 }
@@ -222,7 +222,7 @@ TEST_F(AudioDevice, DiscardedBufferOfAFinishedOneShotIsDetachedAndDeleted) {
     unsigned int buffer = blip->buffer;
     Device()->PlaySample(blip, ch, 0);
     blip->Discard();
-    ASSERT_TRUE(WaitFor([&] { return SourceState(ch) == AL_STOPPED; }));
+    ASSERT_TRUE(WaitForEnd(ch));
     EXPECT_TRUE(IsBuffer(buffer));
     int queued = DiscardedBufferCount();
     gxtkSample* next = Device()->LoadSample(String(SoundPath("blip").c_str()));  // flushes first

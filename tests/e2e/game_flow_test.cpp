@@ -10,16 +10,16 @@ using GameFlowTest = GameWindowTest;
 
 TEST_F(GameFlowTest, StartsWithTheLoadingScreenAndThenShowsTheMenu) {
     EXPECT_TRUE(XScreen::WaitUntil([&] { return ShowsLoadingScreen(); }, 10)) << std::hex << BandPixel();
-    EXPECT_TRUE(XScreen::WaitUntil([&] { return ShowsMenu(); }, 20)) << std::hex << BandPixel();
+    EXPECT_TRUE(WaitForMenu()) << std::hex << BandPixel();
     EXPECT_TRUE(game->Running());
 }
 
 TEST_F(GameFlowTest, ResizingReloadsBehindTheLoadingScreenAndCarriesOn) {
-    ASSERT_TRUE(XScreen::WaitUntil([&] { return ShowsMenu(); }, 20));
+    ASSERT_TRUE(WaitForMenu());
     std::string resize = "xdotool windowsize " + std::to_string(window) + " 1024 768";
     ASSERT_EQ(std::system(resize.c_str()), 0);
     EXPECT_TRUE(XScreen::WaitUntil([&] { return ShowsLoadingScreen(); }, 10)) << std::hex << BandPixel();
-    EXPECT_TRUE(XScreen::WaitUntil([&] { return ShowsMenu(); }, 20)) << std::hex << BandPixel();
+    EXPECT_TRUE(WaitForMenu()) << std::hex << BandPixel();
     int w = 0, h = 0;
     screen.Size(window, &w, &h);
     EXPECT_EQ(w, 1024);
@@ -28,7 +28,7 @@ TEST_F(GameFlowTest, ResizingReloadsBehindTheLoadingScreenAndCarriesOn) {
 }
 
 TEST_F(GameFlowTest, F11SwitchesToFullScreenAndBackToA640By480Window) {
-    ASSERT_TRUE(XScreen::WaitUntil([&] { return ShowsMenu(); }, 20));
+    ASSERT_TRUE(WaitForMenu());
     std::string resize = "xdotool windowsize " + std::to_string(window) + " 800 600";
     ASSERT_EQ(std::system(resize.c_str()), 0);
     Key("F11");
@@ -40,7 +40,7 @@ TEST_F(GameFlowTest, F11SwitchesToFullScreenAndBackToA640By480Window) {
     EXPECT_EQ(h, 1024);
     window = full;
     Focus();
-    ASSERT_TRUE(XScreen::WaitUntil([&] { return ShowsMenu(); }, 20)) << std::hex << BandPixel();
+    ASSERT_TRUE(WaitForMenu()) << std::hex << BandPixel();
     Key("F11");
     unsigned long back = screen.WaitForWindow(kTitle, game->pid(), 10, full);
     ASSERT_NE(back, 0u) << "no window after leaving full screen";
@@ -49,12 +49,12 @@ TEST_F(GameFlowTest, F11SwitchesToFullScreenAndBackToA640By480Window) {
     EXPECT_EQ(h, 480);
     window = back;
     Focus();
-    EXPECT_TRUE(XScreen::WaitUntil([&] { return ShowsMenu(); }, 20)) << std::hex << BandPixel();
+    EXPECT_TRUE(WaitForMenu()) << std::hex << BandPixel();
     EXPECT_TRUE(game->Running());
 }
 
 TEST_F(GameFlowTest, F4QuitsAtOnceWithStatusZero) {
-    ASSERT_TRUE(XScreen::WaitUntil([&] { return ShowsMenu(); }, 20));
+    ASSERT_TRUE(WaitForMenu());
     Key("F4");
     ASSERT_TRUE(game->Wait(5)) << "still running after F4";
     EXPECT_EQ(game->result().status, 0);

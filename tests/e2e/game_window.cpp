@@ -118,7 +118,10 @@ bool GameWindowTest::PressUntil(const std::string& key, const std::function<bool
 }
 
 bool GameWindowTest::ClickUntil(int x, int y, const std::function<bool()>& answered, int tries) {
+    // The game sees the pointer's move before the press, most of the time: a
+    // move and a press in the same update make a drag where the press lands.
     Xdo("mousemove --window " + std::to_string(window) + " " + std::to_string(x) + " " + std::to_string(y));
+    usleep(300 * 1000);
     for (int i = 0; i < tries; ++i) {
         if (std::system("xdotool mousedown 1") != 0) return false;
         bool ok = XScreen::WaitUntil(answered, kHoldSeconds);
@@ -126,4 +129,22 @@ bool GameWindowTest::ClickUntil(int x, int y, const std::function<bool()>& answe
         if (ok || XScreen::WaitUntil(answered, kLateAnswerSeconds)) return true;
     }
     return false;
+}
+
+bool GameWindowTest::Walk(int leg, const std::string& key, const std::function<bool()>& done) {
+    Xdo("keydown " + key);
+    bool ok = XScreen::WaitUntil(done, LegSeconds(leg));
+    // Then on until the view has stood still for a second (the player is at
+    // the wall; only small animations change), at most 15 seconds more.
+    int w = 0, h = 0;
+    std::vector<unsigned> last = screen.Grab(window, &w, &h);
+    for (int look = 0, still = 0; !ok && look < 60 && still < 4; ++look) {
+        ok = XScreen::WaitUntil(done, 0.25);
+        std::vector<unsigned> next = screen.Grab(window, &w, &h);
+        still = ShareChanged(last, next, 16) < 0.02 ? still + 1 : 0;
+        last.swap(next);
+    }
+    std::string release = "xdotool keyup " + key + " 2>/dev/null";
+    if (std::system(release.c_str()) != 0) ADD_FAILURE() << "could not release " << key;
+    return ok;
 }

@@ -25,7 +25,9 @@ protected:
     void TearDown() override;
     // Starts the game (again, once the last run has ended) and waits for its window.
     void Start();
-    bool WaitForMenu(double seconds = 20) {
+    // Loading takes a second or two; a checked build on a busy machine may
+    // take many times that, so the wait is long (it ends when the menu shows).
+    bool WaitForMenu(double seconds = 60) {
         return XScreen::WaitUntil([&] { return ShowsMenu(); }, seconds);
     }
 
@@ -73,6 +75,11 @@ protected:
     // a second), and each later one crosses the whole floor. Shorter legs
     // would pace the same half floor again and again.
     static double LegSeconds(int leg) { return leg == 0 ? 3 : 6; }
+    // Holds `key` (Left or Right) for one leg of such a walk, until `done`
+    // holds. A leg lasts LegSeconds, and longer while the view still scrolls:
+    // a machine too busy to keep the game's pace would otherwise turn the
+    // player round before the wall. Whether `done` came.
+    bool Walk(int leg, const std::string& key, const std::function<bool()>& done);
 
     bool startAtSetUp = true;
     // What Start runs, and the variables it adds to the environment.

@@ -1,6 +1,7 @@
 // The installed game: `cmake --install` into a fresh prefix, then the
 // launcher started from an unrelated folder, twice: the first run makes the
 // player's folder and saves there, the second finds that state again.
+// (tools/package_check.sh does the same with the Debian package.)
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,6 +72,16 @@ TEST_F(InstallTest, TheInstalledGameRunsFromAnywhereAndKeepsItsStateInThePlayers
     std::string desktop = ReadFile(prefix + "/share/applications/lantern-vault.desktop");
     for (const char* line : {"Type=Application\n", "Exec=lantern-vault\n", "Icon=lantern-vault\n", "Categories=Game;"})
         EXPECT_NE(desktop.find(line), std::string::npos) << line;
+    // The manual page and the changelog are compressed; the metainfo shows the
+    // committed screenshot at its real size.
+    EXPECT_EQ(ReadFile(prefix + "/share/man/man6/lantern-vault.6.gz").compare(0, 2, "\x1f\x8b"), 0);
+    EXPECT_EQ(ReadFile(prefix + "/share/doc/lantern-vault/changelog.gz").compare(0, 2, "\x1f\x8b"), 0);
+    EXPECT_NE(ReadFile(prefix + "/share/doc/lantern-vault/copyright").find("License: Expat"), std::string::npos);
+    std::string metainfo = ReadFile(prefix + "/share/metainfo/invalid.lantern_vault.LanternVault.metainfo.xml");
+    const std::string screenshot = LANTERN_TEST_SOURCE_DIR "/../tools/install/screenshot.png";
+    std::string size = "width=\"" + std::to_string(PngEdge(screenshot, false)) + "\" height=\"" +
+                       std::to_string(PngEdge(screenshot, true)) + "\"";
+    EXPECT_NE(metainfo.find("<image type=\"source\" " + size + ">"), std::string::npos) << size;
     for (int edge : {32, 48, 64, 128, 256}) {
         std::string icon = prefix + "/share/icons/hicolor/" + std::to_string(edge) + "x" + std::to_string(edge) +
                            "/apps/lantern-vault.png";
@@ -92,4 +103,13 @@ TEST_F(InstallTest, TheInstalledGameRunsFromAnywhereAndKeepsItsStateInThePlayers
     RunOnceFrom(dir.path() + "/elsewhere", {"HOME=/nonexistent", "XDG_DATA_HOME=" + home + "/.local/share"});
     EXPECT_EQ(game->result().out, kLoadedAll);
     EXPECT_EQ(ReadFile(player + "/.vorlinstate"), saved);
+
+    // A replay named relative to where the launcher was started is read from
+    // there, not from the player's folder the game runs in.
+    WriteFile(dir.path() + "/elsewhere/foreign.replay", "not a replay");
+    ASSERT_EQ(chdir((dir.path() + "/elsewhere").c_str()), 0);
+    ChildResult verify = RunProgram({prefix + "/bin/lantern-vault", "--verify", "foreign.replay"}, {"HOME=" + home}, "", 60);
+    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    EXPECT_EQ(verify.status, 2);
+    EXPECT_EQ(verify.err, "lantern-vault: " + dir.path() + "/elsewhere/foreign.replay: not a replay file\n");
 }

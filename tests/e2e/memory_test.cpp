@@ -34,9 +34,11 @@ protected:
     void AwaitReload() {
         XScreen::WaitUntil([&] { return ShowsLoadingScreen(); }, 1);
         if (WaitForMenu()) return;
-        bool ended = game->Wait(1);
-        FAIL() << std::hex << "no menu, band pixel " << BandPixel()
-               << (ended ? ", the game ended: " + game->result().err : std::string(", the game runs"));
+        long band = BandPixel();
+        if (!game->Wait(1)) FAIL() << std::hex << "no menu, band pixel " << band << ", the game runs";
+        const ChildResult& r = game->result();
+        FAIL() << "no menu: the game ended with status " << r.status << ", signal " << r.signal << "\n"
+               << r.out << r.err;
     }
 };
 

@@ -97,6 +97,7 @@ TEST_F(FlowTest, ResizingReloadsAtTheArtResolutionOfTheNewSize) {
 TEST_F(FlowTest, SuspendingARunningGamePausesItAndSlowsTheUpdates) {
     FinishLoading();
     app()->m_Mode = 10;
+    app()->m_GameEnded = 0;
     app()->m_VKeys[3] = 2;
     host()->SuspendGame();
     EXPECT_EQ(app()->m_Paused, 1);

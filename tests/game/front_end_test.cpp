@@ -4,7 +4,7 @@
 //
 // The quit key itself is exercised by the end-to-end tests: here no update
 // ever sees the quit key on the bare menu, as it would end the test program.
-#include <string>
+#include <regex>
 
 #include "common/test_support.h"
 #include "game_world.h"
@@ -53,17 +53,6 @@ protected:
         host()->MouseEvent(5, 0, x, y);
         Update();
     }
-    // The characters the last update drew with the font, in order (the
-    // space draws nothing, so it does not appear).
-    static std::string TextDrawn() {
-        std::string out;
-        for (int i = 0; i < Commands(); ++i) {
-            const float* c = Command(i);
-            if (static_cast<int>(c[0]) == app()->m_Font) out += static_cast<char>(static_cast<int>(c[6]) + 32);
-        }
-        return out;
-    }
-    static bool Drew(const std::string& text) { return TextDrawn().find(text) != std::string::npos; }
 };
 
 }  // namespace
@@ -97,6 +86,34 @@ TEST_F(FrontEndTest, TheMenuListsTheLastVariantsScoresAndKeysMoveOneItemPerPress
     EXPECT_FALSE(Drew("Top")) << "the options cog hides the lists";
     for (int i = 0; i < 5; ++i) Press(kLeft);
     EXPECT_EQ(a->m_MenuSel, 1) << "not before the first item";
+}
+
+TEST_F(FrontEndTest, TheHighscoreStripAndItsIconsSlideInFromTheLeftOfTheirPlace) {
+    c_MyApp* a = app();
+    const float rest = bb_Zanth_jscrw - 140;
+    // Where the last update drew the strip and the two icons that ride with it.
+    auto drawnX = [](int kind, int frame) {
+        for (int i = 0; i < Commands(); ++i) {
+            const float* c = Command(i);
+            bool match = kind == c_MyApp::kKindRect ? c[0] == kind && c[2] == -1 && c[4] == 141 && c[7] == 0.4f
+                                                     : c[0] == kind && c[6] == frame;
+            if (match) return c[1];
+        }
+        return -1e9f;  // not drawn
+    };
+    a->m_MenuSlide = -32;  // as a round leaves it
+    float last = -1e9f;
+    for (int update = 1; update <= 34; ++update) {
+        Update();
+        float strip = drawnX(c_MyApp::kKindRect, 0);
+        float expected = update < 32 ? rest - 4 * (32 - update) : rest;
+        ASSERT_FLOAT_EQ(strip, expected) << "update " << update;
+        EXPECT_FLOAT_EQ(drawnX(c_MyApp::kSlotStudioLogo, 0) - strip, 110) << "the credits icon, update " << update;
+        EXPECT_FLOAT_EQ(drawnX(95, 11) - strip, 68) << "the trophy, update " << update;
+        EXPECT_GE(strip, last) << "it only ever moves right";
+        last = strip;
+    }
+    EXPECT_FLOAT_EQ(last, rest);
 }
 
 TEST_F(FrontEndTest, TheOptionsBoxAnswersEachPressOnceAndTheQuitKeyClosesIt) {
@@ -171,8 +188,10 @@ TEST_F(FrontEndTest, ThePauseMenuResumesOpensOptionsAndEndsTheRound) {
     Click(16, 16);
     ASSERT_EQ(a->m_Paused, 1);
     Update(20);
+    int tune = a->m_TunePlaying;
     Click(bb_Zanth_jscrw / 2 - 150, bb_Zanth_jscrh / 2);
-    EXPECT_EQ(a->m_TunePlaying, 0);
+    EXPECT_EQ(a->m_GameEnded, 1);
+    EXPECT_EQ(a->m_TunePlaying, tune) << "the tune plays on under the banner";
     for (int i = 0; i < 120 && a->m_Mode != 1; ++i) Update();
     EXPECT_EQ(a->m_Mode, 1) << "the banner hands back to the menu";
     EXPECT_EQ(a->m_Scores[20], 4242);
@@ -211,6 +230,12 @@ TEST_F(FrontEndTest, TheOptionsBoxRowsAnswerClicksAndTheCreditsRowOpensTheScroll
 
     Click(300, 200);
     EXPECT_EQ(a->m_CreditsOpen, 0);
+
+    // Under the makers' name stands the game's version, not a placeholder address.
+    ASSERT_EQ(bb_Zanth_CreditText.Length(), 50);
+    EXPECT_TRUE(std::regex_match(bb_Zanth_CreditText[3].ToUtf8(), std::regex("version [0-9]+\\.[0-9]+\\.[0-9]+")))
+        << bb_Zanth_CreditText[3].ToUtf8();
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(bb_Zanth_CreditText[i].Find(String(".invalid")), -1) << "line " << i;
 }
 
 TEST_F(FrontEndTest, BadgeTextsAndPopUpsSlideInStayAndLeaveAndTheBoxStopsAtItsTop) {

@@ -112,3 +112,12 @@ unsigned GameTest::RenderAndRead(int x, int y) {
     bb_graphics_device->EndRender();
     return static_cast<unsigned>(pixel[0]) & 0xffffff;
 }
+
+std::string GameTest::TextDrawn() {
+    std::string out;
+    for (int i = 0; i < Commands(); ++i) {
+        const float* c = Command(i);
+        if (static_cast<int>(c[0]) == g_app->m_Font) out += static_cast<char>(static_cast<int>(c[6]) + 32);
+    }
+    return out;
+}

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "game/globals.h"
 #include "game/myapp.h"
 #include "host/glfwgame.h"
@@ -45,6 +47,10 @@ protected:
     // Display-list command i (15 floats) of the last update.
     static const float* Command(int i) { return &app()->m_DrawList[i * c_MyApp::kDrawFloats]; }
     static int Commands() { return app()->m_DrawCount / c_MyApp::kDrawFloats; }
+    // The characters the last update drew with the font, in order (the
+    // space draws nothing, so it does not appear).
+    static std::string TextDrawn();
+    static bool Drew(const std::string& text) { return TextDrawn().find(text) != std::string::npos; }
 };
 
 #endif

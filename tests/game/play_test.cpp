@@ -10,7 +10,7 @@ using namespace play;
 
 namespace {
 
-const int kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeySpace = 32, kKeyEscape = 27;
+const int kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeySpace = 32, kKeyEscape = 27, kKeyEnter = 13;
 
 }  // namespace
 
@@ -231,6 +231,90 @@ TEST_F(PlayTest, TheRankingTextOnlyNamesScoresTheTableWillKeep) {
     a->m_Score = 91;
     EXPECT_EQ(a->p_MyNth(), String("10th"));
     for (int r = 0; r < 10; ++r) a->m_Scores[10 + r] = 0;
+}
+
+TEST_F(PlayTest, EndGameKeepsTheTuneUnderTheBannerAndATenthPlaceScoreKeepsItsRankUntilTheBannerIsGone) {
+    c_MyApp* a = app();
+    a->m_Options[5] = 1;  // effects and music
+    for (int r = 0; r < 10; ++r) a->m_Scores[10 + r] = 1000 - 10 * r;
+    StartRound(2, 9);
+    PlainMaze(10, 35);
+    ASSERT_EQ(a->m_TunePlaying, 1);
+    a->m_Score = 915;  // between 920 and 910: tenth place
+
+    // Pause, choose "End Game" and take it.
+    Hold(kKeyEscape, 2);
+    Update(20);
+    ASSERT_EQ(a->m_Paused, 1);
+    Hold(kKeyLeft, 2);
+    Update();
+    ASSERT_EQ(a->m_PauseSel, -1);
+    Hold(kKeyEnter, 2);
+    ASSERT_EQ(a->m_GameEnded, 1);
+    ASSERT_EQ(a->m_Paused, 0);
+
+    // Until the banner is gone from the menu: the tune plays while the round
+    // is on screen and stops when the menu takes over at t = 90; the rank line
+    // is drawn whenever the banner is, also once the table holds the score.
+    int bannerUpdates = 0;
+    bool handedOver = false;
+    for (int i = 0; i < 400 && !(a->m_Mode == 1 && a->m_OverTimer == 0); ++i) {
+        int t = a->m_OverTimer;
+        bool inRound = a->m_Mode == 10;
+        Update();
+        if (a->m_Mode == 10) {
+            EXPECT_EQ(bb_audio_device->MusicState(), 1) << "t = " << t;
+            EXPECT_EQ(a->m_TunePlaying, 1) << "t = " << t;
+        } else if (inRound) {
+            handedOver = true;
+            EXPECT_EQ(t + 1, 90) << "the menu takes over at t = 90";
+            EXPECT_EQ(bb_audio_device->MusicState(), 0) << "and the tune stops then";
+            EXPECT_EQ(a->m_TunePlaying, 0);
+        }
+        if (t > 0) {
+            ++bannerUpdates;
+            EXPECT_TRUE(Drew("NewHighscore10th")) << "t = " << t << ", mode " << a->m_Mode << ": " << TextDrawn();
+        }
+    }
+    EXPECT_TRUE(handedOver);
+    EXPECT_EQ(a->m_Mode, 1);
+    EXPECT_EQ(a->m_OverTimer, 0);
+    EXPECT_GT(bannerUpdates, 89 + 30) << "the banner built up and faded out";
+    EXPECT_EQ(a->m_Scores[19], 915) << "recorded in tenth place";
+    EXPECT_EQ(a->m_Scores[18], 920);
+    for (int i = 0; i < 60; ++i) a->m_Scores[i] = 0;
+}
+
+TEST_F(PlayTest, LosingTheFocusUnderTheBannerLeavesTheEndedRoundUnpausedAndTheMenuUnpaused) {
+    c_MyApp* a = app();
+    StartRound(2, 7);
+    PlainMaze(10, 35);
+    Place(40, kEnemyHunting, 10, 34.2f);
+    Plr(kPlrEnergy) = 0;
+    for (int i = 0; i < 100 && a->m_GameEnded == 0; ++i) Update();
+    ASSERT_EQ(a->m_GameEnded, 1);
+    Update(10);
+
+    host()->SuspendGame();
+    EXPECT_EQ(a->m_Paused, 0) << "an ended round is not paused";
+    EXPECT_EQ(host()->UpdateRate(), 5);
+    host()->ResumeGame();
+    EXPECT_EQ(a->m_Paused, 0);
+    EXPECT_EQ(a->m_GameEnded, 1);
+    EXPECT_EQ(host()->UpdateRate(), 60);
+
+    // The banner runs its course with no pause menu over it.
+    for (int i = 0; i < 200 && a->m_Mode != 1; ++i) {
+        Update();
+        EXPECT_EQ(a->m_Paused, 0);
+        EXPECT_FALSE(Drew("EndGame")) << "the pause menu is up";
+    }
+    ASSERT_EQ(a->m_Mode, 1);
+    host()->SuspendGame();
+    host()->ResumeGame();
+    Update();
+    EXPECT_EQ(a->m_Paused, 0) << "the menu is never paused";
+    for (int i = 0; i < 60; ++i) a->m_Scores[i] = 0;
 }
 
 TEST_F(PlayTest, SparksFlyAndFallAndPopUpsRiseWhileThePoolDropsWhatDoesNotFit) {

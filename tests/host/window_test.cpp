@@ -1,10 +1,11 @@
 // The real window under the virtual display: size, title, placement,
 // re-opening, full screen, video modes, held keys, the close request and the
-// focus the main loop follows.
+// focus the main loop follows, and the window's size on a scaled desktop.
 // Each case runs in a child process with its own connection to the display.
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -190,4 +191,23 @@ TEST(WindowTest, LoopSeesTheFocusMoveAwayAndBackAndOnToAReopenedWindow) {
     });
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "focus 1 lost 1 back 1 reopened 1 iconified 0\n");
+}
+
+TEST(WindowTest, LogicalSizesBecomePixelsAtTheDesktopsContentScale) {
+    struct Case {
+        float scaleX, scaleY;
+        int w, h;
+    };
+    const float nan = std::nanf(""), inf = INFINITY;
+    const Case cases[] = {
+        {1, 1, 640, 480},     {2, 2, 1280, 960},  {1.5f, 1.5f, 960, 720}, {1.25f, 1.25f, 800, 600},
+        {1.75f, 2, 1120, 960}, {0, 0, 640, 480},   {-2, -2, 640, 480},     {nan, nan, 640, 480},
+        {inf, inf, 640, 480}, {1e-6f, 1e-6f, 1, 1},
+    };
+    for (const Case& c : cases) {
+        int w = 0, h = 0;
+        WindowPixelSize(640, 480, c.scaleX, c.scaleY, &w, &h);
+        EXPECT_EQ(w, c.w) << c.scaleX;
+        EXPECT_EQ(h, c.h) << c.scaleY;
+    }
 }

@@ -4,8 +4,8 @@
 //
 // Writes a handful of small, valid inputs per target into <folder>/<target>/:
 // state strings, texts in each encoding the loader reads, WAVs in each sample
-// layout, short Ogg Vorbis streams and PNGs of every colour type and bit
-// depth. The fuzzer mutates these; starting from valid files it reaches the
+// layout, short Ogg Vorbis streams, PNGs of every colour type and bit
+// depth, and replays whose tapes hold every kind of record. The fuzzer mutates these; starting from valid files it reaches the
 // deep parts of each decoder within seconds instead of hours.
 #include <stb/stb_image_write.h>
 
@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "game/replay.h"
 #include "writers.h"
 
 namespace {
@@ -375,6 +376,33 @@ void write_png_seeds() {
     }
 }
 
+void write_replay_seeds() {
+    ReplayFile r;
+    r.gameVersion = "1.0.0";
+    r.variant = 2;
+    r.seed = 123456;
+    r.score = 45;
+    r.fields.assign(static_cast<size_t>(ReplayFieldCount()), 0);
+    r.fields[0] = 0x44200000;  // 640.0f
+    // Tags: 1 key down, 2 key up, 3 hit, 4 character, 5 pointer, 6 touch,
+    // 7 accel, 8 axis, 9 field, 10 end, 11 idle (see input/input_tape.h).
+    r.tape = {1, 39, 3, 39, 10,                          // Right pressed
+              11, 5,                                      // five updates of nothing
+              5, 0x80, 0x0a, 1, 0, 0, 0xc0, 0x3f,         // pointer at (320, 1.5)
+              6, 1, 4, 8,                                 // touch 1 at (1, 2)
+              7, 0, 0, 0, 0, 0, 0, 0x80, 0x3f, 0, 0, 0, 0,  // acceleration (0, 1, 0)
+              9, 8, 1, 0, 0, 0,                           // field 8 (the loading stage) at 1
+              8, 6, 0, 0, 0x80, 0xbf,                     // pad 1's first stick to the left
+              4, 'r', 3, 0x80, 0x03, 2, 39, 10,           // a character, touch 0 hit, Right released
+              11, 0x80, 0x01};                            // 128 updates of nothing
+    r.updates = 1 + 5 + 1 + 128;
+    write_file("replay", "round", EncodeReplay(r));
+    r.tape = {10};
+    r.updates = 1;
+    r.score = 0;
+    write_file("replay", "one-update", EncodeReplay(r));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -388,5 +416,6 @@ int main(int argc, char** argv) {
     write_wav_seeds();
     write_ogg_seeds();
     write_png_seeds();
+    write_replay_seeds();
     return failed ? 1 : 0;
 }

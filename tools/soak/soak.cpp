@@ -37,10 +37,18 @@
 // once with status 0, which the parent reports as a failure (the player must
 // never quit), as it does a crash or a sanitizer report.
 //
+// Every round the player finishes is recorded, as the game records every
+// round; the child keeps each replay (rounds/N.replay beside the game's
+// replays) with the score it ended with, and once the child is done the
+// parent runs the game's verifier (lantern-vault --verify) on each: every
+// round must replay to the score and update count it recorded.
+//
 // Exit status: 0 bounded and clean; 1 memory not bounded; 2 bad arguments;
-// 3 heap check failed; 4 the game ended the process; 128 + the signal that
-// killed it; otherwise the child's (1 for a sanitizer report).
+// 3 heap check failed; 4 the game ended the process; 5 a round did not
+// replay to its score; 128 + the signal that killed it; otherwise the
+// child's (1 for a sanitizer report).
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -55,6 +63,7 @@
 #include <vector>
 
 #include "common/headless_game.h"
+#include "game/replay.h"
 #include "random_player.h"
 #include "runtime/gc.h"
 
@@ -177,10 +186,60 @@ std::string make_temp_dir() {
     return pattern;
 }
 
+const char* const kRoundsFolder = "rounds";  // the kept replays, in the game's folder
+
+std::string round_path(const std::string& dir, long n) { return dir + "/" + kRoundsFolder + "/" + std::to_string(n) + ".replay"; }
+
 void remove_temp_dir(const std::string& dir) {
     unlink((dir + "/data").c_str());
     unlink((dir + "/.vorlinstate").c_str());
+    for (const char* name : {"last", "best-1", "best-2", "best-3"})
+        unlink((dir + "/replays/" + name + ".replay").c_str());
+    rmdir((dir + "/replays").c_str());
+    for (long n = 0; unlink(round_path(dir, n).c_str()) == 0; ++n) {
+    }
+    rmdir((dir + "/" + kRoundsFolder).c_str());
     rmdir(dir.c_str());
+}
+
+// Keeps the replay of the round the game has just finished as round `n`.
+bool keep_round(c_MyApp* app, long n) {
+    const ReplayFile* replay = app->LastRecorded();
+    if (!replay) return false;
+    mkdir(kRoundsFolder, 0777);
+    return WriteReplayFile(std::string(kRoundsFolder) + "/" + std::to_string(n) + ".replay", *replay) == 0;
+}
+
+// The game's verifier on every kept round, in the game's folder: each must
+// print the score it recorded. Returns 0, or 5 when one did not.
+int verify_rounds(const std::string& dir, const uint64_t seed) {
+    long n = 0, good = 0;
+    for (;; ++n) {
+        std::string path = round_path(dir, n);
+        ReplayFile replay;
+        std::string error;
+        if (access(path.c_str(), F_OK) != 0) break;
+        if (!ReadReplayFile(path, &replay, &error)) {
+            std::printf("soak: FAILED: round %ld's replay does not read back: %s\n", n, error.c_str());
+            continue;
+        }
+        std::string command = "cd '" + dir + "' && '" LANTERN_EXE_PATH "' --verify '" + path + "' 2>&1";
+        FILE* out = popen(command.c_str(), "r");
+        char line[256] = "";
+        if (out && !std::fgets(line, sizeof line, out)) line[0] = 0;
+        int status = out ? pclose(out) : -1;
+        std::string expected = "score " + std::to_string(replay.score) + " updates " + std::to_string(replay.updates) + "\n";
+        if (status == 0 && expected == line) {
+            ++good;
+        } else {
+            std::printf("soak: FAILED: round %ld (score %d in %u updates) replayed as: %s", n, replay.score,
+                        replay.updates, line[0] ? line : "nothing\n");
+        }
+    }
+    std::printf("soak: %ld of %ld rounds replayed to their scores by the verifier\n", good, n);
+    if (good == n) return 0;
+    std::printf("soak: FAILED: replays differ (replay with --seed %llu)\n", static_cast<unsigned long long>(seed));
+    return 5;
 }
 
 // One pass of the main loop's work: an update and a render.
@@ -255,9 +314,14 @@ int run(const Options& o, const std::string& dir) {
     player.ScheduleSizeTour(warmup / 4);
     host->pad = &player.Pad();
     double start = now_seconds();
+    long rounds = 0;
     for (long u = 0; u < o.updates; ++u) {
         player.BeforeUpdate(u);
+        int mode = app->m_Mode;
         frame(host);
+        // A round hands back to the menu in its last update; watched
+        // rounds are not recorded, and not kept.
+        if (mode == 10 && app->m_Mode == 2 && keep_round(app, rounds)) ++rounds;
         player.AfterUpdate();
         if (u > warmup) leak(o.leak);
         g_progress->update = u;
@@ -333,8 +397,9 @@ int main(int argc, char** argv) {
     int status = 0;
     while (waitpid(child, &status, 0) < 0) {
     }
+    int replays = g_progress->finished ? verify_rounds(dir, o.seed) : 0;
     remove_temp_dir(dir);
-    if (WIFEXITED(status) && g_progress->finished) return WEXITSTATUS(status);
+    if (WIFEXITED(status) && g_progress->finished) return WEXITSTATUS(status) ? WEXITSTATUS(status) : replays;
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
         std::printf("soak: FAILED: the game ended the process at update %ld (replay with --seed %llu)\n",
                     g_progress->update, static_cast<unsigned long long>(o.seed));

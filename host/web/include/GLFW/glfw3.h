@@ -54,4 +54,16 @@ int glfwGetGamepadState(int jid, GLFWgamepadstate* state);
 #endif
 #endif  // GLFW_GAMEPAD_BUTTON_A
 
+// GLFW 3.3's content scale. The page sizes its canvas in device pixels
+// itself (host/web/web_host.js), so a monitor's scale here is always 1.
+#ifndef GLFW_SCALE_TO_MONITOR
+#ifdef __cplusplus
+extern "C" {
+#endif
+void glfwGetMonitorContentScale(GLFWmonitor* monitor, float* xscale, float* yscale);
+#ifdef __cplusplus
+}
+#endif
+#endif  // GLFW_SCALE_TO_MONITOR
+
 #endif

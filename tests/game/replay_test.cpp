@@ -1,0 +1,300 @@
+// Replays: a round played with keys, a resize, a loss of focus, the pause
+// menu and the music player running is recorded, written, read back and
+// watched, and comes out the same round; watching leaves the player's
+// options, badges and state file alone; damaged files are refused.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "alloc_count.h"
+#include "game/replay.h"
+#include "input/device.h"
+#include "round_world.h"
+#include "support/random.h"
+
+using namespace play;
+
+namespace {
+
+const int kEscape = 27, kEnter = 13, kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+class ReplayTest : public RoundTest {
+protected:
+    void TearDown() override {
+        if (app()) {
+            bb_Zanth_HasMusic = 0;
+            app()->m_JMPlayer->p_JM_Stop(1);
+            Resize(640, 480);
+            FinishLoading();
+        }
+        RoundTest::TearDown();
+    }
+
+    // The round's world, as one number (64 bits, apart from the game's own
+    // check): maze, entities, player, live particles, the generator and the score.
+    static uint64_t World() {
+        uint64_t h = 1469598103934665603ull;
+        auto mix = [&h](const void* p, size_t n) {
+            const unsigned char* b = static_cast<const unsigned char*>(p);
+            for (size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
+        };
+        mix(&app()->m_Map[0], 64 * 64 * sizeof(float));
+        mix(&app()->m_Ents[0], app()->m_Ents.Length() * sizeof(float));
+        mix(&app()->m_Plr[0], 500 * sizeof(float));
+        // Live particles; a free record keeps what an earlier round left.
+        for (int i = 0; i <= app()->m_PartMax; ++i) {
+            const float* p = &app()->m_Part[i * kParticleFloats];
+            if (p[kPartKind] != 0) mix(p, kParticleFloats * sizeof(float));
+        }
+        mix(&bb_random_Seed, sizeof bb_random_Seed);
+        mix(&app()->m_Score, sizeof app()->m_Score);
+        return h;
+    }
+
+    // Frames (an update and a render each) with `key` held.
+    void HoldFrames(int key, int frames) {
+        KeyDown(key);
+        Frame(frames);
+        KeyUp(key);
+        Frame();
+    }
+
+    // Plays a round of variant 3 from the menu to its end through the pause
+    // menu; `world` and `updates` get the world as the round handed back to
+    // the menu and the round's update count.
+    void PlayScriptedRound(uint64_t* world, long* updates) {
+        app()->m_GameType = 3;
+        app()->m_Mode = 11;
+        long n = 0;
+        auto frames = [&](int count) {
+            for (int i = 0; i < count && app()->m_Mode != 2; ++i, ++n) Frame();
+        };
+        auto hold = [&](int key, int count) {
+            KeyDown(key);
+            frames(count);
+            KeyUp(key);
+            frames(1);
+        };
+        frames(1);
+        ASSERT_EQ(app()->m_Mode, 10) << "the round started";
+        hold(kRight, 80);
+        hold(kUp, 8);
+        hold(kLeft, 150);
+        hold(kDown, 40);
+        // A bigger window: the screen is fitted anew and everything reloads.
+        Resize(900, 600);
+        frames(40);
+        hold(kRight, 120);
+        hold(kUp, 5);
+        // The focus goes and comes back: the round pauses; Escape resumes it.
+        host()->SuspendGame();
+        Render();
+        host()->ResumeGame();
+        frames(20);
+        ASSERT_EQ(app()->m_Paused, 1);
+        hold(kEscape, 3);
+        frames(30);
+        hold(kLeft, 90);
+        Resize(640, 480);
+        frames(40);
+        // Pause, select "End Game", take it: the banner, then the menu.
+        hold(kEscape, 3);
+        frames(20);
+        hold(kLeft, 3);
+        hold(kEnter, 3);
+        for (int i = 0; i < 400 && app()->m_Mode != 2; ++i, ++n) Frame();
+        ASSERT_EQ(app()->m_Mode, 2) << "the round handed back to the menu";
+        *world = World();
+        *updates = n;
+        Frame();
+        ASSERT_EQ(app()->m_Mode, 1);
+    }
+};
+
+TEST_F(ReplayTest, ARecordedRoundReplaysUpdateForUpdateFromItsFileWhateverTheWindowAndLeavesThePlayersStateAlone) {
+    // The music player runs while the round is recorded: its draws, made by
+    // the clock, must not reach the round's numbers.
+    app()->m_JMPlayer->p_JM_Init(32, 4, 3, 3, 4);
+    bb_Zanth_HasMusic = 1;
+    uint64_t world = 0;
+    long updates = 0;
+    PlayScriptedRound(&world, &updates);
+    if (HasFatalFailure()) return;
+    bb_Zanth_HasMusic = 0;
+
+    const ReplayFile* recorded = app()->LastRecorded();
+    ASSERT_NE(recorded, nullptr);
+    EXPECT_EQ(static_cast<long>(recorded->updates), updates);
+    EXPECT_EQ(recorded->variant, 3);
+    EXPECT_LT(recorded->tape.size(), 4000u) << "a round of some seconds takes a few hundred bytes";
+
+    ReplayFile replay;
+    std::string error;
+    ASSERT_TRUE(ReadReplayFile(LastReplayPath(), &replay, &error)) << error;
+    EXPECT_EQ(replay.score, recorded->score);
+    EXPECT_EQ(replay.seed, recorded->seed);
+    EXPECT_EQ(replay.tape, recorded->tape);
+    EXPECT_EQ(replay.fields, recorded->fields);
+    EXPECT_FALSE(replay.gameVersion.empty());
+
+    // Watched in another window size, with other options, other badges, and
+    // the music player off.
+    Resize(1000, 560);
+    FinishLoading();
+    app()->m_GameType = 1;
+    app()->m_Options[5] = 2;
+    app()->m_Options[20] = 4321;
+    app()->m_Badges[3] = !app()->m_Badges[3];
+    std::vector<bool> badges;
+    for (int i = 0; i < 256; ++i) badges.push_back(app()->m_Badges[i]);
+    ASSERT_EQ(app()->p_Save(), 0);
+    std::string state = FileText(".vorlinstate");
+    ASSERT_FALSE(state.empty());
+
+    app()->WatchReplay(replay);
+    EXPECT_TRUE(app()->Watching());
+    bool markShown = false;
+    for (long i = 0; i < updates + 100 && app()->Watching(); ++i) {
+        Frame();
+        if (i == updates / 2) {
+            markShown = Drew("REPLAY");
+            EXPECT_EQ(app()->m_Mode, 10) << "the round is on the game's own screen";
+        }
+    }
+    EXPECT_FALSE(app()->Watching());
+    EXPECT_TRUE(markShown) << "the REPLAY mark is drawn while the round plays";
+    int score = -1;
+    long watched = 0;
+    uint32_t check = 0;
+    app()->LastWatched(&score, &watched, &check);
+    EXPECT_EQ(score, replay.score);
+    EXPECT_EQ(check, replay.world) << "the world check --verify compares";
+    EXPECT_EQ(watched, updates) << "the replay ends in the update the round ended";
+    EXPECT_EQ(World(), world) << "the same maze, enemies, player, particles and numbers";
+
+    EXPECT_EQ(app()->m_Mode, 1) << "back to the menu";
+    EXPECT_EQ(app()->m_GameType, 1);
+    EXPECT_EQ(app()->m_Options[5], 2);
+    EXPECT_EQ(app()->m_Options[20], 4321);
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(app()->m_Badges[i], badges[i]) << "badge " << i;
+    Frame(3);
+    EXPECT_EQ(FileText(".vorlinstate"), state) << "watching saves nothing";
+    ReplayFile after;
+    ASSERT_TRUE(ReadReplayFile(LastReplayPath(), &after, &error)) << error;
+    EXPECT_EQ(after.tape, replay.tape) << "the last replay is still the played round's";
+
+    // Any key ends a replay early, and the game is back in the menu.
+    app()->WatchReplay(replay);
+    Frame(30);
+    ASSERT_TRUE(app()->Watching());
+    ASSERT_EQ(app()->m_Mode, 10);
+    KeyDown('Q');
+    Frame();
+    KeyUp('Q');
+    EXPECT_FALSE(app()->Watching());
+    Frame();
+    EXPECT_EQ(app()->m_Mode, 1);
+    EXPECT_EQ(app()->m_Options[5], 2);
+    EXPECT_EQ(app()->m_TunePlaying, 0) << "the round's tune stops with it";
+}
+
+TEST_F(ReplayTest, DamagedTruncatedAndForeignFilesAreRefusedEachWithItsReason) {
+    uint64_t world = 0;
+    long updates = 0;
+    PlayScriptedRound(&world, &updates);
+    if (HasFatalFailure()) return;
+    std::vector<uint8_t> good = EncodeReplay(*app()->LastRecorded());
+    ReplayFile out;
+    std::string error;
+    ASSERT_TRUE(DecodeReplay(good.data(), good.size(), &out, &error)) << error;
+
+    auto refused = [&](std::vector<uint8_t> bytes) {
+        ReplayFile r;
+        std::string why;
+        EXPECT_FALSE(DecodeReplay(bytes.data(), bytes.size(), &r, &why));
+        return why;
+    };
+    // Cut anywhere: truncated.
+    for (size_t cut : {size_t(9), size_t(20), size_t(40), good.size() / 2, good.size() - 1})
+        EXPECT_EQ(refused(std::vector<uint8_t>(good.begin(), good.begin() + cut)), "the replay is truncated") << cut;
+    // Any byte changed: the checksum catches it.
+    for (size_t at : {size_t(12), good.size() / 2, good.size() - 6}) {
+        std::vector<uint8_t> bad = good;
+        bad[at] ^= 0x20;
+        EXPECT_NE(refused(bad).find("checksum"), std::string::npos) << at;
+    }
+    std::vector<uint8_t> longer = good;
+    longer.push_back(0);
+    EXPECT_NE(refused(longer).find("after its end"), std::string::npos);
+    // Not a replay at all, or one of a format to come.
+    EXPECT_EQ(refused({'P', 'K', 3, 4}), "not a replay file");
+    std::string text = FileText(".vorlinstate");
+    EXPECT_EQ(refused(std::vector<uint8_t>(text.begin(), text.end())), "not a replay file");
+    std::vector<uint8_t> future = good;
+    future[8] = 2;
+    EXPECT_NE(refused(future).find("format 2 is not supported"), std::string::npos);
+    // Sound checksums over contents this game cannot play.
+    ReplayFile r = *app()->LastRecorded();
+    r.tape.push_back(77);  // no such record
+    EXPECT_NE(refused(EncodeReplay(r)).find("bad input record"), std::string::npos);
+    r = *app()->LastRecorded();
+    r.tape.pop_back();   // the last update is left open
+    EXPECT_NE(refused(EncodeReplay(r)).find("damaged"), std::string::npos);
+    r = *app()->LastRecorded();
+    r.fields.pop_back();
+    EXPECT_NE(refused(EncodeReplay(r)).find("start values"), std::string::npos);
+    r = *app()->LastRecorded();
+    r.updates += 1;
+    EXPECT_NE(refused(EncodeReplay(r)).find("updates"), std::string::npos);
+    r = *app()->LastRecorded();
+    r.variant = 7;
+    EXPECT_NE(refused(EncodeReplay(r)).find("variant 7"), std::string::npos);
+    EXPECT_FALSE(ReadReplayFile("no-such.replay", &out, &error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST_F(ReplayTest, TheMusicPlayersDrawsLeaveTheRoundsGeneratorAlone) {
+    // The player's steps fall due by the clock, not by the round's updates:
+    // drawing from the round's generator would make a replay differ.
+    c_JMPlayer* player = app()->m_JMPlayer;
+    player->p_JM_Init(32, 4, 3, 3, 4);
+    bb_random_Seed = 424242;
+    player->p_JM_StartTune(String("Retro/HopperEsque"), 37171650, 100);
+    for (int i = 0; i < 50; ++i) player->p_Rand(0, 9);
+    EXPECT_EQ(bb_random_Seed, 424242);
+    // Its own numbers still follow the tune's seed.
+    int first[5], again[5];
+    for (int& n : first) n = player->p_Rand(0, 1000);
+    player->p_JM_StartTune(String("Retro/HopperEsque"), 37171650, 100);
+    for (int i = 0; i < 50; ++i) player->p_Rand(0, 9);
+    for (int& n : again) n = player->p_Rand(0, 1000);
+    EXPECT_TRUE(std::equal(first, first + 5, again));
+    player->p_JM_Stop(1);
+}
+
+TEST_F(ReplayTest, RecordingARoundAllocatesNothingPerUpdate) {
+    if (!AllocCount::Available()) GTEST_SKIP() << "allocations are not counted in this build";
+    app()->m_GameType = 2;
+    app()->m_Mode = 11;
+    Update();
+    ASSERT_EQ(app()->m_Mode, 10);
+    // Keys pressed and released, the pointer moving, a character typed:
+    // every update has records on the tape.
+    for (int i = 0; i < 6; ++i) {
+        KeyDown(i % 2 ? kLeft : kRight);
+        host()->MouseEvent(6, -1, 100.0f + i, 50.5f + i);
+        Type('a' + i);
+        EXPECT_EQ(AllocationsIn(1), 0) << i;
+        KeyUp(i % 2 ? kLeft : kRight);
+        EXPECT_EQ(AllocationsIn(20), 0) << i;
+    }
+}
