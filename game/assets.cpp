@@ -10,6 +10,11 @@
 // (runtime/gc.h), unless the renderer's batch or a playing channel still
 // holds them.
 //
+// The art a round draws from (backdrop, sprites and tiles, particles, font,
+// icons, the on-screen pad) is packed into one texture once its last image is
+// loaded, so that a frame of play goes out in two or three draw calls
+// (graphics/atlas.cpp); the images and their frames stay what they were.
+//
 // The streamed tune is decoded ahead, off the main thread, while the first
 // load runs (the audio device keeps it, so later loads find it done), so
 // that starting it in the update that starts a round costs next to nothing.
@@ -56,6 +61,12 @@ String c_MyApp::ArtFileName(String name) const {
     if (m_HD == 2) return name + kHd + kPng;
     if (m_HD == 4) return name + kHd2 + kPng;
     return name + kPng;
+}
+
+void c_MyApp::PackPlayArt() {
+    if (!bb_Zanth_PackArt) return;
+    c_Image* images[] = {m_Img[99], m_Img[1], m_Img[96], m_Img[kSlotFont], m_Img[kSlotIcons], m_Img[kSlotPad]};
+    bb_graphics_PackImages(images, static_cast<int>(sizeof images / sizeof images[0]));
 }
 
 int c_MyApp::p_LoadImg(int slot, String name, int frameW, int frameH, int frames, int flags) {
@@ -120,7 +131,10 @@ int c_MyApp::p_Loader() {
         case 12: p_LoadImg(98, String("logo"), 256, 128, 1, 1); break;
         case 13: p_LoadImg(96, String("parts"), 8, 8, 256, 1); break;
         case 14: p_LoadImg(80, String("BadgesA"), 64, 64, 64, 1); break;
-        case 15: p_LoadImg(1, String("gfx"), 32, 32, 64, 1); break;
+        case 15:
+            p_LoadImg(1, String("gfx"), 32, 32, 64, 1);
+            PackPlayArt();
+            break;
         default:
             if (int sound = stage_sound(m_LoadStage)) p_LoadSFX(sound);
             break;

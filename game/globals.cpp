@@ -18,6 +18,7 @@ int bb_Zanth_DebugMode;
 int bb_Zanth_iCadeControls;
 int bb_Zanth_OnScreenControls;
 int bb_Zanth_AccelerometerControls;
+int bb_Zanth_PackArt;
 Array<String> bb_Zanth_CreditText;
 
 namespace {
@@ -66,6 +67,7 @@ void bb_Zanth_init() {
     bb_Zanth_iCadeControls = 0;
     bb_Zanth_OnScreenControls = 0;
     bb_Zanth_AccelerometerControls = 0;
+    bb_Zanth_PackArt = 1;
     Array<String> credits(50);
     for (int i = 0; i < 50; ++i) credits[i] = String(kCredits[i]);
     bb_Zanth_CreditText = credits;

@@ -20,6 +20,7 @@ extern int bb_Zanth_DebugMode;
 extern int bb_Zanth_iCadeControls;
 extern int bb_Zanth_OnScreenControls;
 extern int bb_Zanth_AccelerometerControls;
+extern int bb_Zanth_PackArt;  // 1: the art drawn in play is packed into one texture after loading
 extern Array<String> bb_Zanth_CreditText;  // 50 lines of the credits box
 
 void bb_Zanth_init();

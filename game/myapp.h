@@ -268,6 +268,7 @@ private:
     // Art resolution from the device size (game/assets.cpp).
     void ChooseArtResolution();
     String ArtFileName(String name) const;
+    void PackPlayArt();
     // Appends one display-list command; false when the list is full.
     bool AppendCommand(float kind, float x, float y, float rot, float sx, float sy, float frame);
     // Tests a drawn image's frame against the touches (game/drawing.cpp).

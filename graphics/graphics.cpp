@@ -269,13 +269,23 @@ namespace {
 // handle has been subtracted. An image made of one frame covering its whole
 // surface takes the renderer's whole-surface path, which reads no frame.
 void draw_frame(c_Image* image, float x, float y, int frame) {
+    bb_graphics_renderDevice->NoteRequested(x, y, static_cast<float>(image->m_width), static_cast<float>(image->m_height));
     if (image->m_flags & c_Image::kWholeSurface) {
         bb_graphics_renderDevice->DrawSurface(image->m_surface, x, y);
         return;
     }
+    if (image->m_flags & c_Image::kSoleFrame) frame = 0;
     if (frame < 0 || frame >= image->m_frames.Length()) return;
     c_Frame* f = image->m_frames[frame];
-    bb_graphics_renderDevice->DrawSurface2(image->m_surface, x, y, f->m_x, f->m_y, image->m_width, image->m_height);
+    if (f->m_boxW < 0 || f->m_measuredAt != image->m_surface->pixelsVersion) {
+        bool opaque = f->m_opaque && f->m_measuredAt == image->m_surface->pixelsVersion;
+        bb_graphics_renderDevice->DrawSurfaceRect(image->m_surface, x, y, f->m_x, f->m_y, image->m_width,
+                                                  image->m_height, opaque);
+    } else if (f->m_boxW > 0 && f->m_boxH > 0) {
+        // Only the part that shows; a frame with nothing to show draws nothing.
+        bb_graphics_renderDevice->DrawSurfaceRect(image->m_surface, x + f->m_boxX, y + f->m_boxY, f->m_x + f->m_boxX,
+                                                  f->m_y + f->m_boxY, f->m_boxW, f->m_boxH, f->m_opaque);
+    }
 }
 
 }  // namespace

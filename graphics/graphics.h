@@ -59,6 +59,14 @@ public:
 class c_Frame : public Object {
 public:
     int m_x = 0, m_y = 0;  // top-left corner inside the image's surface, pixels
+    bool m_opaque = false; // every pixel of the frame is known to be opaque (measured when packed)
+    // The box around the frame's pixels that show at all, from its top-left
+    // corner (measured when packed; a width of -1: the whole frame). Drawing
+    // only the box gives the same picture: transparent texels change nothing.
+    int m_boxX = 0, m_boxY = 0, m_boxW = -1, m_boxH = -1;
+    // The surface's pixelsVersion when m_opaque and the box were measured:
+    // pixels written since then make them count for nothing.
+    uint32_t m_measuredAt = 0;
     c_Frame* m_new(int x, int y);
 };
 
@@ -69,6 +77,7 @@ public:
     static const int kBorderX = 2;            // frames have a 1-pixel border left and right
     static const int kBorderY = 4;            // frames have a 1-pixel border top and bottom
     static const int kWholeSurface = 0x10000; // one frame covering the whole surface (set by the module)
+    static const int kSoleFrame = 0x20000;    // was kWholeSurface before packing: every frame index draws frame 0
 
     static int m_DefaultFlags;
 
@@ -134,6 +143,13 @@ int bb_graphics_ReadPixels(Array<int> pixels, int x, int y, int width, int heigh
 c_Image* bb_graphics_LoadImage(String path, int frameCount, int flags);
 c_Image* bb_graphics_LoadImage2(String path, int frameWidth, int frameHeight, int frameCount, int flags);
 int bb_graphics_SetFont(c_Image* font, int firstChar);
+// Packs the frames of the images into shared surfaces, atlas pages (see
+// graphics/atlas.cpp), one page for all of them where it fits. The images
+// keep their sizes, handles and frame numbers; their frames are moved to the
+// page. Images without pixels (discarded) are left alone. Returns how many
+// images were packed. Packing is done once, after loading: it costs a copy
+// of the pixels and an upload of the page.
+int bb_graphics_PackImages(c_Image* const* images, int count);
 
 // Initial values of the module's globals (part of program initialisation).
 void bb_graphics_init();

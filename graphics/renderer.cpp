@@ -6,6 +6,7 @@
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -31,11 +32,22 @@ int clamp_to_int(double v) {
     return static_cast<int>(v);
 }
 
+// Texture coordinates are moved this far into the texel (texels): a pixel
+// whose centre falls exactly on the line between two texels, which happens
+// whenever art is drawn at half size at a whole-pixel position, then takes
+// the texel that exact arithmetic picks (the one after the line), whatever
+// rounding the rasteriser's interpolation adds. Without it, which of the two
+// it takes depends on the texture's size and the quad's place in it, so the
+// same frame could come out a texel apart from another texture. (A pixel
+// centre less than this from a frame's far edge may so read one texel past
+// it: a packed frame's ring holds a copy of its edge there.)
+const float kTexelNudge = 1.0f / 64;
+
 // Corner count of an oval whose two radius vectors are `size` pixels long in
-// total: 12 for small ones, then one corner per pixel in steps of 4, at most a
-// full batch.
+// total: 12 for small ones, then one corner per pixel in steps of 4, at most
+// the corners of one polygon.
 int oval_segments(double size) {
-    if (!(size < kBatchVertices + 1)) return kBatchVertices;  // also NaN
+    if (!(size < kMaxPolygonVertices + 1)) return kMaxPolygonVertices;  // also NaN
     int s = static_cast<int>(size);
     if (s <= 11) return 12;
     return s & ~3;
@@ -49,8 +61,8 @@ int oval_segments(double size) {
 
 gxtkGraphics::gxtkGraphics()
     : width(0), height(0), color(0), r(255), g(255), b(255), alpha(1), ix(1), iy(0), jx(0), jy(1), tx(0),
-      ty(0), tformed(false), primType(0), primCount(0), primSurf(nullptr), fbWidth(0), fbHeight(0),
-      drawCalls(0) {
+      ty(0), tformed(false), primType(0), primCount(0), primSurf(nullptr), primOpaque(false), blend(0), scissored(false),
+      fbWidth(0), fbHeight(0), drawCalls(0) {
     ReadWindowSize();
     PackColor();
     for (int q = 0; q < kBatchQuads; ++q) {
@@ -93,6 +105,7 @@ int gxtkGraphics::BeginRender() {
 
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    blend = 0;
     glDisable(GL_TEXTURE_2D);
 
     primCount = 0;
@@ -141,8 +154,11 @@ int gxtkGraphics::SetColor(float red, float green, float blue) {
     return 0;
 }
 
-int gxtkGraphics::SetBlend(int blend) {
+int gxtkGraphics::SetBlend(int mode) {
+    // Modes other than 1 are all alpha blending.
+    if ((mode == 1) == (blend == 1)) return 0;
     Flush();
+    blend = mode;
     if (blend == 1) {
         glBlendFunc(GL_ONE, GL_ONE);
     } else {
@@ -155,8 +171,10 @@ int gxtkGraphics::SetScissor(int x, int y, int w, int h) {
     Flush();
     if (x == 0 && y == 0 && w == Width() && h == Height()) {
         glDisable(GL_SCISSOR_TEST);
+        scissored = false;
         return 0;
     }
+    scissored = true;
     // OpenGL rejects a negative size and would keep the previous rectangle;
     // an empty one clips everything, which is what such a box means.
     if (w < 0) w = 0;
@@ -187,7 +205,9 @@ int gxtkGraphics::SetMatrix(float mix, float miy, float mjx, float mjy, float mt
 // ---------------------------------------------------------------------------
 
 gxtkVertex* gxtkGraphics::Begin(int type, int count, gxtkSurface* surface) {
-    if (type == primType && surface == primSurf && primCount + count <= kBatchVertices) {
+    // An untextured primitive in an opaque colour replaces what it covers.
+    bool opaque = !surface && Replaces();
+    if (type == primType && surface == primSurf && (opaque || !primOpaque) && primCount + count <= kBatchVertices) {
         gxtkVertex* v = &vertices[primCount];
         primCount += count;
         return v;
@@ -195,8 +215,48 @@ gxtkVertex* gxtkGraphics::Begin(int type, int count, gxtkSurface* surface) {
     if (primCount > 0) Flush();
     primType = type;
     gc_assign(primSurf, surface);
+    primOpaque = opaque;
     primCount = count;
     return vertices;
+}
+
+gxtkVertex* gxtkGraphics::BeginQuad(gxtkSurface* surface, bool opaque) {
+    opaque = opaque && Replaces();
+    bool joins = false;
+    if (primCount > 0 && primType == 4 && primCount + 4 <= kBatchVertices && (opaque || !primOpaque)) {
+        if (surface == primSurf) {
+            joins = true;
+        } else if (!surface && primSurf->HasWhiteTexel()) {
+            joins = true;
+        } else if (!primSurf && surface->HasWhiteTexel()) {
+            // The batch so far is untextured quads: they sample the white
+            // texel from now on.
+            float u = surface->WhiteU(), v = surface->WhiteV();
+            for (int i = 0; i < primCount; ++i) {
+                vertices[i].u = u;
+                vertices[i].v = v;
+            }
+            gc_assign(primSurf, surface);
+            joins = true;
+        }
+    }
+    if (!joins) {
+        if (primCount > 0) Flush();
+        primType = 4;
+        gc_assign(primSurf, surface);
+        primOpaque = opaque;
+        primCount = 0;
+    }
+    gxtkVertex* v = &vertices[primCount];
+    primCount += 4;
+    if (!surface && primSurf) {
+        float u = primSurf->WhiteU(), w = primSurf->WhiteV();
+        for (int i = 0; i < 4; ++i) {
+            v[i].u = u;
+            v[i].v = w;
+        }
+    }
+    return v;
 }
 
 void gxtkGraphics::Transform(gxtkVertex* v, int count) const {
@@ -214,7 +274,9 @@ void gxtkGraphics::Flush() {
         glEnable(GL_TEXTURE_2D);
         primSurf->Bind();
     }
+    if (primOpaque) glDisable(GL_BLEND);
     DrawBatch();
+    if (primOpaque) glEnable(GL_BLEND);
     if (primSurf) glDisable(GL_TEXTURE_2D);
     primCount = 0;
 }
@@ -271,8 +333,52 @@ int gxtkGraphics::DrawLine(float x1, float y1, float x2, float y2) {
     return 0;
 }
 
+bool gxtkGraphics::CoversWindow(float x, float y, float w, float h) const {
+    float x0 = x, y0 = y, x1 = x + w, y1 = y + h;
+    if (tformed) {
+        if (iy != 0 || jx != 0) return false;  // turned: not worth working out
+        x0 = x * ix + tx;
+        x1 = (x + w) * ix + tx;
+        y0 = y * jy + ty;
+        y1 = (y + h) * jy + ty;
+    }
+    return std::fmin(x0, x1) <= 0 && std::fmin(y0, y1) <= 0 && std::fmax(x0, x1) >= width &&
+           std::fmax(y0, y1) >= height;
+}
+
+RequestedGeometry lantern_requested_geometry;
+
+void gxtkGraphics::NoteRequested(float x, float y, float w, float h) const {
+    double area;
+    if (!tformed || (iy == 0 && jx == 0)) {
+        float x0 = tformed ? x * ix + tx : x, x1 = tformed ? (x + w) * ix + tx : x + w;
+        float y0 = tformed ? y * jy + ty : y, y1 = tformed ? (y + h) * jy + ty : y + h;
+        double cw = std::fmin(std::fmax(x0, x1), width) - std::fmax(std::fmin(x0, x1), 0.0f);
+        double ch = std::fmin(std::fmax(y0, y1), height) - std::fmax(std::fmin(y0, y1), 0.0f);
+        area = cw > 0 && ch > 0 ? cw * ch : 0;
+    } else {
+        area = std::fabs(static_cast<double>(w) * h * (ix * jy - iy * jx));
+    }
+    RequestedGeometry& r = lantern_requested_geometry;
+    ++r.quads;
+    r.pixels += area;
+    // floor(log2(area) / 2) is the class of the quad's side.
+    int k = area < 1 ? 0 : std::min(11, std::ilogb(area) / 2);
+    r.sizeClass[k] += 2;
+}
+
 int gxtkGraphics::DrawRect(float x, float y, float w, float h) {
-    gxtkVertex* v = Begin(4, 4, nullptr);
+    if (!scissored && Replaces() && CoversWindow(x, y, w, h)) {
+        // An opaque rectangle over the whole window hides everything drawn
+        // before it: it is a clear to its colour, which costs the rasteriser
+        // next to nothing.
+        primCount = 0;
+        glClearColor((color & 0xff) / 255.0f, (color >> 8 & 0xff) / 255.0f, (color >> 16 & 0xff) / 255.0f, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        return 0;
+    }
+    NoteRequested(x, y, w, h);
+    gxtkVertex* v = BeginQuad(nullptr, true);
     float x1 = x + w, y1 = y + h;
     v[0].x = x;  v[0].y = y;
     v[1].x = x1; v[1].y = y;
@@ -310,7 +416,7 @@ int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
 
 int gxtkGraphics::DrawPoly(Array<float> verts) {
     int n = verts.Length() / 2;
-    if (n < 1 || n > kBatchVertices) return 0;
+    if (n < 1 || n > kMaxPolygonVertices) return 0;
     gxtkVertex* v = Begin(n, n, nullptr);
     const float* p = verts.begin();
     for (int i = 0; i < n; ++i) {
@@ -324,14 +430,14 @@ int gxtkGraphics::DrawPoly(Array<float> verts) {
 
 int gxtkGraphics::DrawPoly2(Array<float> verts, gxtkSurface* surface, int srcx, int srcy) {
     int n = verts.Length() / 4;
-    if (n < 1 || n > kBatchVertices || !surface) return 0;
+    if (n < 1 || n > kMaxPolygonVertices || !surface) return 0;
     gxtkVertex* v = Begin(n, n, surface);
     const float* p = verts.begin();
     for (int i = 0; i < n; ++i) {
         v[i].x = p[i * 4];
         v[i].y = p[i * 4 + 1];
-        v[i].u = (srcx + p[i * 4 + 2]) * surface->uscale;
-        v[i].v = (srcy + p[i * 4 + 3]) * surface->vscale;
+        v[i].u = (srcx + p[i * 4 + 2] + kTexelNudge) * surface->uscale;
+        v[i].v = (srcy + p[i * 4 + 3] + kTexelNudge) * surface->vscale;
         v[i].color = color;
     }
     Transform(v, n);
@@ -340,24 +446,30 @@ int gxtkGraphics::DrawPoly2(Array<float> verts, gxtkSurface* surface, int srcx, 
 
 int gxtkGraphics::DrawSurface(gxtkSurface* surface, float x, float y) {
     if (!surface) return 0;
-    gxtkVertex* v = Begin(4, 4, surface);
+    gxtkVertex* v = BeginQuad(surface, false);
     float w = static_cast<float>(surface->Width()), h = static_cast<float>(surface->Height());
-    float u1 = w * surface->uscale, v1 = h * surface->vscale;
+    float u0 = kTexelNudge * surface->uscale, v0 = kTexelNudge * surface->vscale;
+    float u1 = (w + kTexelNudge) * surface->uscale, v1 = (h + kTexelNudge) * surface->vscale;
     float x1 = x + w, y1 = y + h;
-    v[0].x = x;  v[0].y = y;  v[0].u = 0;  v[0].v = 0;
-    v[1].x = x1; v[1].y = y;  v[1].u = u1; v[1].v = 0;
+    v[0].x = x;  v[0].y = y;  v[0].u = u0; v[0].v = v0;
+    v[1].x = x1; v[1].y = y;  v[1].u = u1; v[1].v = v0;
     v[2].x = x1; v[2].y = y1; v[2].u = u1; v[2].v = v1;
-    v[3].x = x;  v[3].y = y1; v[3].u = 0;  v[3].v = v1;
+    v[3].x = x;  v[3].y = y1; v[3].u = u0; v[3].v = v1;
     for (int i = 0; i < 4; ++i) v[i].color = color;
     Transform(v, 4);
     return 0;
 }
 
 int gxtkGraphics::DrawSurface2(gxtkSurface* surface, float x, float y, int srcx, int srcy, int srcw, int srch) {
+    return DrawSurfaceRect(surface, x, y, srcx, srcy, srcw, srch, false);
+}
+
+int gxtkGraphics::DrawSurfaceRect(gxtkSurface* surface, float x, float y, int srcx, int srcy, int srcw, int srch,
+                                  bool opaqueTexels) {
     if (!surface) return 0;
-    gxtkVertex* v = Begin(4, 4, surface);
-    float u0 = srcx * surface->uscale, u1 = (srcx + srcw) * surface->uscale;
-    float v0 = srcy * surface->vscale, v1 = (srcy + srch) * surface->vscale;
+    gxtkVertex* v = BeginQuad(surface, opaqueTexels);
+    float u0 = (srcx + kTexelNudge) * surface->uscale, u1 = (srcx + srcw + kTexelNudge) * surface->uscale;
+    float v0 = (srcy + kTexelNudge) * surface->vscale, v1 = (srcy + srch + kTexelNudge) * surface->vscale;
     float x1 = x + srcw, y1 = y + srch;
     v[0].x = x;  v[0].y = y;  v[0].u = u0; v[0].v = v0;
     v[1].x = x1; v[1].y = y;  v[1].u = u1; v[1].v = v0;

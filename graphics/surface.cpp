@@ -101,7 +101,8 @@ void gxtkPremultiply(unsigned char* pixels, long count, int depth) {
 
 gxtkSurface::gxtkSurface()
     : data(nullptr), width(0), height(0), depth(0), format(0), seq(-1), texture(0), uscale(0), vscale(0),
-      dataBytes(0), textureBytes(0) {
+      dataBytes(0), textureBytes(0), whiteX(-1), whiteY(-1),
+      pixelsVersion(0) {
     ++live_surfaces;
 }
 
@@ -120,6 +121,7 @@ void gxtkSurface::AdoptData(unsigned char* pixels, int64_t bytes) {
 }
 
 void gxtkSurface::FreeData() {
+    ++pixelsVersion;
     std::free(data);
     data = nullptr;
     surface_native_bytes -= dataBytes;
@@ -161,6 +163,20 @@ void gxtkSurface::SetData(unsigned char* pixels, int w, int h, int bytesPerPixel
     depth = bytesPerPixel;
     format = gxtkFormatForDepth(bytesPerPixel);
     gxtkPremultiply(data, static_cast<long>(w) * h, depth);
+}
+
+void gxtkSurface::SetPremultipliedData(unsigned char* rgba, int w, int h) {
+    ReleaseTexture();
+    FreeData();
+    if (!rgba || w < 0 || h < 0) {
+        std::free(rgba);
+        return;
+    }
+    AdoptData(rgba, static_cast<int64_t>(w) * h * 4);
+    width = w;
+    height = h;
+    depth = 4;
+    format = GL_RGBA;
 }
 
 void gxtkSurface::Bind() {
@@ -210,6 +226,7 @@ void gxtkSurface::SetSubData(int x, int y, int w, int h, const int* values, int 
     Clip c = clip_rect(x, y, w, h, width, height);
     if (c.Empty()) return;
     values += static_cast<long long>(c.skipY) * pitch + c.skipX;
+    ++pixelsVersion;
 
     if (!data) {
         // Pixels not written yet stay transparent rather than undefined.

@@ -35,6 +35,8 @@ public:
     float uscale, vscale; // 1 / texture width, 1 / texture height (pixel -> texture coordinate)
     int64_t dataBytes;    // size of `data` as reported to the collector (bytes)
     int64_t textureBytes; // estimated size of the texture, 4 bytes a texel (bytes)
+    int whiteX, whiteY;   // a texel inside a block of opaque white texels, or -1: none (pixels)
+    uint32_t pixelsVersion; // counts changes of the pixels (what was measured of them may be out of date)
 
     gxtkSurface();
     ~gxtkSurface() override;
@@ -55,9 +57,18 @@ public:
     // is clipped to the surface. The caller guarantees that every value of the
     // clipped rectangle lies inside `values`.
     void SetSubData(int x, int y, int w, int h, const int* values, int pitch);
+    // Takes ownership of a malloc'd w x h RGBA buffer whose colour is already
+    // premultiplied (as another surface's pixels are).
+    void SetPremultipliedData(unsigned char* rgba, int w, int h);
     // Makes the texture current, creating and filling it first if the current
     // context has none. Does nothing while no window exists.
     void Bind();
+
+    // The white texel, which lets untextured quads join this surface's
+    // batches (see graphics/renderer.h), as texture coordinates.
+    bool HasWhiteTexel() const { return whiteX >= 0; }
+    float WhiteU() const { return (whiteX + 0.5f) * uscale; }
+    float WhiteV() const { return (whiteY + 0.5f) * vscale; }
 
 private:
     void AdoptData(unsigned char* pixels, int64_t bytes);

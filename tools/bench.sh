@@ -80,5 +80,8 @@ row "display-list replay" "$(time_us bench_game BM_Render_FullList)" "us" "" \
 read -r mean p99 max live garbage _ < <(sort -n "$tmp/gc.txt" | sed -n 2p)
 row "collection step under load" "$mean" "us" "" \
     "mean of 20000 steps (median of 3 runs), p99 $p99, max $max; live ${live} MiB small objects, ${garbage} KiB garbage a step"
+# The SDL2 peer is built where SDL2 is installed (tools/install-deps.sh).
+peer=()
+[ -x "$build/tools/bench_sdl2/bench_sdl2" ] && peer=("$build/tools/bench_sdl2/bench_sdl2")
 "$build/tools/bench_play/bench_play" "$build/lantern-vault" "$build/tools/bench_reference/bench_reference" \
-    "$build/tools/frame_probe/frame_probe.so" "$build/data"
+    "$build/tools/frame_probe/frame_probe.so" "$build/data" "${peer[@]}"

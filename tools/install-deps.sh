@@ -6,8 +6,8 @@
 #
 # --package adds what making and checking the Debian package needs; --tests
 # adds what running every test needs (virtual displays, real key presses, a
-# sound server of our own, the checked build's compiler), and the package's
-# tools, which the tests use. Packages named as arguments are installed too
+# sound server of our own, the checked build's compiler; and SDL2 for the
+# benchmark's peer), and the package's tools, which the tests use. Packages named as arguments are installed too
 # (tools/web.sh names its own). A player's first start needs none of these:
 # it should not replace the sound server of a desktop that runs PipeWire.
 set -euo pipefail
@@ -24,6 +24,7 @@ test_tools=(
   xvfb xauth xdotool x11-utils
   sound-theme-freedesktop alsa-utils
   pulseaudio pulseaudio-utils
+  libsdl2-dev
 )
 for arg in "$@"; do
   case $arg in

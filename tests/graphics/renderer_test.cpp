@@ -22,9 +22,9 @@ Array<float> Floats(std::initializer_list<float> values) { return Array<float>(v
 // Batching
 // ---------------------------------------------------------------------------
 
-TEST_F(RendererTest, ThreeHundredRectsMakeTwoDrawCalls) {
-    for (int i = 0; i < 300; ++i) gfx()->DrawRect(static_cast<float>(i % 20), 0, 1, 1);
-    // The 257th quad did not fit: the first 256 went out in one call.
+TEST_F(RendererTest, RectsBeyondAFullBatchMakeTwoDrawCalls) {
+    for (int i = 0; i < kBatchQuads + 44; ++i) gfx()->DrawRect(static_cast<float>(i % 20), 0, 1, 1);
+    // The quad after a full batch did not fit: the full batch went out in one call.
     EXPECT_EQ(CallsSinceStart(), 1);
     EXPECT_EQ(gfx()->primCount, 176);
     gfx()->Flush();
@@ -143,9 +143,11 @@ TEST_F(RendererTest, AdditiveBlendAddsTheColour) {
     EXPECT_TRUE(PixelNear(5, 5, 250, 75, 10));
 }
 
-TEST_F(RendererTest, SetBlendFlushesPendingDrawing) {
+TEST_F(RendererTest, SetBlendFlushesPendingDrawingWhenTheModeChanges) {
     gfx()->DrawRect(0, 0, 1, 1);
-    gfx()->SetBlend(0);
+    gfx()->SetBlend(0);  // what every frame starts with: nothing changes
+    EXPECT_EQ(CallsSinceStart(), 0);
+    gfx()->SetBlend(1);
     EXPECT_EQ(CallsSinceStart(), 1);
     EXPECT_EQ(gfx()->primCount, 0);
 }

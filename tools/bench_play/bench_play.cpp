@@ -1,25 +1,30 @@
 // tools/bench_play/bench_play.cpp - the shipped game measured from outside:
 // start-up time, and CPU, frame rate and heap requests per second of play
-// against the reference program, in turns in one run.
+// against the reference program and SDL2's renderer, in turns in one run.
 //
-//   bench_play GAME REFERENCE PROBE DATA
+//   bench_play GAME REFERENCE PROBE DATA [SDL2_PEER]
 //
 // GAME is the game's executable, REFERENCE tools/bench_reference, PROBE the
-// frame probe library (tools/frame_probe) preloaded into both, DATA the
-// generated data folder. Needs an X display (tools/bench.sh provides one) and
-// xdotool. Prints rows of the benchmark table (see tools/bench.sh).
+// frame probe library (tools/frame_probe) preloaded into all of them, DATA
+// the generated data folder, SDL2_PEER tools/bench_sdl2 (the same load drawn
+// by SDL2's 2D renderer; left out when not given). Needs an X display
+// (tools/bench.sh provides one) and xdotool. Prints rows of the benchmark
+// table (see tools/bench.sh).
 //
 // Start-up: the game is started kStartups times in a fresh folder; the probe
 // logs one pixel of every frame and the time of its swap, and the first frame
 // showing the menu there ends the measurement. Play: a round is started with
 // the space key and the player walks left and right, so that the maze
 // scrolls; after a warm-up the probe's counts give the quads and pixels the
-// game draws per frame, and the reference is started with the same figures.
-// Then the two take
-// kSlices turns each, one stopped (SIGSTOP) while the other runs; each turn
-// gives the CPU time of the running process (from /proc), its frames and heap
-// requests. A turn of the game in which the round ended is dropped with the
-// reference's turn after it, and a new round is started.
+// game asks for per frame (whole frames, as an SDL2 game would draw them)
+// and those its renderer sends (margins that show nothing left out). The
+// reference and the SDL2 peer are started with each of the two loads; the
+// ratios against the first pair are the ones with targets, the second pair
+// shows what a sent pixel costs. Then all take kSlices turns, the others
+// stopped (SIGSTOP) while one runs; each turn gives the CPU time of the running
+// process (from /proc), its frames and heap requests. A turn of the game in
+// which the round ended is dropped with the others' turns after it, and a new
+// round is started.
 #include <X11/Xlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -38,6 +43,7 @@
 #include <ctime>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -237,8 +243,9 @@ public:
     }
 
     // Where a 640 x 480 window can stand without covering `window` (whose
-    // pixels are read while both run); false when the screen has no room.
-    bool PlaceBeside(Window window, int* x, int* y) {
+    // pixels are read while both run), in the top or the bottom half of the
+    // screen; false when the screen has no room.
+    bool PlaceBeside(Window window, bool bottom, int* x, int* y) {
         XWindowAttributes attrs, root;
         Window child;
         int wx = 0, wy = 0;
@@ -246,7 +253,8 @@ public:
             !XGetWindowAttributes(display_, DefaultRootWindow(display_), &root) ||
             !XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &wx, &wy, &child))
             return false;
-        *y = 0;
+        *y = bottom ? root.height - 480 : 0;
+        if (bottom && root.height < 960) return false;
         if (wx >= 640) *x = 0;
         else if (root.width - (wx + attrs.width) >= 640) *x = root.width - 640;
         else return false;
@@ -309,13 +317,17 @@ struct Reading {
     double time, cpu;
     int64_t swaps, allocsAll, allocsMain, allocsOwn, drawCalls, triangles, pixels, late;
     int64_t sizeClass[kSizeClasses];
+    int64_t requestedQuads, requestedPixels, requestedSizeClass[kSizeClasses];
 };
 
 Reading read(const Process& p, const Probe& probe) {
     const FrameProbeReport& r = *probe.report;
     Reading reading{now_s(), p.CpuSeconds(), r.swaps, r.allocsAll, r.allocsMain, r.allocsOwn, r.drawCalls,
-                    r.triangles, r.coveredPixels, r.lateFrames, {}};
+                    r.triangles, r.coveredPixels, r.lateFrames, {}, 0, 0, {}};
     for (int k = 0; k < kSizeClasses; ++k) reading.sizeClass[k] = r.sizeClass[k];
+    reading.requestedQuads = r.requestedQuads;
+    reading.requestedPixels = r.requestedPixels;
+    for (int k = 0; k < kSizeClasses; ++k) reading.requestedSizeClass[k] = r.requestedSizeClass[k];
     return reading;
 }
 
@@ -381,11 +393,33 @@ private:
     double turn_ = 0;
 };
 
-void measure_play(const std::string& game, const std::string& reference, const std::string& library,
-                  const std::string& data) {
+// A load for the peers: quads a frame, the window pixels they cover, and
+// their mix of sizes (quad_scene.h's MIX argument; `note` for people).
+struct Load {
+    int quads;
+    double pixels;
+    std::string mix, note;
+};
+
+// The mix of sizes from triangle counts by size class between two readings.
+Load mix_of(const int64_t (&a)[kSizeClasses], const int64_t (&b)[kSizeClasses]) {
+    int64_t total = 0;
+    for (int k = 0; k < kSizeClasses; ++k) total += b[k] - a[k];
+    Load load{0, 0, "", ""};
+    for (int k = 0; k < kSizeClasses; ++k) {
+        double share = (b[k] - a[k]) / std::max(1.0, double(total));
+        load.mix += format("%s%.4f", k ? "," : "", share);
+        if (share >= 0.005) load.note += format("%s%d: %.0f%%", load.note.empty() ? "" : ", ", 1 << k, share * 100);
+    }
+    return load;
+}
+
+void measure_play(const std::string& game, const std::string& reference, const std::string& sdl2,
+                  const std::string& library, const std::string& data) {
     Screen screen;
     Folder folder(data);
-    Probe gameProbe(folder.path + "/game.probe"), refProbe(folder.path + "/reference.probe");
+    Probe gameProbe(folder.path + "/game.probe"), refProbe(folder.path + "/reference.probe"),
+        sdlProbe(folder.path + "/sdl2.probe");
     Process g({game}, probe_env(library, gameProbe), folder.path);
     Window window = 0;
     if (!wait_until([&] { return (window = screen.Find(kTitle, g.pid)) != 0; }, 20))
@@ -398,34 +432,61 @@ void measure_play(const std::string& game, const std::string& reference, const s
     round.Walk(kWarmupSeconds);
     Reading b = read(g, gameProbe);
     double frames = std::max<int64_t>(1, b.swaps - a.swaps);
-    int quads = static_cast<int>(std::lround((b.triangles - a.triangles) / frames / 2));
-    double pixels = (b.pixels - a.pixels) / frames, calls = (b.drawCalls - a.drawCalls) / frames;
-    if (quads < 1 || pixels <= 0) throw std::runtime_error("the probe saw the game draw nothing");
+    Load sent = mix_of(a.sizeClass, b.sizeClass);
+    sent.quads = static_cast<int>(std::lround((b.triangles - a.triangles) / frames / 2));
+    sent.pixels = (b.pixels - a.pixels) / frames;
+    Load asked = mix_of(a.requestedSizeClass, b.requestedSizeClass);
+    asked.quads = static_cast<int>(std::lround((b.requestedQuads - a.requestedQuads) / frames));
+    asked.pixels = (b.requestedPixels - a.requestedPixels) / frames;
+    double calls = (b.drawCalls - a.drawCalls) / frames;
+    if (sent.quads < 1 || sent.pixels <= 0) throw std::runtime_error("the probe saw the game draw nothing");
+    if (asked.quads < 1) asked = sent;  // a game that does not say what it asked for
 
-    int x = 0, y = 0;
-    if (!screen.PlaceBeside(window, &x, &y))
-        throw std::runtime_error("the screen has no room for the reference beside the game (1920 x 1080 has)");
-    // The game's quads by size, for the reference to draw the same mix.
-    std::string mix, mixNote;
-    for (int k = 0; k < kSizeClasses; ++k) {
-        double share = (b.sizeClass[k] - a.sizeClass[k]) / std::max(1.0, double(b.triangles - a.triangles));
-        mix += format("%s%.4f", k ? "," : "", share);
-        if (share >= 0.005) mixNote += format("%s%d: %.0f%%", mixNote.empty() ? "" : ", ", 1 << k, share * 100);
-    }
-    Process r({reference, std::to_string(quads), format("%.0f", pixels), "0", std::to_string(x), std::to_string(y),
-               mix},
-              probe_env(library, refProbe), folder.path);
-    if (!wait_until([&] { return refProbe.report->swaps > 10; }, 20))
-        throw std::runtime_error("the reference drew no frames");
+    int x = 0, y = 0, sx = 0, sy = 0;
+    if (!screen.PlaceBeside(window, false, &x, &y) || !screen.PlaceBeside(window, true, &sx, &sy))
+        throw std::runtime_error("the screen has no room for the peers beside the game (1920 x 1080 has)");
+    // The peers: the reference and SDL2's renderer, each drawing the frame as
+    // the game asks for it, and the pixels the game's renderer sent for it.
+    // Only one runs at a time, so the two of a kind share a place.
+    struct Peer {
+        std::string label;
+        std::unique_ptr<Probe> probe;
+        std::unique_ptr<Process> process;
+        std::vector<Slice> slices;
+    };
+    std::vector<Peer> peers;
+    auto start_peer = [&](const std::string& label, const std::string& program, const Load& load, int px, int py) {
+        Peer peer{label, std::make_unique<Probe>(folder.path + "/" + std::to_string(peers.size()) + ".probe"), nullptr, {}};
+        std::vector<std::string> args{program, std::to_string(load.quads), format("%.0f", load.pixels), "0",
+                                      std::to_string(px), std::to_string(py), load.mix};
+        peer.process = std::make_unique<Process>(args, probe_env(library, *peer.probe), folder.path);
+        if (!wait_until([&] { return peer.probe->report->swaps > 10; }, 20))
+            throw std::runtime_error(label + " drew no frames");
+        kill(peer.process->pid, SIGSTOP);
+        peers.push_back(std::move(peer));
+    };
+    start_peer("reference", reference, asked, x, y);
+    if (!sdl2.empty()) start_peer("SDL2 renderer", sdl2, asked, sx, sy);
+    start_peer("reference (sent)", reference, sent, x, y);
+    if (!sdl2.empty()) start_peer("SDL2 renderer (sent)", sdl2, sent, sx, sy);
     if (!round.Playing()) round.Start();
 
-    // Interleaved turns: the game plays while the reference is stopped, then
-    // the reference draws while the game is stopped. Run at the same time,
-    // the two would compete for the two cores and the drivers' threads of
-    // each would wait on the other's, which shows in their CPU times.
-    std::vector<Slice> gs, rs;
+    // Interleaved turns: the game plays while the peers are stopped, then
+    // each peer draws while the others are stopped. Run at the same time,
+    // they would compete for the two cores and the drivers' threads of each
+    // would wait on the others', which shows in their CPU times.
+    auto turn = [&](Process& p, const Probe& probe) {
+        kill(p.pid, SIGCONT);
+        resumed(probe);
+        sleep_s(kSettleSeconds);
+        Reading a = read(p, probe);
+        sleep_s(kSliceSeconds);
+        Slice slice = difference(a, read(p, probe));
+        kill(p.pid, SIGSTOP);
+        return slice;
+    };
+    std::vector<Slice> gs;
     for (int tries = 0; static_cast<int>(gs.size()) < kSlices && tries < 2 * kSlices; ++tries) {
-        kill(r.pid, SIGSTOP);
         kill(g.pid, SIGCONT);
         resumed(gameProbe);
         round.Walk(kSettleSeconds);  // the catch-up after the stop falls before the readings
@@ -435,21 +496,17 @@ void measure_play(const std::string& game, const std::string& reference, const s
         bool playing = round.Playing();
 
         kill(g.pid, SIGSTOP);
-        kill(r.pid, SIGCONT);
-        resumed(refProbe);
-        sleep_s(kSettleSeconds);
-        Reading r0 = read(r, refProbe);
-        sleep_s(kSliceSeconds);
-        Reading r1 = read(r, refProbe);
+        std::vector<Slice> peerSlices;
+        for (Peer& peer : peers) peerSlices.push_back(turn(*peer.process, *peer.probe));
         kill(g.pid, SIGCONT);
         if (!playing) {  // the round ended inside the turn: its figures mix in the menu
             round.Start();
             continue;
         }
         gs.push_back(difference(g0, g1));
-        rs.push_back(difference(r0, r1));
+        for (size_t i = 0; i < peers.size(); ++i) peers[i].slices.push_back(peerSlices[i]);
     }
-    kill(r.pid, SIGCONT);
+    for (Peer& peer : peers) kill(peer.process->pid, SIGCONT);
     round.Stop();
     if (gs.empty()) throw std::runtime_error("no slice of play was measured");
 
@@ -458,8 +515,6 @@ void measure_play(const std::string& game, const std::string& reference, const s
         for (const Slice& s : v) x.push_back(s.*field);
         return x;
     };
-    std::vector<double> ratios;
-    for (size_t i = 0; i < gs.size(); ++i) ratios.push_back(gs[i].cpu / rs[i].cpu);
     auto range = [](std::vector<double> v, const char* fmt) {
         auto [lo, hi] = std::minmax_element(v.begin(), v.end());
         return format(fmt, *lo, *hi);
@@ -472,27 +527,41 @@ void measure_play(const std::string& game, const std::string& reference, const s
     auto maximum = [](std::vector<double> v) { return *std::max_element(v.begin(), v.end()); };
     int n = static_cast<int>(gs.size());
 
-    row("quads drawn per frame (game)", quads, 0, "quads", "",
-        format("in %.1f draw calls, covering %.0f px (%.2f x the window)", calls, pixels, pixels / (640 * 480)));
-    std::printf("%-40s %s\n", "quads by side (pixels, from)", mixNote.c_str());
+    row("quads drawn per frame (game)", sent.quads, 0, "quads", "",
+        format("in %.1f draw calls, covering %.0f px (%.2f x the window)", calls, sent.pixels,
+               sent.pixels / (640 * 480)));
+    std::printf("%-40s %s\n", "quads by side (pixels, from)", sent.note.c_str());
+    row("quads asked for per frame (game)", asked.quads, 0, "quads", "",
+        format("whole frames, covering %.0f px (%.2f x the window); by side %s", asked.pixels,
+               asked.pixels / (640 * 480), asked.note.c_str()));
     row("CPU per second of play: game", median(figure(gs, &Slice::cpu)), 3, "s/s", "",
         format("median of %d turns of %.0f s, range %s", n, kSliceSeconds,
                range(figure(gs, &Slice::cpu), "%.3f-%.3f").c_str()));
-    row("CPU per second: reference", median(figure(rs, &Slice::cpu)), 3, "s/s", "",
-        format("same window, quads, sizes and pixels, one draw call; range %s", range(figure(rs, &Slice::cpu), "%.3f-%.3f").c_str()));
-    row("CPU ratio game / reference", median(ratios), 2, "x", "<= 1.25",
-        format("median of the ratios of turns taken in turn, range %s", range(ratios, "%.2f-%.2f").c_str()));
+    for (const Peer& peer : peers) {
+        row("CPU per second: " + peer.label, median(figure(peer.slices, &Slice::cpu)), 3, "s/s", "",
+            format("range %s", range(figure(peer.slices, &Slice::cpu), "%.3f-%.3f").c_str()));
+    }
+    for (const Peer& peer : peers) {
+        std::vector<double> ratios;
+        for (size_t i = 0; i < gs.size(); ++i) ratios.push_back(gs[i].cpu / peer.slices[i].cpu);
+        bool sdl = peer.label.compare(0, 4, "SDL2") == 0, asSent = peer.label.find("(sent)") != std::string::npos;
+        row("CPU ratio game / " + peer.label, median(ratios), 2, "x", asSent ? "" : sdl ? "<= 0.9" : "<= 1.0",
+            format("median of the ratios of turns taken in turn, range %s", range(ratios, "%.2f-%.2f").c_str()));
+    }
     row("frames per second: game", median(figure(gs, &Slice::fps)), 1, "fps", "60 steady",
         format("in its turns; range %s; %.0f frames over 25 ms", range(figure(gs, &Slice::fps), "%.1f-%.1f").c_str(),
                sum(figure(gs, &Slice::late))));
-    row("frames per second: reference", median(figure(rs, &Slice::fps)), 1, "fps", "",
-        format("in its turns; range %s; %.0f frames over 25 ms", range(figure(rs, &Slice::fps), "%.1f-%.1f").c_str(),
-               sum(figure(rs, &Slice::late))));
+    for (const Peer& peer : peers) {
+        row("frames per second: " + peer.label, median(figure(peer.slices, &Slice::fps)), 1, "fps", "",
+            format("in its turns; range %s; %.0f frames over 25 ms",
+                   range(figure(peer.slices, &Slice::fps), "%.1f-%.1f").c_str(), sum(figure(peer.slices, &Slice::late))));
+    }
     // The median shows what every frame does; a lone worst slice, something
     // made once on first use.
     row("heap allocations per frame: game", median(figure(gs, &Slice::allocsOwn)), 2, "/frame", "0",
         format("by our code (median; worst slice %.2f); all threads %.2f (drivers, X)",
                maximum(figure(gs, &Slice::allocsOwn)), median(figure(gs, &Slice::allocs))));
+    const std::vector<Slice>& rs = peers[0].slices;
     row("heap allocations per frame: reference", median(figure(rs, &Slice::allocsOwn)), 2, "/frame", "",
         format("by its code (median; worst slice %.2f); all threads %.2f (drivers, X)",
                maximum(figure(rs, &Slice::allocsOwn)), median(figure(rs, &Slice::allocs))));
@@ -501,13 +570,13 @@ void measure_play(const std::string& game, const std::string& reference, const s
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: bench_play GAME REFERENCE PROBE_LIBRARY DATA_FOLDER\n");
+    if (argc != 5 && argc != 6) {
+        std::fprintf(stderr, "usage: bench_play GAME REFERENCE PROBE_LIBRARY DATA_FOLDER [SDL2_PEER]\n");
         return 2;
     }
     // The programs run in folders of their own: absolute paths.
-    std::string paths[4];
-    for (int i = 0; i < 4; ++i) {
+    std::string paths[5];
+    for (int i = 0; i < argc - 1; ++i) {
         char* path = realpath(argv[i + 1], nullptr);
         if (!path) {
             std::fprintf(stderr, "bench_play: %s: not found\n", argv[i + 1]);
@@ -516,7 +585,7 @@ int main(int argc, char** argv) {
         paths[i] = path;
         std::free(path);
     }
-    const std::string &game = paths[0], &reference = paths[1], &library = paths[2], &data = paths[3];
+    const std::string &game = paths[0], &reference = paths[1], &library = paths[2], &data = paths[3], &sdl2 = paths[4];
     signal(SIGPIPE, SIG_IGN);
     try {
         std::vector<double> menus, firsts;
@@ -529,7 +598,7 @@ int main(int argc, char** argv) {
         row("start-up to the first menu frame", median(menus), 0, "ms", "",
             format("median of %d, range %.0f-%.0f; first frame after %.0f ms", kStartups, *lo, *hi, median(firsts)));
         std::fflush(stdout);
-        measure_play(game, reference, library, data);
+        measure_play(game, reference, sdl2, library, data);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_play: %s\n", e.what());
         return 1;

@@ -20,46 +20,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <iterator>
 #include <vector>
 
+#include "quad_scene.h"
+
+using namespace quad_scene;
+
 namespace {
-
-const int kWidth = 640, kHeight = 480;  // window, pixels
-const int kTextureSize = 512;           // pixels, square
-// Texels per window pixel along each side. In a 640 x 480 window the game
-// draws its double-resolution art ("-hd") at half size, so each pixel it
-// fills samples from twice as far across its textures; the reference
-// samples the same way, since under software GL that sampling is much of
-// the cost of a pixel.
-const float kTexelsPerPixel = 2;
-const double kFrameSeconds = 1.0 / 60;
-
-// Sizes relative to the base side, and how often each occurs.
-struct SizeClass {
-    float side;
-    float share;
-};
-const SizeClass kDefaultMix[] = {{0.25f, 0.30f}, {1, 0.50f}, {2, 0.15f}, {4, 0.05f}};
-
-// The mix from a MIX argument: class k at the middle of its sides, sqrt(2) x 2^k.
-std::vector<SizeClass> parse_mix(const char* text) {
-    std::vector<SizeClass> mix;
-    double total = 0;
-    float side = std::sqrt(2.0f);
-    for (const char* p = text; *p; side *= 2) {
-        char* end = nullptr;
-        double n = std::strtod(p, &end);
-        if (end == p || n < 0 || (*end && *end != ',')) return {};
-        mix.push_back({side, static_cast<float>(n)});
-        total += n;
-        p = *end == ',' ? end + 1 : end;
-    }
-    if (total <= 0) return {};
-    for (SizeClass& c : mix) c.share = static_cast<float>(c.share / total);
-    return mix;
-}
 
 struct Vertex {  // as the renderer's batch holds them
     float x, y;
@@ -67,54 +34,9 @@ struct Vertex {  // as the renderer's batch holds them
     uint32_t color;  // ABGR bytes, premultiplied
 };
 
-struct Quad {
-    float x, y, side;  // home position and size, pixels
-    float u, v, uvSide;  // texture area, 0..1
-};
-
-uint32_t next_random(uint32_t* state) {
-    *state = *state * 1664525u + 1013904223u;
-    return *state >> 8;
-}
-
-float unit(uint32_t* state) { return static_cast<float>(next_random(state) & 0xffff) / 65536.0f; }
-
-// Quads in the mix, scaled so that together they cover `pixels`.
-std::vector<Quad> make_quads(int count, double pixels, const std::vector<SizeClass>& mix) {
-    double meanArea = 0;
-    for (const SizeClass& c : mix) meanArea += c.share * c.side * c.side;
-    float base = static_cast<float>(std::sqrt(pixels / count / meanArea));
-    std::vector<Quad> quads;
-    uint32_t seed = 12345;
-    for (int i = 0; i < count; ++i) {
-        float pick = (i + 0.5f) / count, side = mix[0].side;
-        for (const SizeClass& c : mix) {
-            side = c.side;
-            if ((pick -= c.share) < 0) break;
-        }
-        Quad q;
-        q.side = side * base;
-        q.x = unit(&seed) * (kWidth - q.side);
-        q.y = unit(&seed) * (kHeight - q.side);
-        q.uvSide = std::fmin(1.0f, kTexelsPerPixel * q.side / kTextureSize);
-        q.u = unit(&seed) * (1 - q.uvSide);
-        q.v = unit(&seed) * (1 - q.uvSide);
-        quads.push_back(q);
-    }
-    return quads;
-}
-
 // A texture with opaque, see-through and soft-edged parts, premultiplied.
 GLuint make_texture() {
-    std::vector<uint32_t> pixels(kTextureSize * kTextureSize);
-    for (int y = 0; y < kTextureSize; ++y) {
-        for (int x = 0; x < kTextureSize; ++x) {
-            int dx = x % 32 - 16, dy = y % 32 - 16;
-            uint32_t a = static_cast<uint32_t>(std::fmax(0.0, 255 - (dx * dx + dy * dy) * 255.0 / 256));
-            uint32_t r = (x * a / kTextureSize) & 0xff, g = (y * a / kTextureSize) & 0xff, b = a / 2;
-            pixels[y * kTextureSize + x] = a << 24 | b << 16 | g << 8 | r;
-        }
-    }
+    std::vector<uint32_t> pixels = texture_pixels();
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -172,8 +94,8 @@ public:
 
         Vertex* v = vertices_.data();
         for (const Quad& q : quads_) {
-            float x = std::fmod(q.x + offsetX + kWidth, static_cast<float>(kWidth));
-            float y = std::fmod(q.y + offsetY + kHeight, static_cast<float>(kHeight));
+            float x, y;
+            place(q, offsetX, offsetY, &x, &y);
             float x1 = x + q.side, y1 = y + q.side, u1 = q.u + q.uvSide, v1 = q.v + q.uvSide;
             *v++ = {x, y, q.u, q.v, 0xffffffff};
             *v++ = {x1, y, u1, q.v, 0xffffffff};
@@ -205,36 +127,25 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-    int quads = argc > 1 ? std::atoi(argv[1]) : 0;
-    double pixels = argc > 2 ? std::atof(argv[2]) : 0;
-    double seconds = argc > 3 ? std::atof(argv[3]) : 0;
-    // One draw call of 16-bit indices.
-    int x = argc >= 6 ? std::atoi(argv[4]) : 0, y = argc >= 6 ? std::atoi(argv[5]) : 0;
-    std::vector<SizeClass> mix(std::begin(kDefaultMix), std::end(kDefaultMix));
-    if (argc == 7) mix = parse_mix(argv[6]);
-    if ((argc != 4 && argc != 6 && argc != 7) || quads < 1 || quads > 16384 || pixels <= 0 || seconds < 0 ||
-        mix.empty()) {
-        std::fprintf(stderr,
-                     "usage: bench_reference QUADS(1..16384) PIXELS(>0) SECONDS(0 = until closed) [X Y [MIX]]\n");
-        return 2;
-    }
+    Options o;
+    if (!parse_options(argc, argv, "bench_reference", &o)) return 2;
     if (!glfwInit()) {
         std::fprintf(stderr, "bench_reference: glfwInit failed (no display?)\n");
         return 1;
     }
-    GLFWwindow* window = open_window(x, y);
+    GLFWwindow* window = open_window(o.x, o.y);
     if (!window) {
         std::fprintf(stderr, "bench_reference: could not open a window with an OpenGL context\n");
         glfwTerminate();
         return 1;
     }
-    Scene scene(quads, pixels, mix);
+    Scene scene(o.quads, o.pixels, o.mix);
 
     // The schedule of the game's host: sleep until the next frame is due,
     // waking early for window events; after a long stall start afresh.
     double start = glfwGetTime(), next = start;
     int frame = 0;
-    while (!glfwWindowShouldClose(window) && (seconds == 0 || glfwGetTime() - start < seconds)) {
+    while (!glfwWindowShouldClose(window) && (o.seconds == 0 || glfwGetTime() - start < o.seconds)) {
         glfwPollEvents();
         double wait = next - glfwGetTime();
         if (wait > 0) {
@@ -244,7 +155,7 @@ int main(int argc, char** argv) {
         next += kFrameSeconds;
         if (glfwGetTime() - next > 4 * kFrameSeconds) next = glfwGetTime();
         ++frame;
-        scene.Draw(std::sin(frame * 0.01f) * 200, frame * 0.5f);
+        scene.Draw(offset_x(frame), offset_y(frame));
     }
     glfwDestroyWindow(window);
     glfwTerminate();

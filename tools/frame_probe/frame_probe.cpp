@@ -1,8 +1,8 @@
 // tools/frame_probe/frame_probe.cpp - counts frames, heap requests and
 // geometry of a program it is preloaded into (see frame_probe.h).
 //
-// Wraps glfwSwapBuffers, the OpenGL draw calls and glVertexPointer (found
-// with dlsym(RTLD_NEXT)), and malloc, calloc, realloc and the plain operator
+// Wraps glfwSwapBuffers and SDL_RenderPresent, the OpenGL draw calls and
+// glVertexPointer (found with dlsym(RTLD_NEXT)), and malloc, calloc, realloc and the plain operator
 // new (handed straight to glibc's allocator, as tools/alloc_count does).
 // Everything it adds per call is a few atomic additions, so the program's
 // own CPU time stays what it was, apart from the probe pixel, which is only
@@ -201,6 +201,14 @@ uint32_t read_probe_pixel(GLFWwindow* window) {
 }
 
 void note_frame(GLFWwindow* window) {
+    static const FrameProbeRequested* requested =
+        static_cast<const FrameProbeRequested*>(dlsym(RTLD_DEFAULT, "lantern_requested_geometry"));
+    if (requested) {
+        report->requestedQuads.store(requested->quads, std::memory_order_relaxed);
+        report->requestedPixels.store(static_cast<int64_t>(requested->pixels), std::memory_order_relaxed);
+        for (int k = 0; k < kSizeClasses; ++k)
+            report->requestedSizeClass[k].store(requested->sizeClass[k], std::memory_order_relaxed);
+    }
     int64_t t = now_ns();
     int64_t frames = report->swaps.load(std::memory_order_relaxed);
     if (frames == 0) {
@@ -212,7 +220,7 @@ void note_frame(GLFWwindow* window) {
     }
     report->lastSwapNs = t;
     int32_t logged = report->probeCount.load(std::memory_order_relaxed);
-    if (probeX >= 0 && logged < kProbeLogSize) {
+    if (window && probeX >= 0 && logged < kProbeLogSize) {
         report->probe[logged].timeNs = t;
         report->probe[logged].rgb = read_probe_pixel(window);
         report->probeCount.store(logged + 1, std::memory_order_release);
@@ -247,6 +255,16 @@ void glfwSwapBuffers(GLFWwindow* window) {
     static auto real = next_function(&glfwSwapBuffers, "glfwSwapBuffers");
     if (report) note_frame(window);
     real(window);
+}
+
+// SDL2's renderer swaps through a GL function it looked up itself: its frames
+// are counted where it presents them (there is no probe pixel for them).
+struct SDL_Renderer;
+void SDL_RenderPresent(SDL_Renderer* renderer) {
+    using Present = void (*)(SDL_Renderer*);
+    static auto real = reinterpret_cast<Present>(dlsym(RTLD_NEXT, "SDL_RenderPresent"));
+    if (report) note_frame(nullptr);
+    if (real) real(renderer);
 }
 
 void glVertexPointer(GLint size, GLenum type, GLsizei stride, const void* pointer) {

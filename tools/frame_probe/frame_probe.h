@@ -36,10 +36,18 @@ struct FrameProbeSample {
     uint32_t pad;
 };
 
+// The layout of the game's `lantern_requested_geometry` (graphics/renderer.h),
+// which the probe finds by name in the program it is preloaded into.
+struct FrameProbeRequested {
+    int64_t quads;
+    double pixels;
+    int64_t sizeClass[kSizeClasses];
+};
+
 struct FrameProbeReport {
     std::atomic<uint32_t> magic;
     std::atomic<int32_t> pid;
-    // Frames: one per glfwSwapBuffers.
+    // Frames: one per glfwSwapBuffers (or SDL_RenderPresent).
     std::atomic<int64_t> swaps;
     std::atomic<int64_t> firstSwapNs;
     std::atomic<int64_t> lastSwapNs;
@@ -60,6 +68,12 @@ struct FrameProbeReport {
     // square of side 2^k to 2^(k+1) pixels cut in half (so a sprite's two
     // triangles fall into the class of its side).
     std::atomic<int64_t> sizeClass[kSizeClasses];
+    // What the game asked to draw, before its renderer left out what does not
+    // show (see FrameProbeRequested): copied at every swap; zero in programs
+    // that do not export it.
+    std::atomic<int64_t> requestedQuads;
+    std::atomic<int64_t> requestedPixels;
+    std::atomic<int64_t> requestedSizeClass[kSizeClasses];
     // The probe pixel log (see the file comment).
     std::atomic<int32_t> probeCount;
     FrameProbeSample probe[kProbeLogSize];
