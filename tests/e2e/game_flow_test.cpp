@@ -31,25 +31,8 @@ TEST_F(GameFlowTest, F11SwitchesToFullScreenAndBackToA640By480Window) {
     ASSERT_TRUE(WaitForMenu());
     std::string resize = "xdotool windowsize " + std::to_string(window) + " 800 600";
     ASSERT_EQ(std::system(resize.c_str()), 0);
-    Key("F11");
-    unsigned long full = screen.WaitForWindow(kTitle, game->pid(), 10, window);
-    ASSERT_NE(full, 0u) << "no full-screen window";
-    int w = 0, h = 0;
-    screen.Size(full, &w, &h);
-    EXPECT_EQ(w, 1280);
-    EXPECT_EQ(h, 1024);
-    window = full;
-    Focus();
-    ASSERT_TRUE(WaitForMenu()) << std::hex << BandPixel();
-    Key("F11");
-    unsigned long back = screen.WaitForWindow(kTitle, game->pid(), 10, full);
-    ASSERT_NE(back, 0u) << "no window after leaving full screen";
-    screen.Size(back, &w, &h);
-    EXPECT_EQ(w, 640);
-    EXPECT_EQ(h, 480);
-    window = back;
-    Focus();
-    EXPECT_TRUE(WaitForMenu()) << std::hex << BandPixel();
+    ASSERT_TRUE(SwitchFullScreen("entering full screen", 1280, 1024));
+    SwitchFullScreen("leaving full screen", 640, 480);
     EXPECT_TRUE(game->Running());
 }
 

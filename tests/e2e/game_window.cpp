@@ -148,3 +148,19 @@ bool GameWindowTest::Walk(int leg, const std::string& key, const std::function<b
     if (std::system(release.c_str()) != 0) ADD_FAILURE() << "could not release " << key;
     return ok;
 }
+
+bool GameWindowTest::SwitchFullScreen(const char* what, int width, int height) {
+    Key("F11");
+    unsigned long next = screen.WaitForWindow(kTitle, game->pid(), 10, window);
+    EXPECT_NE(next, 0u) << "no window " << what;
+    if (!next) return false;
+    int w = 0, h = 0;
+    screen.Size(next, &w, &h);
+    EXPECT_EQ(w, width) << what;
+    EXPECT_EQ(h, height) << what;
+    window = next;
+    Focus();
+    bool menu = WaitForMenu();
+    EXPECT_TRUE(menu) << what << ": no menu, band pixel " << std::hex << BandPixel();
+    return menu;
+}

@@ -47,6 +47,11 @@ protected:
     // What a window manager does for a new window: give it the input focus.
     // (Without focus the game counts as suspended and does not update.)
     void Focus();
+    // Presses F11 and follows the game to the window it opens in place of
+    // the last one (full screen or back): checks the new window's size,
+    // focuses it and waits for the menu. False, after reporting why (`what`
+    // names the step), when no window came or the menu did not show.
+    bool SwitchFullScreen(const char* what, int width, int height);
     // xdotool key arguments, e.g. "F11", "space", "keydown Right".
     void Xdo(const std::string& args);
     void Key(const std::string& key) { Xdo("key " + key); }

@@ -102,24 +102,8 @@ TEST_F(ScaledScreenTest, TheWindowIs640By480LogicalPixelsAndKeepsThatSizeAfterFu
     EXPECT_EQ(h, 960);
     ASSERT_TRUE(WaitForMenu()) << std::hex << BandPixel();
 
-    Key("F11");
-    unsigned long full = screen.WaitForWindow(kTitle, game->pid(), 10, window);
-    ASSERT_NE(full, 0u) << "no full-screen window";
-    screen.Size(full, &w, &h);
-    EXPECT_EQ(w, 1600) << "full screen takes the mode's own pixels";
-    EXPECT_EQ(h, 1200);
-    window = full;
-    Focus();
-    ASSERT_TRUE(WaitForMenu()) << std::hex << BandPixel();
-
-    Key("F11");
-    unsigned long back = screen.WaitForWindow(kTitle, game->pid(), 10, full);
-    ASSERT_NE(back, 0u) << "no window after leaving full screen";
-    screen.Size(back, &w, &h);
-    EXPECT_EQ(w, 1280);
-    EXPECT_EQ(h, 960);
-    window = back;
-    Focus();
-    EXPECT_TRUE(WaitForMenu()) << std::hex << BandPixel();
+    // Full screen takes the mode's own pixels.
+    ASSERT_TRUE(SwitchFullScreen("entering full screen", 1600, 1200));
+    SwitchFullScreen("leaving full screen", 1280, 960);
     EXPECT_TRUE(game->Running());
 }
