@@ -348,7 +348,7 @@ bool gxtkGraphics::CoversWindow(float x, float y, float w, float h) const {
 
 RequestedGeometry lantern_requested_geometry;
 
-void gxtkGraphics::NoteRequested(float x, float y, float w, float h) const {
+void gxtkGraphics::CountRequested(float x, float y, float w, float h) const {
     double area;
     if (!tformed || (iy == 0 && jx == 0)) {
         float x0 = tformed ? x * ix + tx : x, x1 = tformed ? (x + w) * ix + tx : x + w;

@@ -69,11 +69,13 @@ const int kMaxPolygonVertices = 1024;             // corners of one polygon or o
 // and `sizeClass[k]` counts their triangles, two a quad, whose quad has a side
 // of 2^k to 2^(k+1) pixels. Nothing in the game reads it: the benchmark's
 // frame probe finds it by name, so that its yardsticks can draw the load the
-// game's frames ask for (the executable exports the symbol).
+// game's frames ask for (the executable exports the symbol). Nothing is
+// counted until the reader sets `counting`, so play does not pay for it.
 struct RequestedGeometry {
     int64_t quads;
     double pixels;
     int64_t sizeClass[12];
+    int32_t counting;
 };
 extern "C" RequestedGeometry lantern_requested_geometry;
 
@@ -162,13 +164,17 @@ public:
     void mark() override;
 
     // Counts a quad of w x h pixels at (x, y), under the current matrix, in
-    // lantern_requested_geometry.
-    void NoteRequested(float x, float y, float w, float h) const;
+    // lantern_requested_geometry, once a reader has set its `counting`.
+    void NoteRequested(float x, float y, float w, float h) const {
+        if (lantern_requested_geometry.counting) CountRequested(x, y, w, h);
+    }
 
     // Sends the batch to OpenGL and empties it.
     void Flush();
 
 private:
+    // The counting behind NoteRequested.
+    void CountRequested(float x, float y, float w, float h) const;
     // Reserves `count` vertices for primitives of `type` vertices with texture
     // `surface`, flushing first when they cannot join the batch.
     gxtkVertex* Begin(int type, int count, gxtkSurface* surface);

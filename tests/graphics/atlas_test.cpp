@@ -155,6 +155,7 @@ TEST_F(AtlasTest, OpaqueQuadsGoOutUnblendedUntilOneNeedsBlendingAndRectsJoinThro
     c_Image* images[] = {sheet};
     ASSERT_EQ(bb_graphics_PackImages(images, 1), 1);
     long long calls = gfx()->drawCalls;
+    lantern_requested_geometry.counting = 1;  // as the benchmark's probe does
     RequestedGeometry asked = lantern_requested_geometry;
 
     bb_graphics_SetColor(200, 100, 50);

@@ -201,9 +201,10 @@ uint32_t read_probe_pixel(GLFWwindow* window) {
 }
 
 void note_frame(GLFWwindow* window) {
-    static const FrameProbeRequested* requested =
-        static_cast<const FrameProbeRequested*>(dlsym(RTLD_DEFAULT, "lantern_requested_geometry"));
+    static FrameProbeRequested* requested =
+        static_cast<FrameProbeRequested*>(dlsym(RTLD_DEFAULT, "lantern_requested_geometry"));
     if (requested) {
+        requested->counting = 1;
         report->requestedQuads.store(requested->quads, std::memory_order_relaxed);
         report->requestedPixels.store(static_cast<int64_t>(requested->pixels), std::memory_order_relaxed);
         for (int k = 0; k < kSizeClasses; ++k)

@@ -42,6 +42,7 @@ struct FrameProbeRequested {
     int64_t quads;
     double pixels;
     int64_t sizeClass[kSizeClasses];
+    int32_t counting;  // the probe sets it: the game counts nothing until then
 };
 
 struct FrameProbeReport {
