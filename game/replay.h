@@ -95,4 +95,12 @@ int PrepareReplayToWatch(const std::string& path, std::FILE* err);
 class c_MyApp;
 void WatchCommandLineReplay(c_MyApp* app);
 
+// --seed: every round played from now on draws its maze and enemies from
+// `seed` instead of the clock, so one maze can be played again; a watched
+// replay keeps its own seed. ForgetRoundSeed goes back to the clock.
+void FixRoundSeed(int32_t seed);
+void ForgetRoundSeed();
+// True, with the seed in `seed`, while one is fixed.
+bool FixedRoundSeed(int32_t* seed);
+
 #endif

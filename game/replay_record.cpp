@@ -202,7 +202,8 @@ void c_MyApp::ReplayUpdateEnd() {
 int c_MyApp::RoundSeed() {
     ReplaySession& r = Replays();
     if (r.watching) return r.watched.seed;
-    int seed = bb_app_Millisecs();
+    int32_t seed = 0;
+    if (!FixedRoundSeed(&seed)) seed = bb_app_Millisecs();
     if (r.recording) r.recorded.seed = seed;
     return seed;
 }

@@ -1,5 +1,6 @@
 // game/replay_run.cpp - the command line's replays: checking one without a
-// window (--verify) and handing one to the game to watch (--replay).
+// window (--verify), handing one to the game to watch (--replay), and the
+// seed every round starts from (--seed).
 #include <cstdlib>
 #include <memory>
 
@@ -36,6 +37,10 @@ public:
 
 // The replay given with --replay, until the game's menu takes it.
 std::unique_ptr<ReplayFile> g_toWatch;
+
+// The seed given with --seed.
+bool g_seedFixed = false;
+int32_t g_fixedSeed = 0;
 
 bool read_or_report(const std::string& path, ReplayFile* replay, std::FILE* err) {
     std::string error;
@@ -98,4 +103,16 @@ void WatchCommandLineReplay(c_MyApp* app) {
     if (!g_toWatch) return;
     app->WatchReplay(*g_toWatch);
     g_toWatch.reset();
+}
+
+void FixRoundSeed(int32_t seed) {
+    g_seedFixed = true;
+    g_fixedSeed = seed;
+}
+
+void ForgetRoundSeed() { g_seedFixed = false; }
+
+bool FixedRoundSeed(int32_t* seed) {
+    if (g_seedFixed) *seed = g_fixedSeed;
+    return g_seedFixed;
 }

@@ -1,10 +1,30 @@
 // host/command_line.cpp - the option table, its parser and its usage text.
 #include "host/command_line.h"
 
+#include <cerrno>
+#include <cstdlib>
 
 namespace {
 
 const char* const kProgram = "lantern-vault";
+
+std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+
+// A seed is any 32-bit whole number, written in decimal.
+void ReadSeed(CommandLine& line, const char* value) {
+    // strtoll would skip leading white space; a seed starts with its sign or a digit.
+    bool start = value[0] == '-' || value[0] == '+' || (value[0] >= '0' && value[0] <= '9');
+    char* end = nullptr;
+    errno = 0;
+    long long n = std::strtoll(value, &end, 10);
+    if (!start || *end || end == value || errno == ERANGE || n < INT32_MIN || n > INT32_MAX) {
+        line.error = "option '--seed' needs a whole number from " + std::to_string(INT32_MIN) + " to " +
+                     std::to_string(INT32_MAX) + ", not " + Quoted(value);
+        return;
+    }
+    line.seedGiven = true;
+    line.seed = static_cast<int32_t>(n);
+}
 
 struct Option {
     const char* name;      // long name without its dashes: "help"
@@ -25,6 +45,8 @@ const Option kOptions[] = {
      [](CommandLine& line, const char* value) { line.replayFile = value; }},
     {"verify", 0, "FILE", "replay FILE without a window and print its score and updates",
      [](CommandLine& line, const char* value) { line.verifyFile = value; }},
+    {"seed", 0, "N", "start every round from maze N instead of a random one",
+     [](CommandLine& line, const char* value) { ReadSeed(line, value); }},
 };
 
 // ---------------------------------------------------------------------------
@@ -42,8 +64,6 @@ const Option* FindLetter(char letter) {
         if (letter && letter == o.letter) return &o;
     return nullptr;
 }
-
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
 bool Answered(const CommandLine& line) { return line.showHelp || line.showVersion || !line.error.empty(); }
 
@@ -100,6 +120,9 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     if (!Answered(line) && i < argc) line.error = "unexpected argument " + Quoted(argv[i]);
     if (!Answered(line) && !line.replayFile.empty() && !line.verifyFile.empty())
         line.error = "'--replay' and '--verify' cannot be given together";
+    // A checked replay plays its own maze.
+    if (!Answered(line) && line.seedGiven && !line.verifyFile.empty())
+        line.error = "'--seed' and '--verify' cannot be given together";
     return line;
 }
 

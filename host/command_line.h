@@ -8,6 +8,7 @@
 // Options are read in order. Reading stops at the first option that answers
 // by itself (--help, --version) and at the first mistake: an unknown option,
 // a missing or unexpected value, or an argument that is no option at all.
+// --seed takes any 32-bit whole number in decimal and cannot go with --verify.
 // A value follows its option as the next argument or after "=" ("--x FILE",
 // "--x=FILE"); "--" ends the options, and nothing may follow it.
 //
@@ -17,6 +18,7 @@
 #ifndef VORLIN_HOST_COMMAND_LINE_H
 #define VORLIN_HOST_COMMAND_LINE_H
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -26,6 +28,8 @@ struct CommandLine {
     bool showVersion = false;  // print the version and stop
     std::string replayFile;    // --replay: the replay to watch; empty when none
     std::string verifyFile;    // --verify: the replay to check without a window; empty when none
+    bool seedGiven = false;    // --seed: every round starts from `seed`
+    int32_t seed = 0;
     std::string error;         // what was wrong with the command line; empty when nothing
 };
 

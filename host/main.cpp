@@ -21,6 +21,7 @@ int main(int argc, const char** argv) {
     // It ends as the game does, at once: the game and its devices are left
     // as they are, as a quit leaves them.
     if (!line.verifyFile.empty()) vorlin_exit(VerifyReplay(line.verifyFile, stdout, stderr));
+    if (line.seedGiven) FixRoundSeed(line.seed);
     if (!line.replayFile.empty()) {
         status = PrepareReplayToWatch(line.replayFile, stderr);
         if (status >= 0) return status;

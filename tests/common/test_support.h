@@ -20,6 +20,11 @@ constexpr bool kUnderAddressSanitizer = false;
 constexpr bool kUnderAddressSanitizer = false;
 #endif
 
+// A maze (the game's --seed) where, in the third variant, the enemies find a
+// player who stands still within seven seconds of play: the end-to-end round
+// test plays it, and a play test checks that it still ends that way.
+constexpr int kStillPlayerLosesSeed = 6;
+
 // What a child process printed and how it ended.
 struct ChildResult {
     std::string out;  // standard output

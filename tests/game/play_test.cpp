@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "alloc_count.h"
+#include "common/test_support.h"
+#include "game/replay.h"
 #include "round_world.h"
 #include "support/random.h"
 
@@ -156,6 +158,34 @@ TEST_F(PlayTest, HitsCostEnergyUntilTheEleventhEndsTheRoundAndTheMenuReturns) {
     EXPECT_LT(app()->m_OverTimer, 75);
     Update(40);
     EXPECT_EQ(app()->m_OverTimer, 0);
+}
+
+TEST_F(PlayTest, AFixedSeedStartsEveryRoundInOneMazeWhereAStillPlayerLoses) {
+    // Rounds started from the menu, as --seed starts them: the same maze and
+    // the same enemies each time, whoever the clock says. The end-to-end
+    // round test counts on enemies finding a player who never moves there.
+    FixRoundSeed(kStillPlayerLosesSeed);
+    std::vector<float> first;
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        app()->m_GameType = 3;
+        app()->m_Mode = 11;
+        Update();
+        ASSERT_EQ(app()->m_Mode, 10);
+        std::vector<float> maze(&app()->m_Map[0], &app()->m_Map[0] + 64 * 64);
+        if (round == 0) first = maze;
+        EXPECT_TRUE(maze == first) << "another maze";
+        int updates = 0;
+        while (app()->m_Mode == 10 && updates < 600) {
+            Update();
+            ++updates;
+        }
+        EXPECT_EQ(app()->m_Mode, 2) << "still in play after " << updates << " updates";
+        EXPECT_LT(Plr(kPlrEnergy), 0);
+        Update();
+        ASSERT_EQ(app()->m_Mode, 1);
+    }
+    ForgetRoundSeed();
 }
 
 TEST_F(PlayTest, TheGameOverBannerWithANewHighscoreCostsNoAllocationPerUpdate) {

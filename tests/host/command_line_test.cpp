@@ -94,9 +94,23 @@ TEST(CommandLineTest, ReplayAndVerifyTakeAFileAndExcludeEachOther) {
     EXPECT_EQ(Parse({"--replay", "a", "b"}).error, "unexpected argument 'b'");
 }
 
+TEST(CommandLineTest, SeedTakesAnyThirtyTwoBitWholeNumberAndNothingElse) {
+    EXPECT_EQ(Parse({"--seed", "6"}).seed, 6);
+    EXPECT_TRUE(Parse({"--seed", "6"}).seedGiven);
+    EXPECT_FALSE(Parse({}).seedGiven);
+    EXPECT_EQ(Parse({"--seed", "-2147483648"}).seed, INT32_MIN);
+    EXPECT_EQ(Parse({"--seed=+2147483647"}).seed, INT32_MAX);
+    EXPECT_EQ(Parse({"--replay", "a", "--seed", "7"}).error, "");
+    const std::string wrong = "option '--seed' needs a whole number from -2147483648 to 2147483647, not ";
+    for (const char* bad : {"x", "5x", " 5", "2147483648", "-2147483649", "99999999999999999999", "0x10", "1.5"})
+        EXPECT_EQ(Parse({"--seed", bad}).error, wrong + "'" + bad + "'") << bad;
+    EXPECT_EQ(Parse({"--seed"}).error, "option '--seed' needs a value (N)");
+    EXPECT_EQ(Parse({"--verify", "a", "--seed", "7"}).error, "'--seed' and '--verify' cannot be given together");
+}
+
 TEST(CommandLineTest, UsageListsEveryOptionInOneAlignedColumn) {
     EXPECT_EQ(UsageLines().at(0), "Usage: lantern-vault [OPTION]...");
-    EXPECT_EQ(UsageOptions(), (std::vector<std::string>{"--help", "--version", "--replay", "--verify"}));
+    EXPECT_EQ(UsageOptions(), (std::vector<std::string>{"--help", "--version", "--replay", "--verify", "--seed"}));
     // Every help text starts in the same column.
     std::smatch m;
     size_t column = 0;
