@@ -1,5 +1,7 @@
 // Badges earned by play: each fires at its moment, once, with one pop-up.
 #include "alloc_count.h"
+#include "common/test_support.h"
+#include "game/replay.h"
 #include "game/badge_list.h"
 #include "host/app.h"
 #include "round_world.h"
@@ -10,7 +12,9 @@ class BadgeAwardTest : public RoundTest {
 protected:
     void SetUp() override {
         RoundTest::SetUp();
-        if (IsSkipped()) return;
+        if (!IsSkipped()) ForgetBadges();
+    }
+    void ForgetBadges() {
         for (int i = 0; i < 256; ++i) app()->m_Badges[i] = false;
         for (int s = 0; s < 15; ++s) app()->m_BadgeShow[s] = app()->m_BadgeTime[s] = 0;
     }
@@ -32,6 +36,28 @@ TEST_F(BadgeAwardTest, PopUpsThatAreUpCostNoAllocationPerUpdate) {
     EXPECT_EQ(PopUps(badges::kFirstPrize), 1) << "still up";
     EXPECT_EQ(app()->p_BadgeName(badges::kFullPockets), String("Full Pockets"));
     EXPECT_EQ(app()->p_BadgeDetail(badges::kFullPockets), String("Carry three charges at once."));
+}
+
+TEST_F(BadgeAwardTest, InTheKnownMazeWalkingRightFromTheStartLightsABeaconFirst) {
+    // The end-to-end badge test plays this maze: its first pop-up must be the
+    // beacon's, however late the walk starts.
+    FixRoundSeed(kBeaconNearStartSeed);
+    for (int wait : {0, 120}) {
+        SCOPED_TRACE(wait);
+        ForgetBadges();
+        app()->m_GameType = 2;
+        app()->m_Mode = 11;
+        Update(1 + wait);
+        KeyDown(39);
+        for (int i = 0; i < 120 && !Has(badges::kFirstBeacon); ++i) Update();
+        KeyUp(39);
+        EXPECT_TRUE(Has(badges::kFirstBeacon));
+        EXPECT_EQ(app()->m_BadgeShow[0], badges::kFirstBeacon);
+        EXPECT_EQ(app()->m_BadgeShow[1], 0) << "another badge too";
+        app()->m_Mode = 1;
+        Update();
+    }
+    ForgetRoundSeed();
 }
 
 TEST_F(BadgeAwardTest, BeaconsPrizesAndChargesAwardTheirBadgesOnce) {
