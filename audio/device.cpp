@@ -273,6 +273,12 @@ void gxtkAudio::Disconnect() {
     nextCheck = gxtkAudioClock();
 }
 
+void EndAudioThreads() {
+    if (open_device) open_device->Disconnect();
+    attempt().reset();
+    WaitForMusicDecodes();
+}
+
 bool gxtkAudio::Restoring() const { return pending_reload().active; }
 
 int gxtkAudio::Update() {

@@ -219,6 +219,12 @@ private:
 // The device's clock: monotonic seconds. Tests may replace it.
 extern double (*gxtkAudioClock)();
 
+// Closes the open device (OpenAL joins its mixer thread), ends an attempt
+// to open one (waiting for its worker) and waits for the music decodes, so
+// that the audio code runs no thread: for a program about to check, on its
+// own thread alone, what it leaked. The device tries again at its next Update.
+void EndAudioThreads();
+
 // Deletes every queued buffer that no source holds any more (see above).
 void FlushDiscarded(gxtkAudio* audio);
 // Buffer names queued for deletion and not deleted yet.

@@ -12,9 +12,11 @@ namespace {
 // running while the process tears down. Main thread only.
 struct RunningWorkers {
     std::vector<std::thread*> threads;
-    ~RunningWorkers() {
+    ~RunningWorkers() { JoinAll(); }
+    void JoinAll() {
         for (std::thread* t : threads)
             if (t->joinable()) t->join();
+        threads.clear();
     }
 };
 
@@ -29,6 +31,8 @@ void forget_worker(std::thread* t) {
 }
 
 }  // namespace
+
+void WaitForMusicDecodes() { running().JoinAll(); }
 
 MusicDecode::MusicDecode(FILE* file, AudioDecoder decoder) : file_(file), decoder_(decoder) {
     worker_ = std::thread(&MusicDecode::Run, this);

@@ -12,8 +12,9 @@
 //
 // Lifetime: the destructor waits for the worker and frees a result nobody
 // took. Decodes still running when the program ends normally are waited for
-// then (see music_decode.cpp); a process that ends through _exit takes its
-// threads with it, with nothing left to clean up.
+// then (see music_decode.cpp), or earlier by WaitForMusicDecodes; a process
+// that ends through _exit takes its threads with it, with nothing left to
+// clean up.
 #ifndef VORLIN_AUDIO_MUSIC_DECODE_H
 #define VORLIN_AUDIO_MUSIC_DECODE_H
 
@@ -41,6 +42,10 @@ struct FileIdentity {
 
 // The identity of an open file; false when it cannot be asked.
 bool IdentifyFile(FILE* f, FileIdentity* id);
+
+// Waits for every decode still running to finish; their results stay for
+// Take. Main thread only.
+void WaitForMusicDecodes();
 
 class MusicDecode {
 public:

@@ -31,3 +31,5 @@ unsigned char* MusicDecode::Take(int* length, int* channels, int* format, int* h
     }
     return samples;
 }
+
+void WaitForMusicDecodes() {}  // every decode has finished in its constructor

@@ -1,10 +1,7 @@
 // tests/support/test_support.cpp - child processes, temporary folders, collector cycles.
 #include "common/test_support.h"
 
-#include <dirent.h>
-#include <dlfcn.h>
 #include <fcntl.h>
-#include <link.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -24,66 +21,6 @@
 #include "runtime/gc.h"
 
 namespace {
-
-bool g_glfwUsed = false;  // InitGlfwForTest succeeded at least once in this process
-
-// Linux's PF_EXITING: the thread has begun to exit and is not yet gone.
-const unsigned long kThreadExiting = 0x4;
-
-// True when a thread of this process other than the caller is part way
-// through exiting (or cannot be inspected because it is just vanishing).
-bool another_thread_is_exiting() {
-    DIR* tasks = opendir("/proc/self/task");
-    if (!tasks) return false;
-    std::string self = std::to_string(gettid());
-    bool exiting = false;
-    while (dirent* e = readdir(tasks)) {
-        if (e->d_name[0] == '.' || self == e->d_name) continue;
-        std::string stat = ReadFile(std::string("/proc/self/task/") + e->d_name + "/stat");
-        // pid (comm) state ppid pgrp session tty_nr tpgid flags ...; comm may hold spaces.
-        size_t close = stat.rfind(')');
-        char state = 0;
-        unsigned long flags = 0;
-        if (close == std::string::npos ||
-            std::sscanf(stat.c_str() + close + 1, " %c %*d %*d %*d %*d %*d %lu", &state, &flags) != 2 ||
-            (flags & kThreadExiting) || state == 'Z' || state == 'X') {
-            exiting = true;
-            break;
-        }
-    }
-    closedir(tasks);
-    return exiting;
-}
-
-// Keeps a loaded shared library in memory until the process ends.
-int keep_loaded(dl_phdr_info* info, size_t, void*) {
-    if (info->dlpi_name && info->dlpi_name[0]) dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-    return 0;
-}
-
-// Ends the process's use of the window system before it exits. Closing the
-// windows and the display connection makes Mesa tear down its screens and
-// join its worker threads (the shader cache's writer) now. Left to the end,
-// they are woken and joined by Mesa's own exit handler about a millisecond
-// before LeakSanitizer stops the world to look for leaks, and the leak
-// check's tracer has crashed in such a process at exit. The wait lets every
-// joined thread finish leaving the kernel first, so that the leak check
-// starts with this thread alone.
-//
-// GLFW unloads OpenGL and the driver as it ends; they stay loaded here, so
-// that the leak check still sees what the driver's own globals hold.
-class CleanEnd : public ::testing::Environment {
-public:
-    void TearDown() override {
-        if (g_glfwUsed) {
-            dl_iterate_phdr(keep_loaded, nullptr);
-            glfwTerminate();
-        }
-        for (int waited = 0; waited < 2000 && another_thread_is_exiting(); ++waited) usleep(1000);
-    }
-};
-
-::testing::Environment* const clean_end = ::testing::AddGlobalTestEnvironment(new CleanEnd);
 
 // Reads both pipes until they close, writing `input` to the child's stdin.
 void pump_pipes(int outFd, int errFd, int inFd, const std::string& input, ChildResult& r, pid_t pid,
@@ -295,7 +232,6 @@ bool InitGlfwForTest() {
     glfwSetErrorCallback([](int code, const char* text) { std::fprintf(stderr, "GLFW error %d: %s\n", code, text); });
     for (int attempt = 0; attempt < 5; ++attempt) {
         if (glfwInit()) {
-            g_glfwUsed = true;
             return true;
         }
         usleep(200000);
