@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "host/title.h"
+
 namespace {
 
 const char* const kProgram = "lantern-vault";
@@ -143,7 +145,7 @@ std::string CommandLineUsage() {
     }
 
     std::string text = std::string("Usage: ") + kProgram + " [OPTION]...\n";
-    text += "Bramblet in The Lantern Vault, a 2D arcade game for one player.\n\nOptions:\n";
+    text += LANTERN_TITLE ", a 2D arcade game for one player.\n\nOptions:\n";
     n = 0;
     for (const Option& o : kOptions) {
         const std::string& l = left[n++];

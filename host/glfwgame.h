@@ -17,6 +17,7 @@
 #define VORLIN_HOST_GLFWGAME_H
 
 #include "host/game.h"
+#include "host/title.h"
 
 struct GLFWwindow;
 
@@ -24,7 +25,6 @@ struct GLFWwindow;
 // value belong to a context that is gone.
 extern int glfwGraphicsSeq;
 
-extern const char* const kWindowTitle;  // "Bramblet in The Lantern Vault"
 
 // The size in pixels of a window `width` x `height` in the desktop's logical
 // pixels at the content scale (scaleX, scaleY): 640 x 480 at 2 is 1280 x 960.

@@ -9,7 +9,6 @@
 #include "runtime/error.h"
 
 int glfwGraphicsSeq;
-const char* const kWindowTitle = "Bramblet in The Lantern Vault";
 
 BBGlfwVideoMode* BBGlfwVideoMode::m_new(int width, int height, int red, int green, int blue) {
     Width = width;
