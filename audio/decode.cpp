@@ -1,7 +1,7 @@
-// audio/decode.cpp - BBGlfwGame::LoadAudioData: picking the decoder for a file.
+// audio/decode.cpp - BBGame::LoadAudioData: picking the decoder for a file.
 #include "audio/decode.h"
 
-#include "host/glfwgame.h"
+#include "host/game.h"
 
 AudioDecoder AudioDecoderFor(const String& path) {
     String name = path.ToLower();
@@ -10,7 +10,7 @@ AudioDecoder AudioDecoderFor(const String& path) {
     return nullptr;
 }
 
-unsigned char* BBGlfwGame::LoadAudioData(String path, int* length, int* channels, int* format, int* hertz) {
+unsigned char* BBGame::LoadAudioData(String path, int* length, int* channels, int* format, int* hertz) {
     FILE* f = OpenFile(path, String("rb"));
     if (!f) return nullptr;
     AudioDecoder decode = AudioDecoderFor(path);

@@ -14,7 +14,7 @@
 #include "audio/device_open.h"
 #include "audio/music_decode.h"
 #include "audio/openal.h"
-#include "host/glfwgame.h"
+#include "host/game.h"
 #include "runtime/error.h"
 
 // ALC_EXT_disconnect's query (AL/alext.h, which not every OpenAL ships).
@@ -71,7 +71,7 @@ ALenum al_format(int bytesPerSample, int channels) {
 
 // The identity of the file a path names now; false when it cannot be opened.
 bool identify_path(const String& path, FILE** file, FileIdentity* id) {
-    BBGlfwGame* host = BBGlfwGame::_glfwGame;
+    BBGame* host = BBGame::_game;
     FILE* f = host ? host->OpenFile(path, String("rb")) : nullptr;
     if (!f) return false;
     bool known = IdentifyFile(f, id);
@@ -451,7 +451,7 @@ void FlushDiscarded(gxtkAudio* audio) {
 // ---------------------------------------------------------------------------
 
 gxtkSample* gxtkAudio::LoadSample__UNSAFE__(gxtkSample* sample, String path) {
-    BBGlfwGame* host = BBGlfwGame::_glfwGame;
+    BBGame* host = BBGame::_game;
     if (!host || !sample) return nullptr;
     Pcm pcm{};
     pcm.data = host->LoadAudioData(path, &pcm.length, &pcm.channels, &pcm.bytesPerSample, &pcm.hertz);
@@ -589,7 +589,7 @@ int gxtkAudio::PlayMusic(String path, int flags) {
 int gxtkAudio::PrepareMusic(String path) {
     PreparedMusic& p = Prepared();
     if (p.decode && p.decode->Done()) FinishPreparedMusic();
-    BBGlfwGame* host = BBGlfwGame::_glfwGame;
+    BBGame* host = BBGame::_game;
     FILE* f = host ? host->OpenFile(path, String("rb")) : nullptr;
     if (!f) return -1;
     AudioDecoder decoder = AudioDecoderFor(path);

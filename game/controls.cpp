@@ -7,7 +7,7 @@
 
 #include "game/globals.h"
 #include "game/myapp.h"
-#include "host/glfwgame.h"
+#include "host/game.h"
 #include "input/device.h"
 
 namespace {
@@ -214,7 +214,7 @@ int c_MyApp::p_FullscreenFlip() {
     // A replay shows the recorded round at its recorded screen size in the
     // viewer's window, which stays as it is.
     if (Watching()) return 0;
-    BBGlfwGame* host = BBGlfwGame::_glfwGame;
+    BBGame* host = BBGame::_game;
     BBGlfwVideoMode* desktop = host->GetGlfwDesktopMode();
     // Without a desktop mode there is no size to go full screen at.
     if (desktop->Width <= 0 || desktop->Height <= 0) return 0;

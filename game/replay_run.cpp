@@ -7,7 +7,7 @@
 #include "game/globals.h"
 #include "game/myapp.h"
 #include "game/replay.h"
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 #include "host/startup.h"
 #include "runtime/gc.h"
 

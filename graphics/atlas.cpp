@@ -21,7 +21,7 @@
 // The images' old surfaces are left to the collector, since other images may
 // still draw from them; the page's pixels and texture count as native memory
 // like any surface's.
-#include <GLFW/glfw3.h>
+#include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "graphics/graphics.h"
-#include "host/glfwgame.h"
+#include "host/game.h"
 
 namespace {
 

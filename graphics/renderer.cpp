@@ -1,22 +1,18 @@
 // graphics/renderer.cpp - gxtkGraphics: frames, render state, the batch and primitives.
 //
-// Depends on the host's window (BBGlfwGame::_glfwGame) for sizes and buffer
+// Depends on the host (BBGame::_game) for the window's size and buffer
 // swaps; surfaces and pixel transfer live in graphics/surface.cpp.
 #include "graphics/renderer.h"
 
-#include <GLFW/glfw3.h>
+#include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 
-#include "host/glfwgame.h"
+#include "host/game.h"
 
 namespace {
-
-GLFWwindow* current_window() {
-    return BBGlfwGame::_glfwGame ? BBGlfwGame::_glfwGame->Window() : nullptr;
-}
 
 // One premultiplied colour byte: truncated toward zero and kept within a byte,
 // so that a channel out of range never spills into its neighbours.
@@ -79,10 +75,8 @@ gxtkGraphics::gxtkGraphics()
 }
 
 void gxtkGraphics::ReadWindowSize() {
-    GLFWwindow* window = current_window();
-    if (!window) return;
-    glfwGetWindowSize(window, &width, &height);
-    glfwGetFramebufferSize(window, &fbWidth, &fbHeight);
+    // Without a window (or a host) the sizes stay as they were.
+    if (BBGame::_game) BBGame::_game->GetWindowSize(&width, &height, &fbWidth, &fbHeight);
 }
 
 int gxtkGraphics::BeginRender() {
@@ -117,8 +111,7 @@ int gxtkGraphics::EndRender() {
     // The batch is empty: forget its texture so that it does not keep the
     // surface alive beyond the frame.
     primSurf = nullptr;
-    GLFWwindow* window = current_window();
-    if (window) glfwSwapBuffers(window);
+    if (BBGame::_game) BBGame::_game->SwapBuffers();
     return 0;
 }
 

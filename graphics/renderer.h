@@ -19,7 +19,7 @@
 // 0 <= primCount <= kBatchVertices. Colour, matrix and alpha changes never
 // flush: each vertex keeps the colour and transform it was appended with.
 //
-// Two things let a frame drawn from an atlas (graphics/atlas.h) go out in
+// Two things let a frame drawn from an atlas (graphics/atlas.cpp) go out in
 // very few draw calls without changing a pixel:
 //   - Untextured quads join a batch of a surface that has a white texel
 //     (`whiteU`, `whiteV`): they sample it, and white times the vertex

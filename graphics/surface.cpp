@@ -1,17 +1,17 @@
 // graphics/surface.cpp - gxtkSurface, loading surfaces, and the renderer's pixel transfer.
 //
-// Depends on the host for files (BBGlfwGame::LoadImageData, graphics/image_data.cpp)
+// Depends on the host for files (BBGame::LoadImageData, graphics/image_data.cpp)
 // and for glfwGraphicsSeq, which tells a texture that its context is gone.
 #include "graphics/surface.h"
 
-#include <GLFW/glfw3.h>
+#include <GL/gl.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
 
 #include "graphics/renderer.h"
-#include "host/glfwgame.h"
+#include "host/game.h"
 
 namespace {
 
@@ -275,9 +275,9 @@ gxtkSurface* gxtkGraphics::LoadSurface(String path) {
 }
 
 gxtkSurface* gxtkGraphics::LoadSurface__UNSAFE__(gxtkSurface* surface, String path) {
-    if (!surface || !BBGlfwGame::_glfwGame) return nullptr;
+    if (!surface || !BBGame::_game) return nullptr;
     int w = 0, h = 0, depth = 0;
-    unsigned char* pixels = BBGlfwGame::_glfwGame->LoadImageData(path, &w, &h, &depth);
+    unsigned char* pixels = BBGame::_game->LoadImageData(path, &w, &h, &depth);
     if (!pixels) return nullptr;
     surface->SetData(pixels, w, h, depth);
     return surface->data ? surface : nullptr;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/glfwgame.h"
+#include "host/game.h"
 
 const char* const kStateFile = "./.vorlinstate";
 
@@ -39,7 +39,7 @@ String bb_data_FixDataPath(String path) {
     return String("vorlin://data/") + path;
 }
 
-String BBGlfwGame::PathToFilePath(String path) {
+String MapGamePath(String path) {
     if (!path.StartsWith(String("vorlin:"))) return path;
     for (const Mapping& m : kMappings) {
         String prefix(m.prefix);

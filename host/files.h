@@ -19,6 +19,11 @@ extern const char* const kStateFile;  // "./.vorlinstate"
 // scheme or starts with "./" or "/".
 String bb_data_FixDataPath(String path);
 
+// The file system's name for a game path: "vorlin://data/", "vorlin://internal/"
+// and "vorlin://external/" become "./data/", "./internal/" and "./external/";
+// any other "vorlin:" path names nothing (empty); other paths stay as they are.
+String MapGamePath(String path);
+
 // Writes `length` bytes to `path` so that a failure never damages what the
 // file held before: they go to `path` + ".new", are synced, and the
 // temporary file is renamed over `path`. The state file is saved this way.

@@ -6,6 +6,7 @@
 #include "runtime/error.h"
 
 BBGame* BBGame::_game;
+int glfwGraphicsSeq;
 
 BBGame::BBGame()
     : _delegate(nullptr), _keyboardEnabled(false), _updateRate(0), _started(false), _suspended(false) {
@@ -44,6 +45,21 @@ void BBGame::OpenUrl(String) {}
 bool BBGame::SoundNeedsGesture() { return false; }
 void BBGame::SetMouseVisible(bool) {}
 String BBGame::PathToFilePath(String path) { return path; }
+
+bool BBGame::SetGlfwWindow(int, int, int, int, int, int, int, int, bool) { return false; }
+BBGlfwVideoMode* BBGame::GetGlfwDesktopMode() { return new BBGlfwVideoMode(); }
+Array<BBGlfwVideoMode*> BBGame::GetGlfwVideoModes() { return Array<BBGlfwVideoMode*>(); }
+bool BBGame::GetWindowSize(int*, int*, int*, int*) { return false; }
+void BBGame::SwapBuffers() {}
+
+BBGlfwVideoMode* BBGlfwVideoMode::m_new(int width, int height, int red, int green, int blue) {
+    Width = width;
+    Height = height;
+    RedBits = red;
+    GreenBits = green;
+    BlueBits = blue;
+    return this;
+}
 
 void BBGame::Die(ThrowableObject*) {
     bbPrint(String("Vorlin Runtime Error : Uncaught Vorlin Exception"));

@@ -1,4 +1,11 @@
-// host/game.h - the platform-independent host and the delegate it serves.
+// host/game.h - the abstract host and the delegate it serves.
+//
+// BBGame is everything below host/ may ask of the host: time, the update
+// rate, files and the saved state, decoded images and sounds, the window's
+// size and the desktop's video mode, joysticks, the pointer. Nothing outside
+// host/ knows which host runs; the desktop host (host/desktop.h), the web
+// page's (host/web/webgame.h) and the host without a window that checks
+// replays (host/headless.h) each fill this list.
 //
 // There is exactly one host object per process (BBGame::_game), created at
 // start-up and never destroyed; it is an ordinary heap object, not collected.
@@ -6,8 +13,6 @@
 // StartGame to DiscardGraphics: each checks its guard, hands the event to the
 // delegate, turns an escaping ThrowableObject into Die, and then runs one
 // collector step. When a guard fails nothing happens at all.
-//
-// Event codes passed to KeyEvent, MouseEvent, TouchEvent and MotionEvent.
 #ifndef VORLIN_HOST_GAME_H
 #define VORLIN_HOST_GAME_H
 
@@ -15,6 +20,7 @@
 
 #include "runtime/array.h"
 
+// Event codes passed to KeyEvent, MouseEvent, TouchEvent and MotionEvent.
 enum {
     kEventKeyDown = 1,
     kEventKeyUp = 2,
@@ -26,6 +32,22 @@ enum {
     kEventTouchUp = 8,
     kEventTouchMove = 9,
     kEventMotionAccel = 10,
+};
+
+// Incremented each time the host opens a window (and with it an OpenGL
+// context): textures made under an earlier value belong to a context that is
+// gone. 0 until the first window opens.
+extern int glfwGraphicsSeq;
+
+// A video mode: size in pixels and bits per colour channel.
+class BBGlfwVideoMode : public Object {
+public:
+    int Width = 0;
+    int Height = 0;
+    int RedBits = 0;
+    int GreenBits = 0;
+    int BlueBits = 0;
+    BBGlfwVideoMode* m_new(int width, int height, int red, int green, int blue);
 };
 
 // Receiver of every game event; c_GameDelegate is the framework's version.
@@ -80,6 +102,26 @@ public:
     virtual FILE* OpenFile(String path, String mode);
     // The whole file in one malloc'd block the caller frees; null on failure.
     virtual unsigned char* LoadData(String path, int* length);
+    // Decoded pixels (malloc'd, caller frees) and their size and bytes per
+    // pixel, or null (graphics/image_data.cpp).
+    virtual unsigned char* LoadImageData(String path, int* width, int* height, int* depth);
+    // Decoded interleaved samples (malloc'd, caller frees), or null (audio/decode.cpp).
+    virtual unsigned char* LoadAudioData(String path, int* length, int* channels, int* format, int* hertz);
+
+    // The window. (Re)opens it; an ordinary window's size is in the desktop's
+    // logical pixels, a full-screen window's in the mode's pixels. False when
+    // no window could be opened (always, for a host without one).
+    virtual bool SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth,
+                               int stencil, bool fullscreen);
+    // The desktop's mode (a mode of size 0 x 0 when there is none) and the
+    // modes the screen offers.
+    virtual BBGlfwVideoMode* GetGlfwDesktopMode();
+    virtual Array<BBGlfwVideoMode*> GetGlfwVideoModes();
+    // The window's size in its own coordinates and in pixels; false, with
+    // nothing written, while there is no window.
+    virtual bool GetWindowSize(int* width, int* height, int* pixelWidth, int* pixelHeight);
+    // Shows what was drawn since the last call (nothing without a window).
+    virtual void SwapBuffers();
     [[noreturn]] virtual void Die(ThrowableObject* ex);
     virtual void gc_collect();
 

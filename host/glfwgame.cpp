@@ -1,4 +1,5 @@
-// host/glfwgame.cpp - BBGlfwGame: the main loop, the frame clock and BBVorlinGame.
+// host/glfwgame.cpp - BBGlfwGame: the clock, the schedule, suspension, and
+// the window's input forwarded to the translation code.
 #include "host/glfwgame.h"
 
 #include <GLFW/glfw3.h>
@@ -6,28 +7,25 @@
 #include <cmath>
 #include <cstdint>
 
-#include "runtime/error.h"
+#include "host/files.h"
+#include "input/host_input.h"
+#include "input/joystick.h"
 
 BBGlfwGame* BBGlfwGame::_glfwGame;
 
-BBGlfwGame::BBGlfwGame() : _iconified(false), _nextUpdateTime(0), _updateInterval(0), _window(nullptr) {
-    _glfwGame = this;
-}
+BBGlfwGame::BBGlfwGame(double dueEarly) : _schedule(dueEarly) { _glfwGame = this; }
 
 BBGlfwGame::~BBGlfwGame() {}
 
-BBVorlinGame::~BBVorlinGame() {}
+// ---------------------------------------------------------------------------
+// Clock and schedule
+// ---------------------------------------------------------------------------
 
-// ---------------------------------------------------------------------------
-// Frame clock
-// ---------------------------------------------------------------------------
+double BBGlfwGame::Now() { return glfwGetTime(); }
 
 void BBGlfwGame::SetUpdateRate(int updatesPerSecond) {
     BBGame::SetUpdateRate(updatesPerSecond);
-    if (_updateRate) {
-        _updateInterval = 1.0 / _updateRate;
-        _nextUpdateTime = Now() + _updateInterval;
-    }
+    _schedule.SetRate(_updateRate, Now());
 }
 
 int BBGlfwGame::Millisecs() {
@@ -35,85 +33,70 @@ int BBGlfwGame::Millisecs() {
     return static_cast<int>(static_cast<uint32_t>(static_cast<int64_t>(Now() * 1000.0)));
 }
 
-// ---------------------------------------------------------------------------
-// Clock and window hooks
-// ---------------------------------------------------------------------------
-
-double BBGlfwGame::Now() { return glfwGetTime(); }
-
-void BBGlfwGame::SleepFor(double seconds) {
-    // Waiting for events rather than sleeping blindly: an event wakes the loop
-    // early, which then polls and re-checks the schedule.
-    glfwWaitEventsTimeout(seconds);
-}
-
-void BBGlfwGame::PollEvents() { glfwPollEvents(); }
-
-void BBGlfwGame::WaitEvents() { glfwWaitEvents(); }
-
-bool BBGlfwGame::WindowOpen() { return _window != nullptr; }
-
-bool BBGlfwGame::WindowIconified() { return _window && _windowIconified; }
-
-bool BBGlfwGame::WindowActive() { return _window && _windowFocused; }
-
-// ---------------------------------------------------------------------------
-// Main loop
-// ---------------------------------------------------------------------------
-
-void BBGlfwGame::Run() {
-    if (!SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false)) {
-        std::fprintf(stderr, "%s: could not open a 640 x 480 window with an OpenGL context\n", kWindowTitle);
-        glfwTerminate();
-        vorlin_exit(-1);
-    }
-    StartGame();
-
-    for (;;) {
-        RenderGame();
-        // Poll, follow the window's state, and update until it is time to render.
-        for (;;) {
-            PollEvents();
-            if (!WindowOpen()) return;
-
-            if (WindowIconified()) {
-                if (!_suspended) {
-                    _iconified = true;
-                    SuspendGame();
-                }
-            } else if (WindowActive()) {
-                if (_suspended) {
-                    _iconified = false;
-                    ResumeGame();
-                    _nextUpdateTime = Now();
-                }
-            } else if (!_suspended) {
-                SuspendGame();
-            }
-
-            if (!_updateRate || _suspended) {
-                if (!_iconified) RenderGame();
-                WaitEvents();
-                continue;
-            }
-
-            double wait = _nextUpdateTime - Now();
-            if (wait > 0) {
-                SleepFor(wait);
-                continue;
-            }
-
-            bool caughtUp = false;
-            for (int i = 0; i < 4 && !caughtUp; ++i) {
-                _nextUpdateTime += _updateInterval;
-                UpdateGame();
-                caughtUp = !_updateRate || _nextUpdateTime - Now() > 0;
-            }
-            if (caughtUp) break;
-
-            // Still behind after four updates: show a frame and drop the backlog.
-            RenderGame();
-            if (_updateRate) _nextUpdateTime = Now();
+void BBGlfwGame::FollowWindow(bool hidden, bool active) {
+    if (hidden) {
+        if (!_suspended) {
+            _iconified = true;
+            SuspendGame();
         }
+    } else if (active) {
+        if (_suspended) {
+            _iconified = false;
+            ResumeGame();
+            _schedule.Restart(Now());
+        }
+    } else if (!_suspended) {
+        SuspendGame();
     }
 }
+
+void BBGlfwGame::CatchUp() {
+    bool caughtUp = false;
+    for (int i = 0; i < UpdateSchedule::kMaxCatchUp && !caughtUp; ++i) {
+        _schedule.Advance();
+        UpdateGame();
+        caughtUp = !_updateRate || !_schedule.Due(Now());
+    }
+    RenderGame();
+    // Still behind after four updates: drop the backlog.
+    if (!caughtUp && _updateRate) _schedule.Restart(Now());
+}
+
+// ---------------------------------------------------------------------------
+// Files, the window's size, joysticks
+// ---------------------------------------------------------------------------
+
+String BBGlfwGame::PathToFilePath(String path) { return MapGamePath(path); }
+
+bool BBGlfwGame::GetWindowSize(int* width, int* height, int* pixelWidth, int* pixelHeight) {
+    if (!_window) return false;
+    glfwGetWindowSize(_window, width, height);
+    glfwGetFramebufferSize(_window, pixelWidth, pixelHeight);
+    return true;
+}
+
+void BBGlfwGame::SwapBuffers() {
+    if (_window) glfwSwapBuffers(_window);
+}
+
+bool BBGlfwGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
+                              Array<bool> buttons) {
+    return PollGlfwJoystick(port, joyx, joyy, joyz, buttons);
+}
+
+// ---------------------------------------------------------------------------
+// Input callbacks: translated in input/, delivered to the host
+// ---------------------------------------------------------------------------
+
+void BBGlfwGame::OnKey(GLFWwindow*, int key, int, int action, int) { ForwardGlfwKey(_game, key, action); }
+
+void BBGlfwGame::OnChar(GLFWwindow*, unsigned int codepoint) { ForwardGlfwChar(_game, codepoint); }
+
+void BBGlfwGame::OnMouseButton(GLFWwindow* window, int button, int action, int) {
+    // The position at the moment of the click, not the last move's.
+    double x = 0, y = 0;
+    if (window) glfwGetCursorPos(window, &x, &y);
+    ForwardGlfwMouseButton(_game, button, action, x, y);
+}
+
+void BBGlfwGame::OnMousePos(GLFWwindow*, double x, double y) { ForwardGlfwMousePos(_game, x, y); }

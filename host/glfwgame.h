@@ -1,74 +1,52 @@
-// host/glfwgame.h - the desktop host on GLFW: window, main loop and frame clock.
+// host/glfwgame.h - what the desktop host and the web page's host share: a
+// window on GLFW, its events, joysticks, the clock and the update schedule.
 //
-// BBGlfwGame owns the one window (and its OpenGL context) and runs the main
-// loop on the main thread: poll events, follow the window's focus and
-// iconified state with SuspendGame/ResumeGame, run at most four updates on the
-// fixed schedule, render, repeat. Window callbacks run only inside the loop's
-// poll and wait calls, so no event arrives during an update or a render.
+// BBGlfwGame owns the one window and its OpenGL context, on GLFW 3 on the
+// desktop and on Emscripten's GLFW in a page (where the "window" is the
+// canvas). The window's callbacks only forward to the translation code in
+// input/ and run only while the host polls or waits for events, so no event
+// arrives during an update or a render.
 //
-// The loop reads the clock and the window through the protected hooks Now,
-// SleepFor, PollEvents, WaitEvents, WindowOpen, WindowIconified and
-// WindowActive, which a test host may replace to drive the loop with a clock
-// of its own.
-//
-// BBVorlinGame is the concrete class start-up creates; it adds only its
-// destructor and the process entry Main.
+// The two hosts that derive from it run different loops over the same parts:
+// the desktop's blocking loop (BBVorlinGame, host/desktop.h) and the page's
+// animation frames (BBWebGame, host/web/webgame.h). Both keep one
+// UpdateSchedule (host/schedule.h), run the updates due through CatchUp, and
+// suspend and resume the game through FollowWindow; the schedule's dueEarly
+// and whether a lost focus suspends are what differ.
 #ifndef VORLIN_HOST_GLFWGAME_H
 #define VORLIN_HOST_GLFWGAME_H
 
 #include "host/game.h"
+#include "host/schedule.h"
 #include "host/title.h"
 
 struct GLFWwindow;
-
-// Incremented each time a window is opened: textures made under an earlier
-// value belong to a context that is gone.
-extern int glfwGraphicsSeq;
-
 
 // The size in pixels of a window `width` x `height` in the desktop's logical
 // pixels at the content scale (scaleX, scaleY): 640 x 480 at 2 is 1280 x 960.
 // Rounded to whole pixels; a scale that is not a positive number counts as 1.
 void WindowPixelSize(int width, int height, float scaleX, float scaleY, int* pixelWidth, int* pixelHeight);
 
-class BBGlfwVideoMode : public Object {
-public:
-    int Width = 0;
-    int Height = 0;
-    int RedBits = 0;
-    int GreenBits = 0;
-    int BlueBits = 0;
-    BBGlfwVideoMode* m_new(int width, int height, int red, int green, int blue);
-};
-
 class BBGlfwGame : public BBGame {
 public:
-    BBGlfwGame();
+    // `dueEarly`: see UpdateSchedule.
+    explicit BBGlfwGame(double dueEarly);
     ~BBGlfwGame() override;
 
-    static BBGlfwGame* _glfwGame;  // the one host, as a desktop host
+    static BBGlfwGame* _glfwGame;  // the one host, as a host with a GLFW window
 
     void SetUpdateRate(int updatesPerSecond) override;
     int Millisecs() override;
     bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
                       Array<bool> buttons) override;
-    void OpenUrl(String url) override;
     void SetMouseVisible(bool visible) override;
     String PathToFilePath(String path) override;
-
-    // Decoded pixels (malloc'd, caller frees) and their size and bytes per
-    // pixel, or null.
-    virtual unsigned char* LoadImageData(String path, int* width, int* height, int* depth);
-    // Decoded interleaved samples (malloc'd, caller frees), or null.
-    virtual unsigned char* LoadAudioData(String path, int* length, int* channels, int* format, int* hertz);
-    // (Re)opens the window. An ordinary window's size is in the desktop's
-    // logical pixels (see WindowPixelSize), a full-screen window's in the
-    // mode's pixels. Returns false when no window could be opened.
-    virtual bool SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth,
-                               int stencil, bool fullscreen);
-    virtual BBGlfwVideoMode* GetGlfwDesktopMode();
-    virtual Array<BBGlfwVideoMode*> GetGlfwVideoModes();
-    virtual void Run();
+    bool SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth, int stencil,
+                       bool fullscreen) override;
+    BBGlfwVideoMode* GetGlfwDesktopMode() override;
+    Array<BBGlfwVideoMode*> GetGlfwVideoModes() override;
+    bool GetWindowSize(int* width, int* height, int* pixelWidth, int* pixelHeight) override;
+    void SwapBuffers() override;
 
     GLFWwindow* Window() const { return _window; }
 
@@ -82,20 +60,21 @@ public:
     static void OnIconify(GLFWwindow* window, int iconified);
 
 protected:
-    // Clock and window hooks used by Run (see the file comment).
-    virtual double Now();                // seconds on the GLFW clock
-    virtual void SleepFor(double seconds);  // may return early when an event arrives
-    virtual void PollEvents();
-    virtual void WaitEvents();
-    virtual bool WindowOpen();
-    virtual bool WindowIconified();
-    virtual bool WindowActive();
+    virtual double Now();  // seconds on the GLFW clock
 
-    bool _iconified;          // the current suspension came from iconifying
-    double _nextUpdateTime;   // seconds (GLFW clock) when the next update is due
-    double _updateInterval;   // seconds per update
-    GLFWwindow* _window;
-    bool _mouseHidden = false;  // SetMouseVisible(false) applies to every new window too
+    // Suspends the game while its window is `hidden` (iconified, or a hidden
+    // page) or has lost the focus (`active` false; a host that never
+    // suspends for that passes true), and resumes it once it is shown and
+    // active again, restarting the schedule from now.
+    void FollowWindow(bool hidden, bool active);
+    // Runs the updates due, at most four (the schedule must have one due),
+    // then renders; when still behind after four it drops the backlog.
+    void CatchUp();
+
+    UpdateSchedule _schedule;
+    bool _iconified = false;      // the current suspension came from hiding the window
+    GLFWwindow* _window = nullptr;
+    bool _mouseHidden = false;    // SetMouseVisible(false) applies to every new window too
     // The window's focus and iconified state as its events last reported
     // them. Asking the window system instead costs a round trip to the X
     // server on every pass of the loop, several per frame.
@@ -107,14 +86,6 @@ private:
     void ReleaseHeldKeys();
     GLFWwindow* OpenWindow(int width, int height, int red, int green, int blue, int alpha, int depth,
                            int stencil, bool fullscreen);
-};
-
-class BBVorlinGame : public BBGlfwGame {
-public:
-    ~BBVorlinGame() override;
-    // The process start-up after static initialisation; returns when the main
-    // loop ends.
-    static void Main(int argc, const char** argv);
 };
 
 #endif

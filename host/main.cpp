@@ -1,9 +1,9 @@
-// host/main.cpp - the process entry.
+// host/main.cpp - the desktop's process entry.
 #include <cstdio>
 
 #include "game/replay.h"
 #include "host/command_line.h"
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 #include "runtime/error.h"
 
 #ifndef LANTERN_VERSION

@@ -1,4 +1,4 @@
-// host/window.cpp - opening the window, video modes and the mouse pointer.
+// host/window.cpp - BBGlfwGame: opening the window, video modes and the mouse pointer.
 #include <GLFW/glfw3.h>
 
 #include <cmath>
@@ -7,17 +7,6 @@
 #include "host/glfwgame.h"
 #include "input/host_input.h"
 #include "runtime/error.h"
-
-int glfwGraphicsSeq;
-
-BBGlfwVideoMode* BBGlfwVideoMode::m_new(int width, int height, int red, int green, int blue) {
-    Width = width;
-    Height = height;
-    RedBits = red;
-    GreenBits = green;
-    BlueBits = blue;
-    return this;
-}
 
 // ---------------------------------------------------------------------------
 // Opening the window

@@ -1,9 +1,9 @@
-// input/host_input.cpp - GLFW key, character and mouse callbacks and the key table.
+// input/host_input.cpp - the key table and GLFW's key, character and mouse events translated for the host.
 #include "input/host_input.h"
 
 #include <GLFW/glfw3.h>
 
-#include "host/glfwgame.h"
+#include "host/game.h"
 
 namespace {
 
@@ -82,45 +82,42 @@ int KeyToChar(int key) {
 }
 
 // ---------------------------------------------------------------------------
-// Callbacks from GLFW
+// Events from GLFW
 // ---------------------------------------------------------------------------
 
-void BBGlfwGame::OnKey(GLFWwindow*, int key, int, int action, int) {
+void ForwardGlfwKey(BBGame* host, int key, int action) {
     // GLFW repeats a held key as GLFW_REPEAT: each repeat is another press
     // (the input device counts a hit only for the first).
     int code = TransKey(key);
     if (!code) return;
     if (action == GLFW_PRESS || action == GLFW_REPEAT) {
-        BBGame::_game->KeyEvent(kEventKeyDown, code);
-        if (int chr = KeyToChar(code)) BBGame::_game->KeyEvent(kEventKeyChar, chr);
+        host->KeyEvent(kEventKeyDown, code);
+        if (int chr = KeyToChar(code)) host->KeyEvent(kEventKeyChar, chr);
     } else if (action == GLFW_RELEASE) {
-        BBGame::_game->KeyEvent(kEventKeyUp, code);
+        host->KeyEvent(kEventKeyUp, code);
     }
 }
 
-void BBGlfwGame::OnChar(GLFWwindow*, unsigned int codepoint) {
+void ForwardGlfwChar(BBGame* host, unsigned int codepoint) {
     // Characters are 16-bit in the runtime, and 0x10000 + code is how the
     // navigation keys type: a character beyond 0xFFFF arrives as its two
     // UTF-16 halves instead of aliasing one of them.
     if (codepoint > 0xFFFF && codepoint <= 0x10FFFF) {
         unsigned v = codepoint - 0x10000;
-        BBGame::_game->KeyEvent(kEventKeyChar, static_cast<int>(0xD800 + (v >> 10)));
-        BBGame::_game->KeyEvent(kEventKeyChar, static_cast<int>(0xDC00 + (v & 0x3FF)));
+        host->KeyEvent(kEventKeyChar, static_cast<int>(0xD800 + (v >> 10)));
+        host->KeyEvent(kEventKeyChar, static_cast<int>(0xDC00 + (v & 0x3FF)));
         return;
     }
     if (codepoint > 0xFFFF) return;
-    BBGame::_game->KeyEvent(kEventKeyChar, static_cast<int>(codepoint));
+    host->KeyEvent(kEventKeyChar, static_cast<int>(codepoint));
 }
 
-void BBGlfwGame::OnMouseButton(GLFWwindow* window, int button, int action, int) {
+void ForwardGlfwMouseButton(BBGame* host, int button, int action, double x, double y) {
     if (button < 0 || button > 2) return;
-    // The position at the moment of the click, not the last move's.
-    double x = 0, y = 0;
-    if (window) glfwGetCursorPos(window, &x, &y);
     int event = action == GLFW_PRESS ? kEventMouseDown : kEventMouseUp;
-    BBGame::_game->MouseEvent(event, button, static_cast<float>(x), static_cast<float>(y));
+    host->MouseEvent(event, button, static_cast<float>(x), static_cast<float>(y));
 }
 
-void BBGlfwGame::OnMousePos(GLFWwindow*, double x, double y) {
-    BBGame::_game->MouseEvent(kEventMouseMove, -1, static_cast<float>(x), static_cast<float>(y));
+void ForwardGlfwMousePos(BBGame* host, double x, double y) {
+    host->MouseEvent(kEventMouseMove, -1, static_cast<float>(x), static_cast<float>(y));
 }

@@ -3,7 +3,7 @@
 
 #include <GLFW/glfw3.h>
 
-#include "host/glfwgame.h"
+#include "runtime/array.h"
 
 namespace {
 
@@ -93,8 +93,7 @@ void copy_out(const float from[2], const Array<float>& to) {
 
 }  // namespace
 
-bool BBGlfwGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
-                              Array<bool> buttons) {
+bool PollGlfwJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons) {
     if (port < GLFW_JOYSTICK_1 || port > GLFW_JOYSTICK_LAST || !glfwJoystickPresent(port)) return false;
 
     JoyValues values;

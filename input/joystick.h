@@ -23,6 +23,8 @@
 #ifndef VORLIN_INPUT_JOYSTICK_H
 #define VORLIN_INPUT_JOYSTICK_H
 
+#include "runtime/array.h"
+
 struct GLFWgamepadstate;
 
 const int kJoyAxesRead = 6;   // axes read from a raw joystick
@@ -43,5 +45,9 @@ void TranslateRawAxes(const float* axes, int count, JoyValues& out);
 void TranslateRawButtons(const unsigned char* pressed, int count, JoyValues& out);
 // A pad in GLFW's standard gamepad layout: sets every value of `out`.
 void TranslateGamepad(const GLFWgamepadstate& state, JoyValues& out);
+
+// Reads joystick `port` from GLFW into a c_JoyState's arrays (host's
+// PollJoystick): false, with nothing changed, when there is no such joystick.
+bool PollGlfwJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons);
 
 #endif

@@ -6,8 +6,8 @@
 # take the place of the desktop's where a page needs its own:
 #
 #   desktop                          web
-#   host/main.cpp                    host/web/main.cpp, webgame.cpp (the web host)
-#   host/open_url.cpp                host/web/open_url.cpp
+#   host/main.cpp, desktop_start.cpp host/web/main.cpp
+#   host/desktop.cpp (BBVorlinGame)  host/web/webgame.cpp (BBWebGame)
 #   runtime/exit.cpp                 host/web/exit.cpp
 #   audio/ogg.cpp (libvorbisfile)    host/web/ogg_stb.cpp, stb_vorbis.c
 #   audio/music_decode.cpp (thread)  host/web/music_decode.cpp
@@ -40,7 +40,7 @@ file(GLOB WEB_SOURCES CONFIGURE_DEPENDS
   ${SRC}/runtime/*.cpp ${SRC}/host/*.cpp ${SRC}/graphics/*.cpp ${SRC}/audio/*.cpp ${SRC}/input/*.cpp
   ${SRC}/support/*.cpp ${SRC}/game/*.cpp ${SRC}/host/web/*.cpp ${SRC}/host/web/*.c)
 list(REMOVE_ITEM WEB_SOURCES
-  ${SRC}/host/main.cpp ${SRC}/host/open_url.cpp ${SRC}/runtime/exit.cpp
+  ${SRC}/host/main.cpp ${SRC}/host/desktop.cpp ${SRC}/host/desktop_start.cpp ${SRC}/runtime/exit.cpp
   ${SRC}/audio/ogg.cpp ${SRC}/audio/music_decode.cpp ${SRC}/audio/openal.cpp ${SRC}/audio/device_attempt.cpp)
 
 add_executable(lantern-vault ${WEB_SOURCES})

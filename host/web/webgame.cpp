@@ -16,16 +16,14 @@ BBWebGame* BBWebGame::_webGame;
 namespace {
 
 // An update counts as due when its time falls within this part of an update
-// interval from now. Animation frames and updates both come about 60 times a
-// second, so without it the jitter of the frames' times would make frames
-// alternate between no update and two; with it each frame takes one.
+// interval from now (see host/schedule.h).
 const double kDueEarly = 0.5;
 
 void frame_callback() { BBWebGame::_webGame->Frame(); }
 
 }  // namespace
 
-BBWebGame::BBWebGame() { _webGame = this; }
+BBWebGame::BBWebGame() : BBGlfwGame(kDueEarly) { _webGame = this; }
 
 BBWebGame::~BBWebGame() {}
 
@@ -75,43 +73,26 @@ void BBWebGame::Frame() {
     if (_suspended) return;
     if (!_updateRate) {
         RenderGame();
-        ++renderedFrames;
-        return;
-    }
-    double early = kDueEarly * _updateInterval;
-    if (_nextUpdateTime - Now() > early) {
+    } else if (_schedule.Due(Now())) {
+        CatchUp();
+    } else if (resized) {
         // Nothing due: the canvas keeps its picture, unless the new size cleared it.
-        if (resized) {
-            RenderGame();
-            ++renderedFrames;
-        }
-        return;
+        RenderGame();
     }
-    bool caughtUp = false;
-    for (int i = 0; i < 4 && !caughtUp; ++i) {
-        _nextUpdateTime += _updateInterval;
-        UpdateGame();
-        ++updatesRun;
-        caughtUp = !_updateRate || _nextUpdateTime - Now() > early;
-    }
-    RenderGame();
-    ++renderedFrames;
-    // Still behind after four updates: drop the backlog.
-    if (!caughtUp && _updateRate) _nextUpdateTime = Now();
 }
 
-void BBWebGame::VisibilityChanged(bool hidden) {
-    if (hidden) {
-        // Like an iconified window: suspended and not rendered.
-        if (!_suspended) {
-            _iconified = true;
-            SuspendGame();
-        }
-    } else if (_suspended) {
-        _iconified = false;
-        ResumeGame();
-        _nextUpdateTime = Now();
-    }
+// Like an iconified window: suspended and not rendered. A page never
+// suspends for the focus alone.
+void BBWebGame::VisibilityChanged(bool hidden) { FollowWindow(hidden, true); }
+
+void BBWebGame::UpdateGame() {
+    ++updatesRun;
+    BBGlfwGame::UpdateGame();
+}
+
+void BBWebGame::RenderGame() {
+    ++renderedFrames;
+    BBGlfwGame::RenderGame();
 }
 
 bool BBWebGame::FitCanvas() { return lantern_web_fit_canvas() != 0; }
@@ -126,6 +107,8 @@ bool BBWebGame::SetGlfwWindow(int width, int height, int red, int green, int blu
     lantern_web_switch_full_screen(fullscreen ? 1 : 0);
     return true;
 }
+
+void BBWebGame::OpenUrl(String url) { lantern_web_open_url(url.ToUtf8().c_str()); }
 
 BBGlfwVideoMode* BBWebGame::GetGlfwDesktopMode() {
     int width = 0, height = 0;

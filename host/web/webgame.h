@@ -1,22 +1,24 @@
 // host/web/webgame.h - the web host: the desktop host's sibling in a browser page.
 //
 // BBWebGame is the concrete host of the web build (tools/web.sh), where it
-// takes the place of BBVorlinGame. It is a BBGlfwGame on Emscripten's GLFW,
-// which opens the one "window" on the page's canvas with a WebGL context
+// takes the place of the desktop's BBVorlinGame (host/desktop.h). Both derive
+// from BBGlfwGame; here that runs on Emscripten's GLFW, which opens the one
+// "window" on the page's canvas with a WebGL context
 // (legacy GL emulation runs the renderer's fixed-function calls), delivers
 // keys, characters and the mouse through the same callbacks as on the
 // desktop, and reads joysticks. What a page forces to be different is here
 // and in host/web/web_host.js:
 //
 // - No blocking main loop: Run starts the game and returns; the browser
-//   then calls Frame once per animation frame, which keeps the desktop's
-//   fixed schedule and catch-up rule (at most four updates, then render and
-//   drop the backlog). A frame with no update due draws nothing, and the
-//   canvas keeps showing the last picture, as a frame rendered twice would.
-// - Suspension follows the tab: a hidden tab suspends the game as a lost
-//   focus does on the desktop (and, like an iconified window, is not
-//   rendered); showing it again resumes the game and restarts the schedule
-//   from the current time.
+//   then calls Frame once per animation frame, which keeps the shared
+//   schedule (host/schedule.h; an update counts as due half an interval
+//   early here) and its catch-up rule. A frame with no update due draws
+//   nothing, and the canvas keeps showing the last picture, as a frame
+//   rendered twice would.
+// - Suspension follows the tab alone: a hidden tab suspends the game (and,
+//   like an iconified window, is not rendered); showing it again resumes the
+//   game and restarts the schedule from the current time. A page that only
+//   lost the focus plays on.
 // - The canvas fills the page; its drawing buffer follows the page's size in
 //   device pixels, and the game fits its virtual screen to that. Switching
 //   to full screen and back switches the page.
@@ -48,7 +50,9 @@ public:
     // browser drives the frames.
     static void Main(int argc, const char** argv);
 
-    void Run() override;
+    // Opens the window on the canvas, starts the game and hands the frames to
+    // the browser; returns at once.
+    void Run();
     // The first call opens the window on the canvas. Every later call comes
     // from the game's full-screen switch and switches the page instead (the
     // WebGL context and its textures stay). The browser may leave full screen
@@ -63,13 +67,18 @@ public:
     // file keeps the new state, but a reload would not see it).
     int SaveState(String state) override;
     bool SoundNeedsGesture() override { return true; }
+    // Opens the link in a new tab.
+    void OpenUrl(String url) override;
+    // Counted for the benchmark (see below).
+    void UpdateGame() override;
+    void RenderGame() override;
 
     // One animation frame of the browser.
     void Frame();
     // The page was hidden or shown again.
     void VisibilityChanged(bool hidden);
 
-    // Frames rendered and updates run by Frame so far, for the benchmark.
+    // Frames rendered and updates run so far, for the benchmark.
     int renderedFrames = 0;
     int updatesRun = 0;
 

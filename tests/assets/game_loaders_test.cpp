@@ -8,7 +8,7 @@
 #include "audio/audio.h"
 #include "graphics/graphics.h"
 #include "host/files.h"
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 #include "host/startup.h"
 
 using namespace assettest;
@@ -21,7 +21,7 @@ protected:
         static bool started = false;
         if (started) return;
         started = true;
-        if (!BBGlfwGame::_glfwGame) new BBGlfwGame();
+        if (!BBGlfwGame::_glfwGame) new BBVorlinGame();
         gc_init();
         bb_framework_init();
         gc_mark();

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "common/test_support.h"
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 #include "sound_files.h"
 
 namespace {
@@ -23,7 +23,7 @@ void AudioTest::SetUpTestSuite() { Device(); }
 
 gxtkAudio* AudioTest::Device() {
     static gxtkAudio* device = [] {
-        if (!BBGame::_game) new BBGlfwGame();
+        if (!BBGame::_game) new BBVorlinGame();
         temp_dir = new ScopedTempDir();  // also the working directory
         bb_audio_init();
         gxtkAudio* audio = new gxtkAudio();

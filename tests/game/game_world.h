@@ -14,7 +14,7 @@
 
 #include "game/globals.h"
 #include "game/myapp.h"
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 
 class GameTest : public ::testing::Test {
 protected:

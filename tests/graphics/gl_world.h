@@ -15,7 +15,7 @@
 
 #include "common/test_support.h"
 #include "graphics/graphics.h"
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 
 const int kWindowW = 640;
 const int kWindowH = 480;

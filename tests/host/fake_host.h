@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 
-class FakeHost : public BBGlfwGame {
+class FakeHost : public BBVorlinGame {
 public:
     double now = 0;                     // seconds
     bool open = true, iconified = false, active = true;
@@ -20,7 +20,7 @@ public:
     std::function<void(FakeHost&)> onWait;   // runs inside each blocking wait
 
     bool SetGlfwWindow(int, int, int, int, int, int, int, int, bool) override { return true; }
-    double nextUpdate() const { return _nextUpdateTime; }
+    double nextUpdate() const { return _schedule.Next(); }
     bool iconifiedFlag() const { return _iconified; }
 
 protected:
@@ -29,7 +29,7 @@ protected:
         // Sleeping until the update is due lands exactly on it.
         Log("sleep");
         now += seconds;
-        if (now < _nextUpdateTime && _nextUpdateTime - now < 1e-9) now = _nextUpdateTime;
+        if (now < _schedule.Next() && _schedule.Next() - now < 1e-9) now = _schedule.Next();
     }
     void PollEvents() override {
         ++polls;

@@ -9,13 +9,13 @@
 
 #include "common/test_support.h"
 #include "host/files.h"
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 
 namespace {
 
 class FilesTest : public ::testing::Test {
 protected:
-    BBGlfwGame host;
+    BBVorlinGame host;
     ScopedTempDir dir;
 };
 

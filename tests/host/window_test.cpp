@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/test_support.h"
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ public:
 // Opens GLFW and a started host whose delegate logs key events.
 BBGlfwGame* StartHost(EventLog*& log) {
     if (!InitGlfwForTest()) std::exit(3);
-    BBGlfwGame* host = new BBGlfwGame();
+    BBGlfwGame* host = new BBVorlinGame();
     gc_init();
     log = new EventLog();
     host->SetDelegate(log);
@@ -35,7 +35,7 @@ BBGlfwGame* StartHost(EventLog*& log) {
 }
 
 // Shows what the main loop sees of the window.
-class WatchedHost : public BBGlfwGame {
+class WatchedHost : public BBVorlinGame {
 public:
     bool Active() { return WindowActive(); }
     bool Iconified() { return WindowIconified(); }

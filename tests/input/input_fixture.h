@@ -15,7 +15,7 @@
 #include <iosfwd>
 #include <vector>
 
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 #include "input/device.h"
 #include "input/joystick.h"
 
@@ -28,7 +28,7 @@ struct HostEvent {
 };
 std::ostream& operator<<(std::ostream& os, const HostEvent& e);
 
-class TestHost : public BBGlfwGame {
+class TestHost : public BBVorlinGame {
 public:
     struct Joystick {
         bool present = false;

@@ -21,7 +21,7 @@
 #include <cstring>
 #include <string>
 
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 #include "host/startup.h"
 #include "input/device.h"
 #include "runtime/error.h"

@@ -23,7 +23,7 @@
 #include "game/gameplay.h"
 #include "game/globals.h"
 #include "game/myapp.h"
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 #include "host/startup.h"
 #include "alloc_count.h"
 #include "common/headless_game.h"

@@ -16,7 +16,7 @@
 
 #include "alloc_count.h"
 #include "graphics/graphics.h"
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ void set_up(bool withWindow) {
     bb_graphics_init();
     gc_add_roots(mark_roots);
     if (withWindow) {
-        new BBGlfwGame();
+        new BBVorlinGame();
         BBGlfwGame::_glfwGame->SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
     }
     bb_graphics_SetGraphicsDevice(new gxtkGraphics());

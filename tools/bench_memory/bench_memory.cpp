@@ -34,7 +34,7 @@
 #include "game/globals.h"
 #include "game/myapp.h"
 #include "host/files.h"
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 #include "host/startup.h"
 #include "common/headless_game.h"
 

@@ -15,7 +15,7 @@
 
 #include "game/globals.h"
 #include "game/myapp.h"
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 #include "host/startup.h"
 
 // This process's resident memory (VmRSS), KiB, or -1.

@@ -15,7 +15,7 @@
 #include "fuzz_common.h"
 #include "game/globals.h"
 #include "game/myapp.h"
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 #include "host/startup.h"
 
 namespace {

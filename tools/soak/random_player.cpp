@@ -9,7 +9,7 @@
 #include "game/gameplay.h"
 #include "game/globals.h"
 #include "game/myapp.h"
-#include "host/glfwgame.h"
+#include "host/desktop.h"
 #include "input/host_input.h"
 
 namespace {

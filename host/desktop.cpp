@@ -1,0 +1,89 @@
+// host/desktop.cpp - BBVorlinGame: the desktop's main loop, its hooks and links.
+#include "host/desktop.h"
+
+#include <GLFW/glfw3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "runtime/error.h"
+
+BBVorlinGame::BBVorlinGame() : BBGlfwGame(0) {}
+
+BBVorlinGame::~BBVorlinGame() {}
+
+// ---------------------------------------------------------------------------
+// Clock and window hooks
+// ---------------------------------------------------------------------------
+
+void BBVorlinGame::SleepFor(double seconds) {
+    // Waiting for events rather than sleeping blindly: an event wakes the loop
+    // early, which then polls and re-checks the schedule.
+    glfwWaitEventsTimeout(seconds);
+}
+
+void BBVorlinGame::PollEvents() { glfwPollEvents(); }
+
+void BBVorlinGame::WaitEvents() { glfwWaitEvents(); }
+
+bool BBVorlinGame::WindowOpen() { return _window != nullptr; }
+
+bool BBVorlinGame::WindowIconified() { return _window && _windowIconified; }
+
+bool BBVorlinGame::WindowActive() { return _window && _windowFocused; }
+
+// ---------------------------------------------------------------------------
+// Main loop
+// ---------------------------------------------------------------------------
+
+void BBVorlinGame::Run() {
+    if (!SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false)) {
+        std::fprintf(stderr, "%s: could not open a 640 x 480 window with an OpenGL context\n", kWindowTitle);
+        glfwTerminate();
+        vorlin_exit(-1);
+    }
+    StartGame();
+    RenderGame();
+    for (;;) {
+        PollEvents();
+        if (!WindowOpen()) return;
+        FollowWindow(WindowIconified(), WindowActive());
+
+        if (!_updateRate || _suspended) {
+            // A window that only lost the focus still shows the game.
+            if (!_iconified) RenderGame();
+            WaitEvents();
+            continue;
+        }
+        double wait = _schedule.Wait(Now());
+        if (wait > 0) {
+            SleepFor(wait);
+        } else {
+            CatchUp();
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Links
+// ---------------------------------------------------------------------------
+
+void BBVorlinGame::OpenUrl(String url) {
+    // Hand the address to the desktop's default handler. The handler runs in a
+    // grandchild so that nothing is left to reap and the game never waits on it.
+    String::CString<char> address = url.ToCString();
+    // An address never starts with "-"; the handler would take it as an option.
+    if (address.c_str()[0] == 0 || address.c_str()[0] == '-') return;
+    pid_t child = fork();
+    if (child == 0) {
+        if (fork() == 0) {
+            // The handler gets none of the game's files or its display connection.
+            close_range(3, ~0U, 0);
+            execlp("xdg-open", "xdg-open", address.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        _exit(0);
+    }
+    if (child > 0) waitpid(child, nullptr, 0);
+}

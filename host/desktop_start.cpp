@@ -1,0 +1,27 @@
+// host/desktop_start.cpp - BBVorlinGame::Main: the desktop's start-up.
+//
+// Linked with the program, beside host/startup.cpp, since it starts the
+// program's own bbInit and bbMain.
+#include <GLFW/glfw3.h>
+
+#include <cstdio>
+
+#include "host/desktop.h"
+#include "host/startup.h"
+#include "runtime/error.h"
+
+void BBVorlinGame::Main(int argc, const char** argv) {
+    if (!glfwInit()) {
+        std::puts("glfwInit failed");
+        vorlin_exit(-1);
+    }
+    BBVorlinGame* game = new BBVorlinGame();
+    try {
+        bb_std_main(argc, argv);
+    } catch (ThrowableObject* ex) {
+        glfwTerminate();
+        game->Die(ex);
+    }
+    if (game->Delegate()) game->Run();
+    glfwTerminate();
+}
