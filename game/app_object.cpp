@@ -1,6 +1,6 @@
 // game/app_object.cpp - constructing c_MyApp and tracing its references.
 #include "game/myapp.h"
-#include "input/device.h"
+#include "game/replay.h"
 
 c_MyApp* c_MyApp::m_new() {
     gc_assign(m_JMPlayer, (new c_JMPlayer())->m_new());
@@ -25,9 +25,13 @@ c_MyApp* c_MyApp::m_new() {
     m_PartMax = 250;
     // No touch yet: the virtual stick is anchored by the first one.
     m_TouchAnchorX = m_TouchAnchorY = -1;
+    // After the arrays: the session keeps the addresses of the carried fields.
+    m_Replays = new ReplaySession(this);
     c_App::m_new();
     return this;
 }
+
+c_MyApp::~c_MyApp() { delete m_Replays; }
 
 void c_MyApp::mark() {
     gc_mark_q(m_JMPlayer);
@@ -49,5 +53,5 @@ void c_MyApp::mark() {
     gc_mark_q(m_Plr);
     gc_mark_q(m_Ents);
     gc_mark_q(m_Part);
-    gc_mark_q(m_TapeInput);
+    if (m_Replays) m_Replays->Mark();
 }

@@ -7,6 +7,7 @@
 #include "game/badge_list.h"
 #include "game/gameplay.h"
 #include "game/myapp.h"
+#include "game/replay.h"
 
 using namespace play;
 
@@ -46,7 +47,7 @@ const char* Record(int id) {
 }  // namespace badges
 
 void c_MyApp::AwardBadge(int id) {
-    if (id < 1 || id > badges::kLast || m_Badges[id] || Watching()) return;
+    if (id < 1 || id > badges::kLast || m_Badges[id] || m_Replays->Watching()) return;
     m_Badges[id] = true;
     for (int s = 0; s < 13; ++s) {
         if (m_BadgeTime[s] < 1) {
@@ -78,7 +79,7 @@ void c_MyApp::BadgesForPrize(int caught) {
 }
 
 void c_MyApp::BadgesAtRoundEnd() {
-    if (m_GameType < 1 || m_GameType > 3 || Watching()) return;
+    if (m_GameType < 1 || m_GameType > 3 || m_Replays->Watching()) return;
     AwardBadge(badges::kRoundFirst + m_GameType - 1);
     int& rounds = m_Options[badges::kRoundsOption];
     if (rounds < 1000000) ++rounds;

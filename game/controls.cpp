@@ -7,6 +7,7 @@
 
 #include "game/globals.h"
 #include "game/myapp.h"
+#include "game/replay.h"
 #include "host/game.h"
 #include "input/device.h"
 
@@ -213,7 +214,7 @@ int c_MyApp::p_iCadeLetter(int character) {
 int c_MyApp::p_FullscreenFlip() {
     // A replay shows the recorded round at its recorded screen size in the
     // viewer's window, which stays as it is.
-    if (Watching()) return 0;
+    if (m_Replays->Watching()) return 0;
     BBGame* host = BBGame::_game;
     BBGlfwVideoMode* desktop = host->GetGlfwDesktopMode();
     // Without a desktop mode there is no size to go full screen at.

@@ -59,7 +59,7 @@ int c_MyApp::p_OnCreate() {
     p_Load();
     for (int i = 0; i < 33; ++i) m_SfxChannels[i] = i;
     // A replay named on the command line plays once the menu is up.
-    WatchCommandLineReplay(this);
+    m_Replays->WatchCommandLineReplay();
     return 0;
 }
 
@@ -199,7 +199,7 @@ void c_MyApp::RunBoxes() {
 }
 
 int c_MyApp::p_OnUpdate() {
-    ReplayUpdateBegin();
+    m_Replays->BeginUpdate();
     m_VKeys[19] = bb_Zanth_isOuya == 1 ? (bb_input_KeyHit(kKeyOuyaMenu) ? 1 : 0) : bb_input_KeyHit(kKeyBack);
 
     if (bb_input_KeyHit(kKeyF1)) bb_Zanth_DebugMode ^= 1;
@@ -250,7 +250,7 @@ int c_MyApp::p_OnUpdate() {
     }
     if (bb_Zanth_DebugMode == 1 && m_Mode != 5) DebugLine();
     p_ShowBadges();
-    ReplayUpdateEnd();
+    m_Replays->EndUpdate();
     return 0;
 }
 

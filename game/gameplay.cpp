@@ -13,6 +13,7 @@
 #include "game/gameplay.h"
 #include "game/globals.h"
 #include "game/myapp.h"
+#include "game/replay.h"
 
 using namespace play;
 
@@ -217,7 +218,7 @@ int c_MyApp::p_GameOver() {
     if (m_Mode == 10) {
         p_MyNth();
         // A replayed round is in the table already: it claims no new place.
-        m_OverRank = Watching() ? 0 : m_n;
+        m_OverRank = m_Replays->Watching() ? 0 : m_n;
     }
     int t = m_OverTimer;
     if (t > 0) {

@@ -14,6 +14,7 @@
 #include "game/gameplay.h"
 #include "game/globals.h"
 #include "game/myapp.h"
+#include "game/replay.h"
 #include "support/random.h"
 
 using namespace play;
@@ -144,7 +145,7 @@ int c_MyApp::p_LoadGame() {
     for (int i = 0; i <= m_PartMax; ++i) m_Part[i * kParticleFloats + kPartKind] = 0;
     for (int i = 0; i < 500; ++i) m_Plr[i] = 0;
 
-    NewLevel(RoundSeed());
+    NewLevel(m_Replays->RoundSeed());
     return 0;
 }
 

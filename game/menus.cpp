@@ -20,6 +20,7 @@
 
 #include "game/globals.h"
 #include "game/myapp.h"
+#include "game/replay.h"
 #include "input/device.h"
 #include "runtime/error.h"
 
@@ -220,7 +221,7 @@ int c_MyApp::MenuButtons() {
         if (p_Button(kSlotButtons, w - 70, h - 48, 3)) hits |= kHitStart;
         p_Alpha(1);
         // Beside it, the best round of the variant to watch again, once there is one.
-        if (HasBestReplay(m_MenuSel)) {
+        if (m_Replays->HasBest(m_MenuSel)) {
             float x = w - kStripWidth - 36;
             p_SetSize(1.25f);
             p_SetCol(255, 220, 120, 0.9f);
@@ -249,7 +250,7 @@ void c_MyApp::MenuOpenBadges() {
 
 void c_MyApp::MenuWatch() {
     ConsumePress();
-    if (!WatchBestReplay(m_MenuSel)) return;
+    if (!m_Replays->WatchBest(m_MenuSel)) return;
     p_PlaySFX2(98, 1);
 }
 
@@ -283,7 +284,7 @@ void c_MyApp::MenuItemsInput(float cx, float cy, int buttons) {
         } else if (AnyAction(14)) {
             MenuOpenBadges();
             return;
-        } else if (bb_input_KeyHit(kKeyWatch) && bb_Zanth_iCadeControls == 0 && HasBestReplay(m_MenuSel)) {
+        } else if (bb_input_KeyHit(kKeyWatch) && bb_Zanth_iCadeControls == 0 && m_Replays->HasBest(m_MenuSel)) {
             // (In iCade mode the letter is a pad button's release.)
             MenuWatch();
             return;

@@ -32,9 +32,7 @@
 #include "graphics/graphics.h"
 #include "host/app.h"
 
-struct ReplayFile;
-struct ReplaySession;
-class c_InputDevice;
+class ReplaySession;
 
 class c_MyApp : public c_App {
 public:
@@ -166,6 +164,7 @@ public:
     float m_TiltSmX = 0, m_TiltSmY = 0;  // smoothed tilt
 
     c_MyApp* m_new();
+    ~c_MyApp() override;
     void mark() override;
 
     // Framework calls and screen flow (game/flow.cpp, game/loading_screen.cpp).
@@ -367,43 +366,12 @@ public:
     // Sets badge `id` (1..24) and announces it with a pop-up, once.
     void AwardBadge(int id);
 
-    // ---- Replays (game/replay_record.cpp, game/replay.h) -------------------
-    // Plays `replay` once the menu is up (at once when it is), on the menu's
-    // screens, and returns to the menu when it ends or the player presses a
-    // key or clicks. Watching saves nothing and awards nothing.
-    void WatchReplay(const ReplayFile& replay);
-    // The best replay of `variant` (1..3) from its file; false when there is none.
-    bool WatchBestReplay(int variant);
-    // True from WatchReplay until the replayed round has handed back to the menu.
-    bool Watching() const;
-    // The last replayed round's score, update count and world check (set when it ends).
-    void LastWatched(int* score, long* updates, uint32_t* world = nullptr) const;
-    // A 32-bit check of the round's world: maze, entities, player,
-    // particles, the generator and the score. Two runs of a round that end
-    // with the same check ended the same.
-    uint32_t WorldCheck() const;
-    // The replay of the last round the player finished, or null.
-    const ReplayFile* LastRecorded() const;
+    // Recording and watching replays (game/replay.h); made by m_new, lives
+    // as long as the app.
+    ReplaySession* m_Replays = nullptr;
 
 private:
-    ReplaySession* m_Replays = nullptr;   // recording and watching; made by m_new, lives as long as the app
-    c_InputDevice* m_TapeInput = nullptr;  // the input a replay feeds the game, while one is watched
-    ReplaySession& Replays();
-    // Around every update (game/replay_record.cpp): records the update's
-    // input, or puts the replay's in place of the player's.
-    void ReplayUpdateBegin();
-    void ReplayUpdateEnd();
-    // The seed of the round being started: the clock, or the replay's.
-    int RoundSeed();
-    // Whether a best replay of `variant` exists (the menu's watch button).
-    bool HasBestReplay(int variant);
-    void LoadBestReplayScores();
-    void StartWatching();
-    void StopWatching(bool interrupted);
-    void FinishRecording();
-    void DrawReplayMark();
-    void ApplyReplayField(int index, uint32_t value);
-    static void TapeField(int index, uint32_t value, void* app);
+    friend class ReplaySession;  // carries the app's fields and draws its mark
 };
 
 #endif

@@ -20,6 +20,7 @@
 
 #include "game/globals.h"
 #include "game/myapp.h"
+#include "game/replay.h"
 #include "runtime/error.h"
 
 namespace {
@@ -88,7 +89,7 @@ String c_MyApp::StateString() {
 
 int c_MyApp::p_Save() {
     // A replay being watched has the recorded round's options in place.
-    if (Watching()) return 0;
+    if (m_Replays->Watching()) return 0;
     String state = StateString();
     if (bb_Zanth_DebugMode == 1) bbPrint(state);
     // The player keeps playing either way; the line says why the options or

@@ -1,17 +1,15 @@
-// game/replay.h - replays: a round recorded as its seed and its input, the
-// file that keeps it, and the ways to watch or check one.
+// game/replay.h - replays: every round recorded as its seed and its input,
+// the file that keeps one, and the session that records and plays them.
 //
 // A round is fixed by its seed, its variant, the state it started from and
 // the input the game read in each of its updates, so those are what a replay
 // holds; playing it back runs the same game code on the same input and gives
 // the same round, update for update.
 //
-// What is recorded (game/replay_record.cpp):
+// What is recorded (ReplaySession, game/replay_session.cpp):
 //   - the seed the round's maze and enemies are drawn from;
-//   - the start: the values of the "carried" fields at the top of the
-//     round's first update (the variant, the options and control switches,
-//     the input latches, the visible screen size and the like: everything the
-//     round reads that was set before it began; see ReplayFieldTable);
+//   - the start: the values of the carried fields (below) at the top of the
+//     round's first update;
 //   - per update, on an input tape (input/input_tape.h): the input device's
 //     state as the game reads it, and every carried field whose value changed
 //     between two updates, outside the game's update: a render that fitted
@@ -22,6 +20,17 @@
 // A round runs from the update that builds its maze (mode 11) to the update
 // that hands it back to the menu (mode 2), paused updates included.
 //
+// The carried fields are everything a round reads that was set before it
+// began or may change between its updates: 49 of c_MyApp's own (the visible
+// screen and its scale, the loading stage, the pause and its menu, the
+// variant, the control switches, the input latches and pointer history, the
+// stick and tilt state, the boxes a paused round can open, the debug and
+// head-up display switches, the free entity slot), then the 20 virtual
+// buttons, then the 25 saved options: ReplayFieldCount() in all. Invariant:
+// every one is 32 bits (floats travel as their bits), and their order is the
+// file's. Adding, removing or reordering a field changes what a file means,
+// so it needs a new kReplayFormat; a file whose count differs is refused.
+//
 // The file: the bytes below, integers little-endian:
 //   "LVREPLAY"            8 bytes
 //   format                1 byte (kReplayFormat)
@@ -29,7 +38,7 @@
 //   variant               1 byte, 1..3
 //   seed, score           4 bytes each, signed
 //   updates               4 bytes: updates of the round
-//   world                 4 bytes: the round's world check at its end (c_MyApp::WorldCheck)
+//   world                 4 bytes: the round's world check at its end (ReplaySession::WorldCheck)
 //   fields                2 bytes count, then 4 bytes each (float fields as their bits)
 //   tape                  4 bytes length, then the tape
 //   checksum              4 bytes: CRC-32 of every byte before it
@@ -42,9 +51,14 @@
 #define LANTERN_GAME_REPLAY_H
 
 #include <cstdint>
-#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "input/input_tape.h"
+
+class c_InputDevice;
+class c_MyApp;
 
 const int kReplayFormat = 1;
 extern const char* const kReplayFolder;  // "./replays"
@@ -75,25 +89,8 @@ int WriteReplayFile(const std::string& path, const ReplayFile& replay);
 std::string BestReplayPath(int variant);
 std::string LastReplayPath();
 
-// The number of carried fields (game/replay_record.cpp).
+// The number of carried fields.
 int ReplayFieldCount();
-
-// The command line's two ways in (game/replay_run.cpp).
-//
-// --verify: checks `path` and plays its round without a window or sound
-// device, as fast as it goes, with the working directory's data; prints
-// "score S updates U" to `out`. Returns 0 when the round replayed to the
-// score, update count and world it recorded, 1 (with a line on `err`) when
-// it did not, 2 (with a line on `err` and nothing played) when the file cannot be
-// read or is no sound replay. Writes no file.
-int VerifyReplay(const std::string& path, std::FILE* out, std::FILE* err);
-// --replay: checks `path` before any window opens (2 and a line on `err`
-// when it cannot be watched, as for --verify); otherwise keeps the replay for
-// the game, which plays it once its menu is up, and returns -1.
-int PrepareReplayToWatch(const std::string& path, std::FILE* err);
-// Hands the replay kept by PrepareReplayToWatch, if any, to `app` (once).
-class c_MyApp;
-void WatchCommandLineReplay(c_MyApp* app);
 
 // --seed: every round played from now on draws its maze and enemies from
 // `seed` instead of the clock, so one maze can be played again; a watched
@@ -102,5 +99,104 @@ void FixRoundSeed(int32_t seed);
 void ForgetRoundSeed();
 // True, with the seed in `seed`, while one is fixed.
 bool FixedRoundSeed(int32_t* seed);
+
+// The replay given on the command line to watch (game/replay_entry.cpp), if
+// any; taking it leaves none.
+std::unique_ptr<ReplayFile> TakeCommandLineReplay();
+
+// Recording and watching, for one application object, which owns it (made
+// by its m_new, it lives as long as the app). Both work around each update:
+// BeginUpdate before the game reads any input, EndUpdate after its update.
+//   - Recording: at the top of the update that starts a round the carried
+//     fields' values are its start; at the top of every update of the round
+//     the fields that differ from the end of the previous update go on the
+//     tape, followed by the input device's state. When the round hands back
+//     to the menu the replay is kept (LastRecorded) and written to
+//     LastReplayPath, and to BestReplayPath when it beat the variant's best.
+//   - Watching: the player's field values are kept aside and the replay's
+//     start values put in; at the top of every update the fields are set to
+//     their values at the end of the previous update plus the tape's changes
+//     (so nothing the viewer's window does in between, a resize or a loss of
+//     focus, reaches the round), and the game reads a second input device,
+//     filled from the tape. The player's own device still receives the
+//     viewer's events: a key or click ends the watching.
+// Main thread only. The session is no collected object; the app's mark()
+// calls Mark for the input device it holds.
+class ReplaySession {
+public:
+    explicit ReplaySession(c_MyApp* app);
+    ~ReplaySession();
+    ReplaySession(const ReplaySession&) = delete;
+    ReplaySession& operator=(const ReplaySession&) = delete;
+
+    void BeginUpdate();
+    void EndUpdate();
+    // The seed of the round being started: the watched replay's, the fixed
+    // seed, or the clock.
+    int32_t RoundSeed();
+
+    // Plays `replay` once the menu is up (at once when it is), on the menu's
+    // screens, and returns to the menu when it ends or the player presses a
+    // key or clicks. Watching saves nothing and awards nothing.
+    void Watch(const ReplayFile& replay);
+    // The best replay of `variant` (1..3) from its file; false when there is none.
+    bool WatchBest(int variant);
+    // Watches the replay given on the command line, if any (once the saved
+    // state is loaded).
+    void WatchCommandLineReplay();
+    // Whether a best replay of `variant` exists (the menu's watch button).
+    bool HasBest(int variant);
+    // True from Watch until the replayed round has handed back to the menu.
+    bool Watching() const;
+    // The last replayed round's score, update count and world check (set when it ends).
+    void LastWatched(int* score, long* updates, uint32_t* world = nullptr) const;
+
+    // The replay of the last round the player finished, or null.
+    const ReplayFile* LastRecorded() const;
+
+    // A 32-bit check of the round's world: the maze, the entities, the
+    // player, the particles alive, the generator and the score. Two runs of a
+    // round that end with the same check ended the same.
+    static uint32_t WorldCheck(const c_MyApp& app);
+
+    // Marks the collected objects the session holds.
+    void Mark();
+
+private:
+    void RecordUpdate();
+    void FinishRecording();
+    void LoadBestScores();
+    void StartWatching();
+    void StopWatching(bool interrupted);
+    void DrawMark();
+    void ApplyField(int index, uint32_t value);
+    static void TapeField(int index, uint32_t value, void* session);
+
+    c_MyApp& app_;
+    std::vector<void*> fields_;          // storage of the carried fields (32 bits each), in file order
+    std::vector<uint32_t> endOfUpdate_;  // their values when the last update ended
+
+    // Recording.
+    InputTapeWriter writer_;
+    bool recording_ = false;
+    ReplayFile recorded_;                // the round being recorded, then the last one finished
+    bool hasRecorded_ = false;
+
+    // Watching.
+    ReplayFile watched_;
+    bool pending_ = false;               // Watch was asked for; starts when the menu is up
+    bool watching_ = false;
+    std::unique_ptr<InputTapeReader> reader_;
+    c_InputDevice* tapeInput_ = nullptr;    // the input the replay feeds the game (collected)
+    c_InputDevice* playerInput_ = nullptr;  // the device the host feeds (held by the framework)
+    std::vector<uint32_t> playerValues_;    // the player's field values while a replay plays
+    int lastScore_ = 0;
+    long lastUpdates_ = 0;
+    uint32_t lastWorld_ = 0;
+
+    // Best replays: the score each holds, -1 for none; read on first use.
+    int bestScore_[4] = {-1, -1, -1, -1};
+    bool bestKnown_ = false;
+};
 
 #endif

@@ -1,9 +1,10 @@
 // host/main.cpp - the desktop's process entry.
 #include <cstdio>
 
-#include "game/replay.h"
 #include "host/command_line.h"
 #include "host/desktop.h"
+#include "host/game_replays.h"
+#include "host/verify.h"
 #include "runtime/error.h"
 
 #ifndef LANTERN_VERSION
@@ -16,15 +17,22 @@ int main(int argc, const char** argv) {
     CommandLine line = ParseCommandLine(argc, argv);
     int status = AnswerCommandLine(line, LANTERN_VERSION, stdout, stderr);
     if (status >= 0) return status;
-    // Checking a replay opens no window at all; a replay to watch is read
-    // before the window opens, so a bad file is refused without one.
-    // It ends as the game does, at once: the game and its devices are left
-    // as they are, as a quit leaves them.
+    // Checking a replay opens no window at all. It ends as the game does, at
+    // once: the game and its devices are left as they are, as a quit leaves
+    // them.
     if (!line.verifyFile.empty()) vorlin_exit(VerifyReplay(line.verifyFile, stdout, stderr));
-    if (line.seedGiven) FixRoundSeed(line.seed);
+    BBGameReplays* replays = bbReplays();
+    if (line.seedGiven) replays->FixRoundSeed(line.seed);
+    // A replay to watch is read before the window opens, so a bad file is
+    // refused without one.
     if (!line.replayFile.empty()) {
-        status = PrepareReplayToWatch(line.replayFile, stderr);
-        if (status >= 0) return status;
+        BBRecordedRound recorded;
+        std::string error;
+        if (!replays->Open(line.replayFile, &recorded, &error)) {
+            std::fprintf(stderr, "lantern-vault: %s: %s\n", line.replayFile.c_str(), error.c_str());
+            return 2;
+        }
+        replays->WatchOnceReady();
     }
     BBVorlinGame::Main(argc, argv);
     return 0;

@@ -39,25 +39,30 @@ protected:
         RoundTest::TearDown();
     }
 
-    // The round's world, as one number (64 bits, apart from the game's own
-    // check): maze, entities, player, live particles, the generator and the score.
-    static uint64_t World() {
-        uint64_t h = 1469598103934665603ull;
-        auto mix = [&h](const void* p, size_t n) {
-            const unsigned char* b = static_cast<const unsigned char*>(p);
-            for (size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
-        };
-        mix(&app()->m_Map[0], 64 * 64 * sizeof(float));
-        mix(&app()->m_Ents[0], app()->m_Ents.Length() * sizeof(float));
-        mix(&app()->m_Plr[0], 500 * sizeof(float));
+    // The round's world as it stands, copied: maze, entities, player, live
+    // particles, the generator and the score.
+    struct WorldState {
+        std::vector<float> map, ents, plr, particles;
+        int seed = 0, score = 0;
+        bool operator==(const WorldState& o) const {
+            return map == o.map && ents == o.ents && plr == o.plr && particles == o.particles && seed == o.seed &&
+                   score == o.score;
+        }
+    };
+    static WorldState World() {
+        WorldState w;
+        const float* map = &app()->m_Map[0];
+        w.map.assign(map, map + 64 * 64);
+        w.ents.assign(&app()->m_Ents[0], &app()->m_Ents[0] + app()->m_Ents.Length());
+        w.plr.assign(&app()->m_Plr[0], &app()->m_Plr[0] + 500);
         // Live particles; a free record keeps what an earlier round left.
         for (int i = 0; i <= app()->m_PartMax; ++i) {
             const float* p = &app()->m_Part[i * kParticleFloats];
-            if (p[kPartKind] != 0) mix(p, kParticleFloats * sizeof(float));
+            if (p[kPartKind] != 0) w.particles.insert(w.particles.end(), p, p + kParticleFloats);
         }
-        mix(&bb_random_Seed, sizeof bb_random_Seed);
-        mix(&app()->m_Score, sizeof app()->m_Score);
-        return h;
+        w.seed = bb_random_Seed;
+        w.score = app()->m_Score;
+        return w;
     }
 
     // Frames (an update and a render each) with `key` held.
@@ -71,7 +76,7 @@ protected:
     // Plays a round of variant 3 from the menu to its end through the pause
     // menu; `world` and `updates` get the world as the round handed back to
     // the menu and the round's update count.
-    void PlayScriptedRound(uint64_t* world, long* updates) {
+    void PlayScriptedRound(WorldState* world, long* updates) {
         app()->m_GameType = 3;
         app()->m_Mode = 11;
         long n = 0;
@@ -125,13 +130,13 @@ TEST_F(ReplayTest, ARecordedRoundReplaysUpdateForUpdateFromItsFileWhateverTheWin
     // the clock, must not reach the round's numbers.
     app()->m_JMPlayer->p_JM_Init(32, 4, 3, 3, 4);
     bb_Zanth_HasMusic = 1;
-    uint64_t world = 0;
+    WorldState world;
     long updates = 0;
     PlayScriptedRound(&world, &updates);
     if (HasFatalFailure()) return;
     bb_Zanth_HasMusic = 0;
 
-    const ReplayFile* recorded = app()->LastRecorded();
+    const ReplayFile* recorded = app()->m_Replays->LastRecorded();
     ASSERT_NE(recorded, nullptr);
     EXPECT_EQ(static_cast<long>(recorded->updates), updates);
     EXPECT_EQ(recorded->variant, 3);
@@ -160,26 +165,26 @@ TEST_F(ReplayTest, ARecordedRoundReplaysUpdateForUpdateFromItsFileWhateverTheWin
     std::string state = FileText(".vorlinstate");
     ASSERT_FALSE(state.empty());
 
-    app()->WatchReplay(replay);
-    EXPECT_TRUE(app()->Watching());
+    app()->m_Replays->Watch(replay);
+    EXPECT_TRUE(app()->m_Replays->Watching());
     bool markShown = false;
-    for (long i = 0; i < updates + 100 && app()->Watching(); ++i) {
+    for (long i = 0; i < updates + 100 && app()->m_Replays->Watching(); ++i) {
         Frame();
         if (i == updates / 2) {
             markShown = Drew("REPLAY");
             EXPECT_EQ(app()->m_Mode, 10) << "the round is on the game's own screen";
         }
     }
-    EXPECT_FALSE(app()->Watching());
+    EXPECT_FALSE(app()->m_Replays->Watching());
     EXPECT_TRUE(markShown) << "the REPLAY mark is drawn while the round plays";
     int score = -1;
     long watched = 0;
     uint32_t check = 0;
-    app()->LastWatched(&score, &watched, &check);
+    app()->m_Replays->LastWatched(&score, &watched, &check);
     EXPECT_EQ(score, replay.score);
     EXPECT_EQ(check, replay.world) << "the world check --verify compares";
     EXPECT_EQ(watched, updates) << "the replay ends in the update the round ended";
-    EXPECT_EQ(World(), world) << "the same maze, enemies, player, particles and numbers";
+    EXPECT_TRUE(World() == world) << "the same maze, enemies, player, particles and numbers";
 
     EXPECT_EQ(app()->m_Mode, 1) << "back to the menu";
     EXPECT_EQ(app()->m_GameType, 1);
@@ -193,26 +198,71 @@ TEST_F(ReplayTest, ARecordedRoundReplaysUpdateForUpdateFromItsFileWhateverTheWin
     EXPECT_EQ(after.tape, replay.tape) << "the last replay is still the played round's";
 
     // Any key ends a replay early, and the game is back in the menu.
-    app()->WatchReplay(replay);
+    app()->m_Replays->Watch(replay);
     Frame(30);
-    ASSERT_TRUE(app()->Watching());
+    ASSERT_TRUE(app()->m_Replays->Watching());
     ASSERT_EQ(app()->m_Mode, 10);
     KeyDown('Q');
     Frame();
     KeyUp('Q');
-    EXPECT_FALSE(app()->Watching());
+    EXPECT_FALSE(app()->m_Replays->Watching());
     Frame();
     EXPECT_EQ(app()->m_Mode, 1);
     EXPECT_EQ(app()->m_Options[5], 2);
     EXPECT_EQ(app()->m_TunePlaying, 0) << "the round's tune stops with it";
 }
 
-TEST_F(ReplayTest, DamagedTruncatedAndForeignFilesAreRefusedEachWithItsReason) {
-    uint64_t world = 0;
+TEST_F(ReplayTest, TheWorldCheckChangesWithEveryPartOfTheWorldAndOnlyWithThose) {
+    WorldState world;
     long updates = 0;
     PlayScriptedRound(&world, &updates);
     if (HasFatalFailure()) return;
-    std::vector<uint8_t> good = EncodeReplay(*app()->LastRecorded());
+    c_MyApp& a = *app();
+    const uint32_t check = ReplaySession::WorldCheck(a);
+    // One element of each part changed, checked, and put back.
+    auto changes = [&](float& element) {
+        const uint32_t before = ReplaySession::WorldCheck(a);
+        float was = element;
+        element = was + 1.5f;
+        bool changed = ReplaySession::WorldCheck(a) != before;
+        element = was;
+        return changed && ReplaySession::WorldCheck(a) == before;
+    };
+    EXPECT_TRUE(changes(a.m_Map[0]));
+    EXPECT_TRUE(changes(a.m_Map[64 * 64 - 1]));
+    EXPECT_TRUE(changes(a.m_Ents[0]));
+    EXPECT_TRUE(changes(a.m_Ents[a.m_Ents.Length() - 1]));
+    EXPECT_TRUE(changes(a.m_Plr[0]));
+    EXPECT_TRUE(changes(a.m_Plr[499]));
+    float& kind = a.m_Part[a.m_PartMax * kParticleFloats + kPartKind];
+    float wasKind = kind;
+    kind = 0;  // a free record: whatever it holds is no part of the world
+    const uint32_t freed = ReplaySession::WorldCheck(a);
+    float& last = a.m_Part[a.m_PartMax * kParticleFloats + kParticleFloats - 1];
+    float wasLast = last;
+    last += 7;
+    EXPECT_EQ(ReplaySession::WorldCheck(a), freed);
+    kind = 1;  // alive: all of it counts
+    EXPECT_NE(ReplaySession::WorldCheck(a), freed);
+    EXPECT_TRUE(changes(last));
+    last = wasLast;
+    kind = wasKind;
+    int seed = bb_random_Seed;
+    bb_random_Seed = seed + 1;
+    EXPECT_NE(ReplaySession::WorldCheck(a), check);
+    bb_random_Seed = seed;
+    a.m_Score += 5;
+    EXPECT_NE(ReplaySession::WorldCheck(a), check);
+    a.m_Score -= 5;
+    EXPECT_EQ(ReplaySession::WorldCheck(a), check);
+}
+
+TEST_F(ReplayTest, DamagedTruncatedAndForeignFilesAreRefusedEachWithItsReason) {
+    WorldState world;
+    long updates = 0;
+    PlayScriptedRound(&world, &updates);
+    if (HasFatalFailure()) return;
+    std::vector<uint8_t> good = EncodeReplay(*app()->m_Replays->LastRecorded());
     ReplayFile out;
     std::string error;
     ASSERT_TRUE(DecodeReplay(good.data(), good.size(), &out, &error)) << error;
@@ -243,19 +293,19 @@ TEST_F(ReplayTest, DamagedTruncatedAndForeignFilesAreRefusedEachWithItsReason) {
     future[8] = 2;
     EXPECT_NE(refused(future).find("format 2 is not supported"), std::string::npos);
     // Sound checksums over contents this game cannot play.
-    ReplayFile r = *app()->LastRecorded();
+    ReplayFile r = *app()->m_Replays->LastRecorded();
     r.tape.push_back(77);  // no such record
     EXPECT_NE(refused(EncodeReplay(r)).find("bad input record"), std::string::npos);
-    r = *app()->LastRecorded();
+    r = *app()->m_Replays->LastRecorded();
     r.tape.pop_back();   // the last update is left open
     EXPECT_NE(refused(EncodeReplay(r)).find("damaged"), std::string::npos);
-    r = *app()->LastRecorded();
+    r = *app()->m_Replays->LastRecorded();
     r.fields.pop_back();
     EXPECT_NE(refused(EncodeReplay(r)).find("start values"), std::string::npos);
-    r = *app()->LastRecorded();
+    r = *app()->m_Replays->LastRecorded();
     r.updates += 1;
     EXPECT_NE(refused(EncodeReplay(r)).find("updates"), std::string::npos);
-    r = *app()->LastRecorded();
+    r = *app()->m_Replays->LastRecorded();
     r.variant = 7;
     EXPECT_NE(refused(EncodeReplay(r)).find("variant 7"), std::string::npos);
     EXPECT_FALSE(ReadReplayFile("no-such.replay", &out, &error));

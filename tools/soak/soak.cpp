@@ -204,7 +204,7 @@ void remove_temp_dir(const std::string& dir) {
 
 // Keeps the replay of the round the game has just finished as round `n`.
 bool keep_round(c_MyApp* app, long n) {
-    const ReplayFile* replay = app->LastRecorded();
+    const ReplayFile* replay = app->m_Replays->LastRecorded();
     if (!replay) return false;
     mkdir(kRoundsFolder, 0777);
     return WriteReplayFile(std::string(kRoundsFolder) + "/" + std::to_string(n) + ".replay", *replay) == 0;

@@ -1,4 +1,4 @@
-// game/replay.cpp - the replay file: encoding, checking, reading and writing.
+// game/replay_file.cpp - the replay file: encoding, checking, reading and writing.
 #include "game/replay.h"
 
 #include <sys/stat.h>
@@ -73,9 +73,8 @@ std::string BestReplayPath(int variant) {
 std::string LastReplayPath() { return std::string(kReplayFolder) + "/last.replay"; }
 
 std::vector<uint8_t> EncodeReplay(const ReplayFile& r) {
-    std::vector<uint8_t> out;
+    std::vector<uint8_t> out(kMagic, kMagic + sizeof kMagic);
     out.reserve(64 + 4 * r.fields.size() + r.tape.size());
-    out.insert(out.end(), kMagic, kMagic + sizeof kMagic);
     out.push_back(static_cast<uint8_t>(kReplayFormat));
     std::string version = r.gameVersion.substr(0, 255);
     out.push_back(static_cast<uint8_t>(version.size()));

@@ -1,0 +1,54 @@
+// host/game_replays.h - what the host may ask the game about replays.
+//
+// The host knows the game through the program's entry points (host/startup.h:
+// bbInit, and bbMain, which creates the application) and this one interface,
+// which the program supplies as well (bbReplays). The command line reaches
+// replays through it: --verify plays one without a window (host/verify.h),
+// --replay hands one to the game to watch once its menu is up, and --seed
+// fixes the maze every round starts from.
+#ifndef VORLIN_HOST_GAME_REPLAYS_H
+#define VORLIN_HOST_GAME_REPLAYS_H
+
+#include <cstdint>
+#include <string>
+
+// How a round ended: its score, its length in updates and the check of its
+// world (two plays of a round that end with the same check ended the same).
+struct BBRoundEnd {
+    int score = 0;
+    long updates = 0;
+    uint32_t world = 0;
+};
+
+// What a replay file says of the round it holds.
+struct BBRecordedRound {
+    BBRoundEnd end;
+    std::string otherVersion;  // the version of the game that recorded it, when not this one; else empty
+};
+
+class BBGameReplays {
+public:
+    virtual ~BBGameReplays() {}
+    // Reads the replay at `path` (the game need not have started) and keeps
+    // it as the one to play. False, with a one-line reason in `error`, when it
+    // cannot be read or is damaged, truncated or of another game.
+    virtual bool Open(const std::string& path, BBRecordedRound* recorded, std::string* error) = 0;
+    // The kept replay plays once the game's menu is up, with the window the
+    // player sees (--replay).
+    virtual void WatchOnceReady() = 0;
+    // True once the running game can start a replay (its menu is up).
+    virtual bool Ready() = 0;
+    // Starts the kept replay in the running game.
+    virtual void Start() = 0;
+    // True once the started replay has ended (or there is none).
+    virtual bool Over() = 0;
+    // How the last replay played ended.
+    virtual BBRoundEnd Result() = 0;
+    // Every round from now on starts from maze `seed` (--seed).
+    virtual void FixRoundSeed(int32_t seed) = 0;
+};
+
+// Supplied by the program: its replays, for as long as the process lives.
+BBGameReplays* bbReplays();
+
+#endif
