@@ -278,7 +278,7 @@ void c_MyApp::FitScreen(int deviceW, int deviceH) {
     m_Landscape = bb_Zanth_jscrh <= bb_Zanth_jscrw ? 1 : 0;
 }
 
-void c_MyApp::ReplayDrawList() {
+void c_MyApp::PlayDrawList() {
     gxtkGraphics* device = bb_graphics_renderDevice;
     if (!device) return;
     int dw = bb_graphics_DeviceWidth();
@@ -339,7 +339,7 @@ int c_MyApp::p_OnRender() {
         m_DevH = dh;
     }
     FitScreen(dw, dh);
-    ReplayDrawList();
+    PlayDrawList();
     bb_graphics_SetAlpha(0.5f);
     bb_graphics_SetColor(255, 255, 255);
     return 0;

@@ -259,7 +259,7 @@ private:
     void TiltControl();
     void DebugLine();
     void FitScreen(int deviceW, int deviceH);
-    void ReplayDrawList();
+    void PlayDrawList();
     // p_Text's work on `count` characters read in place (game/drawing.cpp).
     void TextChars(float x, float y, const Char* chars, int count, float alignX, float alignY);
     void PauseForSuspension();
