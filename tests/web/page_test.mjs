@@ -8,14 +8,24 @@
 //
 // LANTERN_WEB_PAGE names the page's folder (default build-web/page).
 import assert from 'node:assert/strict';
-import { existsSync } from 'node:fs';
+import { existsSync, readFileSync } from 'node:fs';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
 
 import { Browser, colourNear, serveFolder, sleep, waitUntil } from './browser.mjs';
 
 const kPageFolder = process.env.LANTERN_WEB_PAGE || fileURLToPath(new URL('../../build-web/page', import.meta.url));
-const kStateKey = 'Bramblet in The Lantern Vault:./.vorlinstate';
+
+// The game's title, from its one place (host/title.h): the page's <title>,
+// and the start of the key the page keeps the saved state under.
+function gameTitle() {
+  const header = readFileSync(fileURLToPath(new URL('../../host/title.h', import.meta.url)), 'utf8');
+  const definition = header.match(/^#define LANTERN_TITLE "(.*)"\s*$/m);
+  if (!definition) throw new Error('no LANTERN_TITLE in host/title.h');
+  return definition[1];
+}
+const kTitle = gameTitle();
+const kStateKey = kTitle + ':./.vorlinstate';
 
 // At 640 x 480, the places the desktop's tests look at.
 const kLoadingBand = 0xbb7c42;        // the loading screen's band, at (64, 240)
@@ -133,6 +143,7 @@ async function clickToMenu(page) {
 describe('the web page', () => {
   test('loads, asks for a click that unlocks sound, and plays a round to the pause menu', async () => {
     const page = await openPage();
+    assert.equal(await page.evaluate('document.title'), kTitle);
     assert.ok(await waitUntil(() => looks.loadingBand(page), 30), 'no loading screen');
     assert.ok(await waitUntil(() => looks.clickToStart(page), 30), '"Click to Start" did not appear');
     // It waits there for the click, and sound waits for it too.
