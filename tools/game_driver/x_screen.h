@@ -13,6 +13,9 @@ public:
     // Connects to $DISPLAY; ok() is false when there is none or it refuses.
     XScreen();
     ~XScreen();
+    // One connection, closed once.
+    XScreen(const XScreen&) = delete;
+    XScreen& operator=(const XScreen&) = delete;
     bool ok() const { return display_ != nullptr; }
 
     // The visible window of process `pid` with exactly this title, or 0.
