@@ -42,7 +42,8 @@ echo "Xft.dpi: 192" | xrdb -nocpp -merge
 ln -s "$PWD/build/data" "$work/data"
 (cd "$work" && exec env ALSOFT_DRIVERS=null "$OLDPWD/build/lantern-vault") &
 pids+=($!)
-window=$(timeout 30 xdotool search --sync --onlyvisible --pid "${pids[1]}" --name '^Bramblet in The Lantern Vault$' | head -n1)
+title=$(bash tools/game_driver/title.sh)
+window=$(timeout 30 xdotool search --sync --onlyvisible --pid "${pids[1]}" --name "^$title\$" | head -n1)
 
 # The colour (0xRRGGBB) of one pixel of the window.
 pixel() { import -window "$window" -crop "1x1+$1+$2" -depth 8 txt:- | sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/0x\1/p'; }

@@ -54,7 +54,19 @@ target_compile_definitions(lantern-vault PRIVATE LANTERN_VERSION="${PROJECT_VERS
 # The decoder is someone else's code, compiled as it comes.
 set_source_files_properties(${SRC}/host/web/stb_vorbis.c PROPERTIES COMPILE_OPTIONS "-w")
 
-set(WEB_HOST_JS ${SRC}/host/web/web_host.js)
+# The game's title, from its one place (host/title.h), goes into the page's
+# <title> and into the key under which web_host.js keeps the saved state:
+# both files are configured into the build folder with it (@LANTERN_TITLE@).
+file(STRINGS ${SRC}/host/title.h TITLE_LINE REGEX "^#define LANTERN_TITLE \".*\"")
+string(REGEX REPLACE "^#define LANTERN_TITLE \"(.*)\".*$" "\\1" LANTERN_TITLE "${TITLE_LINE}")
+if(LANTERN_TITLE STREQUAL "" OR LANTERN_TITLE MATCHES "[\\'\"<>&]")
+  message(FATAL_ERROR "host/title.h: no LANTERN_TITLE the page can take as it is: '${LANTERN_TITLE}'")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${SRC}/host/title.h)
+configure_file(${SRC}/host/web/index.html ${CMAKE_BINARY_DIR}/index.html @ONLY)
+configure_file(${SRC}/host/web/web_host.js ${CMAKE_BINARY_DIR}/web_host.js @ONLY)
+
+set(WEB_HOST_JS ${CMAKE_BINARY_DIR}/web_host.js)
 target_link_options(lantern-vault PRIVATE
   -O2
   -sENVIRONMENT=web
@@ -75,4 +87,4 @@ set_property(TARGET lantern-vault APPEND PROPERTY LINK_DEPENDS ${WEB_HOST_JS} ${
 
 # The page itself.
 add_custom_command(TARGET lantern-vault POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy ${SRC}/host/web/index.html ${CMAKE_BINARY_DIR}/page/index.html)
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/index.html ${CMAKE_BINARY_DIR}/page/index.html)

@@ -12,11 +12,9 @@
 namespace {
 
 // At 640 x 480: inside the bottom pop-up's bar, dark blue at alpha 0.8; on
-// the badges box's orange edge; inside the energy bar.
+// the badges box's orange edge.
 const int kPopUpX = 8, kPopUpY = 462;
 const int kBoxEdgeX = 70, kBoxEdgeY = 240;
-// The pause menu's "End Game" icon.
-const int kEndGameX = 320 - 150, kEndGameY = 240;
 
 }  // namespace
 
@@ -52,7 +50,8 @@ TEST_F(KnownMazeBadgesTest, StartingABeaconInARoundShowsTheBadgePopUpAndTheRound
     // End the round from the pause menu. The banner stays 90 updates, then
     // the menu saves; a busy machine may take many seconds for them.
     ASSERT_TRUE(PressUntil("Escape", [&] { return ShowsPauseMenu(); })) << "no pause menu";
-    ASSERT_TRUE(ClickUntil(kEndGameX, kEndGameY, [&] { return !ShowsPauseMenu(); })) << "the round did not end";
+    ASSERT_TRUE(ClickUntil(GameView::kEndGameX, GameView::kEndGameY, [&] { return !ShowsPauseMenu(); }))
+        << "the round did not end";
     std::string state;
     ASSERT_TRUE(XScreen::WaitUntil([&] { return !(state = ReadFile(".vorlinstate")).empty(); }, 30)) << "no save";
     // The first badge word follows the 26 values of the settings block.

@@ -171,7 +171,8 @@ TEST_F(FrontEndProcessTest, EachVariantIsPlayedAndEndedIntoBothListsWithKeysOrCl
     ASSERT_TRUE(onThree) << "variant 3 not selected";
     ASSERT_TRUE(ClickUntil(640 - 70, 480 - 48, [&] { return ShowsEnergyBar(); })) << "the start button";
     ASSERT_TRUE(PressUntil("Escape", [&] { return ShowsPauseMenu(); })) << "no pause";
-    ASSERT_TRUE(ClickUntil(320 - 150, 240, [&] { return !ShowsPauseMenu(); })) << "\"End Game\"";
+    ASSERT_TRUE(ClickUntil(GameView::kEndGameX, GameView::kEndGameY, [&] { return !ShowsPauseMenu(); }))
+        << "\"End Game\"";
     ASSERT_TRUE(XScreen::WaitUntil([&] { return CentreVariant() == 3; }, 30)) << "no menu after the round";
 
     EXPECT_FALSE(ShowsCredits());

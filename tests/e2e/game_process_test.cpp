@@ -9,11 +9,12 @@
 #include <string>
 
 #include "common/test_support.h"
-#include "x_screen.h"
+#include "game_driver/game_process.h"
+#include "game_driver/game_view.h"
+#include "game_driver/x_screen.h"
+#include "host/title.h"
 
 namespace {
-
-const char* const kTitle = "Bramblet in The Lantern Vault";
 
 std::string Exe() { return LANTERN_EXE_PATH; }
 
@@ -26,14 +27,15 @@ protected:
     }
     // Starts the game and waits for its window; returns the window id or "".
     std::string StartGame() {
-        game.reset(new BackgroundProcess({Exe()}, {"ALSOFT_DRIVERS=null"}));
+        game.reset(new GameProcess({Exe()}, {"ALSOFT_DRIVERS=null"}));
         // By process as well as title: a window of a game that just ended may
         // still be around for a moment.
-        return Shell("timeout 20 xdotool search --sync --onlyvisible --pid " + std::to_string(game->pid()) +
-                     " --name '^" + kTitle + "$' 2>/dev/null | head -n1");
+        unsigned long window = WaitForGameWindow(screen, game->pid(), 20);
+        return window ? std::to_string(window) : "";
     }
     ScopedTempDir dir;
-    std::unique_ptr<BackgroundProcess> game;
+    XScreen screen;
+    std::unique_ptr<GameProcess> game;
 };
 
 bool HaveDisplay() { return std::getenv("DISPLAY") != nullptr; }
@@ -75,7 +77,7 @@ TEST_F(GameProcessTest, OpensA640By480WindowWithTheGamesTitle) {
     ASSERT_FALSE(wid.empty()) << "no window appeared";
     std::string geometry = Shell("xwininfo -id " + wid + " | grep -E 'Width|Height' | tr -s ' ' | cut -d' ' -f3 | tr '\\n' ' '");
     EXPECT_EQ(geometry, "640 480 ");
-    EXPECT_EQ(Shell("xdotool getwindowname " + wid), kTitle);
+    EXPECT_EQ(Shell("xdotool getwindowname " + wid), kWindowTitle);
     EXPECT_TRUE(game->Running());
 }
 
@@ -83,7 +85,6 @@ TEST_F(GameProcessTest, CloseRequestEndsTheProcessAtOnceWithStatusZero) {
     if (!HaveDisplay()) GTEST_SKIP() << "needs a display";
     std::string wid = StartGame();
     ASSERT_FALSE(wid.empty()) << "no window appeared";
-    XScreen screen;
     ASSERT_TRUE(screen.SendCloseRequest(std::stoul(wid)));
     ASSERT_TRUE(game->Wait(5)) << "still running after the close request";
     EXPECT_EQ(game->result().status, 0);

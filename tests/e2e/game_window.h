@@ -1,6 +1,6 @@
 // tests/e2e/game_window.h - the shipped game running under the virtual display,
-// seen and driven from outside: its window through Xlib, its keyboard through
-// xdotool (real key events through the X server).
+// seen and driven from outside through the game driver (tools/game_driver):
+// its window through Xlib, its keyboard and pointer through xdotool.
 #ifndef LANTERN_TESTS_E2E_GAME_WINDOW_H
 #define LANTERN_TESTS_E2E_GAME_WINDOW_H
 
@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "common/test_support.h"
-#include "x_screen.h"
+#include "game_driver/game_process.h"
+#include "game_driver/game_view.h"
+#include "game_driver/x_screen.h"
 
 class GameWindowTest : public ::testing::Test {
 protected:
-    static constexpr const char* kTitle = "Bramblet in The Lantern Vault";
-
     // Starts the game in a fresh folder that sees the generated data folder
     // and waits for its window, unless a test cleared startAtSetUp to prepare
     // the folder first and call Start itself.
@@ -31,19 +31,16 @@ protected:
         return XScreen::WaitUntil([&] { return ShowsMenu(); }, seconds);
     }
 
-    // The pixel at a fraction of the window's size, in the left part of the
-    // loading screen's band.
-    long BandPixel();
-    bool ShowsLoadingScreen();
-    bool ShowsMenu();
-    // What a 640 x 480 window shows, read from a few pixels: the energy bar
-    // at full green (a round in play, not paused); the pause menu once it has
-    // come down; its "End Game" item selected; the main menu's selected
-    // variant (1 to 3) settled in the middle of the item line, or 0.
-    bool ShowsEnergyBar();
-    bool ShowsPauseMenu();
-    bool EndGameSelected();
-    int CentreVariant();
+    // The game's window as the driver sees it (see game_driver/game_view.h
+    // for what each look reads).
+    GameView View() { return GameView(screen, window); }
+    long BandPixel() { return View().BandPixel(); }
+    bool ShowsLoadingScreen() { return View().ShowsLoadingScreen(); }
+    bool ShowsMenu() { return View().ShowsMenu(); }
+    bool ShowsEnergyBar() { return View().ShowsEnergyBar(); }
+    bool ShowsPauseMenu() { return View().ShowsPauseMenu(); }
+    bool EndGameSelected() { return View().EndGameSelected(); }
+    int CentreVariant() { return View().CentreVariant(); }
     // What a window manager does for a new window: give it the input focus.
     // (Without focus the game counts as suspended and does not update.)
     void Focus();
@@ -55,13 +52,13 @@ protected:
     // xdotool key arguments, e.g. "F11", "space", "keydown Right".
     void Xdo(const std::string& args);
     void Key(const std::string& key) { Xdo("key " + key); }
-    // A press held for a tenth of a second, as a player's is: the game reads
-    // which keys are down at each update, and a tap shorter than one update
-    // may fall between two of them. A machine busy enough to stall one pass
-    // of the main loop for longer than a press lasts delivers the press and
-    // its release in one go, and the game never sees it: where the answer
-    // can be seen, PressUntil holds the key until it comes.
-    void Press(const std::string& key) { Xdo("keydown " + key + " sleep 0.1 keyup " + key); }
+    void MovePointer(int x, int y);
+    // A press held for a tenth of a second, as a player's is. A machine busy
+    // enough to stall one pass of the main loop for longer than a press
+    // lasts delivers the press and its release in one go, and the game never
+    // sees it: where the answer can be seen, PressUntil holds the key until
+    // it comes.
+    void Press(const std::string& key) { ASSERT_TRUE(View().Press(key)) << "xdotool could not press " << key; }
     // Holds `key` down until `answered` holds, at most `seconds`; whether it did.
     bool HoldUntil(const std::string& key, const std::function<bool()>& answered, double seconds);
     // Holds `key` until `answered` holds (a held key acts once: the game
@@ -92,7 +89,7 @@ protected:
     std::vector<std::string> environment{"ALSOFT_DRIVERS=null"};
     XScreen screen;
     ScopedTempDir dir;
-    std::unique_ptr<BackgroundProcess> game;
+    std::unique_ptr<GameProcess> game;
     unsigned long window = 0;
 };
 

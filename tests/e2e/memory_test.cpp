@@ -36,7 +36,7 @@ protected:
         if (WaitForMenu()) return;
         long band = BandPixel();
         if (!game->Wait(1)) FAIL() << std::hex << "no menu, band pixel " << band << ", the game runs";
-        const ChildResult& r = game->result();
+        const ProcessResult& r = game->result();
         FAIL() << "no menu: the game ended with status " << r.status << ", signal " << r.signal << "\n"
                << r.out << r.err;
     }
@@ -62,7 +62,7 @@ TEST_F(MemoryTest, ResizesAndFullScreenSwitchesLeaveResidentMemoryFlat) {
     // focus a window manager would give it.
     for (int i = 0; i < kSwitches && !HasFatalFailure(); ++i) {
         Key("F11");
-        unsigned long next = screen.WaitForWindow(kTitle, game->pid(), 10, window);
+        unsigned long next = WaitForGameWindow(screen, game->pid(), 10, window);
         ASSERT_NE(next, 0u) << "no new window";
         window = next;
         Focus();

@@ -97,8 +97,7 @@ protected:
     void StartRound() {
         ASSERT_TRUE(WaitForMenu());
         Focus();
-        // The energy bar's green shows the round.
-        ASSERT_TRUE(PressUntil("space", [&] { return ColourNear(screen.Pixel(window, 265, 44), 0x00ff00, 8); }));
+        ASSERT_TRUE(PressUntil("space", [&] { return ShowsEnergyBar(); }));
     }
     bool KeepsDrawing() {
         int w = 0, h = 0;

@@ -12,6 +12,7 @@
 
 #include "common/test_support.h"
 #include "host/desktop.h"
+#include "host/title.h"
 
 namespace {
 
@@ -51,6 +52,12 @@ bool HaveDisplay() { return std::getenv("DISPLAY") != nullptr; }
 #define REQUIRE_DISPLAY() \
     if (!HaveDisplay()) GTEST_SKIP() << "needs a display"
 
+// Whether the window system knows a window by exactly the game's title.
+bool FoundByTitle() {
+    std::string command = std::string("xdotool search --name '^") + kWindowTitle + "$' > /dev/null";
+    return std::system(command.c_str()) == 0;
+}
+
 }  // namespace
 
 TEST(WindowTest, StartWindowIs640By480CentredAndTitled) {
@@ -66,8 +73,7 @@ TEST(WindowTest, StartWindowIs640By480CentredAndTitled) {
         std::printf("%dx%d at %d,%d seq %d\n", w, h, x, y, glfwGraphicsSeq);
         std::fflush(stdout);
         // The window system knows it by its title.
-        int found = std::system("xdotool search --name '^Bramblet in The Lantern Vault$' > /dev/null");
-        std::printf("found by title: %d\n", found == 0);
+        std::printf("found by title: %d\n", FoundByTitle());
     });
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "640x480 at 320,272 seq 1\nfound by title: 1\n");
@@ -109,8 +115,7 @@ TEST(WindowTest, FullScreenAndBackReopenTheWindowAndCountTheContexts) {
                     glfwGetWindowMonitor(host->Window()) != nullptr, glfwGraphicsSeq,
                     glfwGetCurrentContext() == host->Window());
         std::fflush(stdout);
-        int found = std::system("xdotool search --name '^Bramblet in The Lantern Vault$' > /dev/null");
-        std::printf("titled again: %d\n", found == 0);
+        std::printf("titled again: %d\n", FoundByTitle());
     });
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "full 1280x1024 monitor 1 seq 2\nwindow 640x480 monitor 0 seq 3 current 1\ntitled again: 1\n");

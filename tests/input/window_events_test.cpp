@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/test_support.h"
+#include "host/title.h"
 
 namespace {
 
@@ -54,12 +55,13 @@ std::vector<std::string> Lines(const std::string& text) {
 
 bool Starts(const std::string& line, const std::string& prefix) { return line.compare(0, prefix.size(), prefix) == 0; }
 
-// The shell side: start the logger, find its window, type, click, hold.
+// The shell side: start the logger, find its window by the game's title
+// ($TITLE), type, click, hold.
 std::string Script() {
     std::string keys;
     for (const Key& k : kKeys) keys += std::string(" ") + k.name;
     return "\"$EVENTS\" --quit-on " + std::to_string(kQuitCode) + " --timeout 40 & pid=$!\n"
-           "wid=$(xdotool search --sync --onlyvisible --name 'Bramblet in The Lantern Vault' | head -1)\n"
+           "wid=$(xdotool search --sync --onlyvisible --name \"$TITLE\" | head -1)\n"
            "xdotool windowfocus $wid; sleep 0.3\n"
            "for k in" + keys + "; do xdotool keydown $k; sleep 0.04; xdotool keyup $k; sleep 0.04; done\n"
            "xdotool type ab\n"
@@ -76,7 +78,8 @@ protected:
         if (!std::getenv("DISPLAY") || system("command -v xdotool >/dev/null 2>&1") != 0) {
             GTEST_SKIP() << "needs a display and xdotool";
         }
-        result_ = RunProgram({"bash", "-c", Script()}, {std::string("EVENTS=") + INPUT_EVENTS_EXE}, "", 90);
+        result_ = RunProgram({"bash", "-c", Script()},
+                             {std::string("EVENTS=") + INPUT_EVENTS_EXE, std::string("TITLE=") + kWindowTitle}, "", 90);
         lines_ = Lines(result_.out);
         ASSERT_EQ(result_.status, 0) << result_.out << result_.err;
     }

@@ -324,8 +324,11 @@ export function colourNear(a, b, tolerance) {
   return true;
 }
 
-// The share (0..1) of sampled pixels that differ by more than `tolerance`.
+// The share (0..1) of sampled pixels, every `step`th of every `step`th row,
+// that differ by more than `tolerance`; pictures of different sizes differ
+// everywhere.
 export function shareChanged(a, b, tolerance, step = 4) {
+  if (a.width !== b.width || a.height !== b.height) return 1;
   let changed = 0, all = 0;
   for (let y = 0; y < a.height; y += step) {
     for (let x = 0; x < a.width; x += step) {

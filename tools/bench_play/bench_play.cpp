@@ -11,6 +11,9 @@
 // (tools/bench.sh provides one) and xdotool. Prints rows of the benchmark
 // table (see tools/bench.sh).
 //
+// The game is started, found and played through the game driver
+// (tools/game_driver), as the end-to-end tests do.
+//
 // Start-up: the game is started kStartups times in a fresh folder; the probe
 // logs one pixel of every frame and the time of its swap, and the first frame
 // showing the menu there ends the measurement. Play: a round is started with
@@ -25,13 +28,9 @@
 // process (from /proc), its frames and heap requests. A turn of the game in
 // which the round ended is dropped with the others' turns after it, and a new
 // round is started.
-#include <X11/Xlib.h>
-#include <X11/Xatom.h>
-#include <X11/Xutil.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,61 +39,28 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "frame_probe/frame_probe.h"
-
-extern char** environ;
+#include "game_driver/game_process.h"
+#include "game_driver/game_view.h"
+#include "game_driver/x_screen.h"
 
 namespace {
 
-const char* const kTitle = "Bramblet in The Lantern Vault";
 const int kStartups = 3;
 const double kWarmupSeconds = 3;
 const int kSlices = 5;             // turns of each program
 const double kSliceSeconds = 3;    // measured per turn
 const double kSettleSeconds = 0.3; // after a turn starts, before it is measured
 const double kWalkSeconds = 1.5;  // the player turns round this often
-
-// Screen points at 640 x 480: the loading screen's band (anything else there
-// is the menu), and a point inside the round's energy bar.
-const int kBandX = 64, kBandY = 240;
-const unsigned kLoadingBand = 0xbb7c42, kLoadingBackground = 0x282850;
-const int kBarX = 265, kBarY = 44;
-
-double now_s() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec + ts.tv_nsec / 1e9;
-}
+const double kPollSeconds = 0.01;  // how often a wait looks again
 
 void sleep_s(double s) { usleep(static_cast<useconds_t>(s * 1e6)); }
-
-bool colour_near(long a, unsigned b, int tolerance) {
-    if (a < 0) return false;
-    for (int shift = 0; shift < 24; shift += 8) {
-        if (std::abs(static_cast<int>(a >> shift & 0xff) - static_cast<int>(b >> shift & 0xff)) > tolerance)
-            return false;
-    }
-    return true;
-}
-
-bool shows_menu(long band) {
-    return band > 0 && !colour_near(band, kLoadingBand, 12) && !colour_near(band, kLoadingBackground, 4);
-}
-
-bool wait_until(const std::function<bool()>& test, double seconds) {
-    for (double end = now_s() + seconds; now_s() < end; sleep_s(0.01))
-        if (test()) return true;
-    return test();
-}
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -118,7 +84,7 @@ std::string format(const char* fmt, ...) {
 }
 
 // ---------------------------------------------------------------------------
-// A folder, a probe file and a process
+// A folder and a probe file
 // ---------------------------------------------------------------------------
 
 // A fresh folder that sees the data folder, removed with what the game wrote.
@@ -151,131 +117,8 @@ public:
     FrameProbeReport* report;
 };
 
-class Process {
-public:
-    Process(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& dir) {
-        started = now_s();
-        pid = fork();
-        if (pid == 0) {
-            for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
-            if (chdir(dir.c_str()) != 0) _exit(127);
-            int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
-            std::vector<char*> args;
-            for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-            args.push_back(nullptr);
-            execv(args[0], args.data());
-            _exit(127);
-        }
-    }
-    ~Process() {
-        if (!Running()) return;
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
-    bool Running() {
-        if (pid > 0 && waitpid(pid, nullptr, WNOHANG) != 0) pid = -1;  // ended and reaped
-        return pid > 0;
-    }
-    // CPU seconds of all the process's threads so far (user and system).
-    double CpuSeconds() const {
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-        size_t close = text.rfind(')');
-        if (close == std::string::npos) return 0;
-        std::istringstream fields(text.substr(close + 2));
-        std::string skip;
-        for (int i = 3; i < 14; ++i) fields >> skip;  // fields 3..13
-        double user = 0, system = 0;
-        fields >> user >> system;                     // fields 14 and 15, clock ticks
-        return (user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
-    }
-    pid_t pid;
-    double started;  // monotonic seconds just before the process was forked
-};
-
 std::vector<std::string> probe_env(const std::string& library, const Probe& probe) {
     return {"LD_PRELOAD=" + library, "FRAME_PROBE_FILE=" + probe.path, "ALSOFT_DRIVERS=null"};
-}
-
-// ---------------------------------------------------------------------------
-// The window, through the X server and xdotool
-// ---------------------------------------------------------------------------
-
-class Screen {
-public:
-    Screen() : display_(XOpenDisplay(nullptr)) {
-        if (!display_) throw std::runtime_error("no X display");
-    }
-    ~Screen() { XCloseDisplay(display_); }
-
-    // The visible window of process `pid` with this title, or 0 (a window
-    // of a process just ended may still be listed for a moment).
-    Window Find(const std::string& title, pid_t pid) {
-        Window root = DefaultRootWindow(display_), parent, *children = nullptr;
-        unsigned count = 0;
-        Window found = 0;
-        if (!XQueryTree(display_, root, &root, &parent, &children, &count)) return 0;
-        for (unsigned i = 0; i < count && !found; ++i) {
-            char* name = nullptr;
-            XWindowAttributes attrs;
-            if (XFetchName(display_, children[i], &name) && name && title == name && Pid(children[i]) == pid &&
-                XGetWindowAttributes(display_, children[i], &attrs) && attrs.map_state == IsViewable)
-                found = children[i];
-            if (name) XFree(name);
-        }
-        if (children) XFree(children);
-        return found;
-    }
-
-    pid_t Pid(Window window) {
-        Atom type;
-        int format;
-        unsigned long count, after;
-        unsigned char* data = nullptr;
-        pid_t pid = 0;
-        if (XGetWindowProperty(display_, window, XInternAtom(display_, "_NET_WM_PID", False), 0, 1, False,
-                               XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
-            data && count == 1 && format == 32)
-            pid = static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data));
-        if (data) XFree(data);
-        return pid;
-    }
-
-    // Where a 640 x 480 window can stand without covering `window` (whose
-    // pixels are read while both run), in the top or the bottom half of the
-    // screen; false when the screen has no room.
-    bool PlaceBeside(Window window, bool bottom, int* x, int* y) {
-        XWindowAttributes attrs, root;
-        Window child;
-        int wx = 0, wy = 0;
-        if (!XGetWindowAttributes(display_, window, &attrs) ||
-            !XGetWindowAttributes(display_, DefaultRootWindow(display_), &root) ||
-            !XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &wx, &wy, &child))
-            return false;
-        *y = bottom ? root.height - 480 : 0;
-        if (bottom && root.height < 960) return false;
-        if (wx >= 640) *x = 0;
-        else if (root.width - (wx + attrs.width) >= 640) *x = root.width - 640;
-        else return false;
-        return true;
-    }
-
-    long Pixel(Window window, int x, int y) {
-        XImage* image = XGetImage(display_, window, x, y, 1, 1, AllPlanes, ZPixmap);
-        if (!image) return -1;
-        long pixel = static_cast<long>(XGetPixel(image, 0, 0) & 0xffffff);
-        XDestroyImage(image);
-        return pixel;
-    }
-
-private:
-    Display* display_;
-};
-
-void xdo(Window window, const std::string& args) {
-    std::string cmd = "xdotool windowfocus --sync " + std::to_string(window) + " " + args + " 2>/dev/null";
-    if (std::system(cmd.c_str()) != 0) throw std::runtime_error("xdotool failed: " + args);
 }
 
 // ---------------------------------------------------------------------------
@@ -291,21 +134,22 @@ Startup time_startup(const std::string& game, const std::string& library, const 
     Folder folder(data);
     Probe probe(folder.path + "/probe");
     std::vector<std::string> env = probe_env(library, probe);
-    env.push_back(format("FRAME_PROBE_PIXEL=%d,%d", kBandX, kBandY));
-    Process p({game}, env, folder.path);
+    env.push_back(format("FRAME_PROBE_PIXEL=%d,%d", GameView::kBandX, GameView::kBandY));
+    GameProcess p({game}, env, folder.path);
     int seen = 0;
     double menu = -1;
-    wait_until(
+    XScreen::WaitUntil(
         [&] {
             int logged = probe.report->probeCount.load(std::memory_order_acquire);
             for (; seen < logged && menu < 0; ++seen)
-                if (shows_menu(probe.report->probe[seen].rgb)) menu = probe.report->probe[seen].timeNs / 1e9;
+                if (GameView::MenuBand(probe.report->probe[seen].rgb)) menu = probe.report->probe[seen].timeNs / 1e9;
             return menu >= 0 || !p.Running();
         },
-        60);
-    if (menu < 0 && !p.Running()) throw std::runtime_error("the game ended before it showed the menu");
+        60, kPollSeconds);
+    if (menu < 0 && !p.Running())
+        throw std::runtime_error("the game ended before it showed the menu:\n" + p.result().err);
     if (menu < 0) throw std::runtime_error("the game showed no menu within a minute");
-    return {probe.report->firstSwapNs / 1e9 - p.started, menu - p.started};
+    return {probe.report->firstSwapNs / 1e9 - p.started(), menu - p.started()};
 }
 
 // ---------------------------------------------------------------------------
@@ -320,9 +164,9 @@ struct Reading {
     int64_t requestedQuads, requestedPixels, requestedSizeClass[kSizeClasses];
 };
 
-Reading read(const Process& p, const Probe& probe) {
+Reading read(const GameProcess& p, const Probe& probe) {
     const FrameProbeReport& r = *probe.report;
-    Reading reading{now_s(), p.CpuSeconds(), r.swaps, r.allocsAll, r.allocsMain, r.allocsOwn, r.drawCalls,
+    Reading reading{MonotonicSeconds(), p.CpuSeconds(), r.swaps, r.allocsAll, r.allocsMain, r.allocsOwn, r.drawCalls,
                     r.triangles, r.coveredPixels, r.lateFrames, {}, 0, 0, {}};
     for (int k = 0; k < kSizeClasses; ++k) reading.sizeClass[k] = r.sizeClass[k];
     reading.requestedQuads = r.requestedQuads;
@@ -346,49 +190,52 @@ Slice difference(const Reading& a, const Reading& b) {
 // that the frame late from its stop falls before the readings.
 void resumed(const Probe& probe) {
     int64_t frames = probe.report->swaps;
-    wait_until([&] { return probe.report->swaps > frames + 1; }, 2);
+    XScreen::WaitUntil([&] { return probe.report->swaps > frames + 1; }, 2, kPollSeconds);
 }
 
 class Round {
 public:
-    Round(Screen& screen, Window window) : screen_(screen), window_(window) {}
+    Round(XScreen& screen, unsigned long window) : view_(screen, window) {}
 
-    bool Playing() { return colour_near(screen_.Pixel(window_, kBarX, kBarY), 0x00ff00, 8); }
+    bool Playing() { return view_.ShowsEnergyBar(); }
 
     // From the menu (or the end of a round) into a new round.
     void Start() {
         Stop();
-        if (!wait_until([&] { return shows_menu(screen_.Pixel(window_, kBandX, kBandY)) && !Playing(); }, 30))
+        if (!XScreen::WaitUntil([&] { return view_.ShowsMenu() && !Playing(); }, 30, kPollSeconds))
             throw std::runtime_error("no menu to start a round from");
         for (int i = 0; i < 5; ++i) {
-            xdo(window_, "keydown space sleep 0.1 keyup space");
-            if (wait_until([&] { return Playing(); }, 2)) return;
+            if (!view_.Press("space")) throw std::runtime_error("xdotool could not press space");
+            if (XScreen::WaitUntil([&] { return Playing(); }, 2, kPollSeconds)) return;
         }
         throw std::runtime_error(format("space started no round (colour 0x%06lx at the bar, 0x%06lx at the band)",
-                                        screen_.Pixel(window_, kBarX, kBarY), screen_.Pixel(window_, kBandX, kBandY)));
+                                        view_.BarPixel(), view_.BandPixel()));
     }
 
     // Keeps walking, turning round every kWalkSeconds, for `seconds`.
     void Walk(double seconds) {
-        for (double end = now_s() + seconds; now_s() < end;) {
-            if (now_s() >= turn_) {
+        for (double end = MonotonicSeconds() + seconds; MonotonicSeconds() < end;) {
+            if (MonotonicSeconds() >= turn_) {
                 Stop();
                 key_ = key_ == "Right" ? "Left" : "Right";
-                xdo(window_, "keydown " + key_);
-                turn_ = now_s() + kWalkSeconds;
+                Xdo("keydown " + key_);
+                turn_ = MonotonicSeconds() + kWalkSeconds;
             }
-            sleep_s(std::min(0.05, std::max(0.0, end - now_s())));
+            sleep_s(std::min(0.05, std::max(0.0, end - MonotonicSeconds())));
         }
     }
 
     void Stop() {
-        if (!key_.empty()) xdo(window_, "keyup " + key_);
+        if (!key_.empty()) Xdo("keyup " + key_);
         turn_ = 0;
     }
 
 private:
-    Screen& screen_;
-    Window window_;
+    void Xdo(const std::string& args) {
+        if (!view_.Xdo(args)) throw std::runtime_error("xdotool failed: " + args);
+    }
+
+    GameView view_;
     std::string key_;
     double turn_ = 0;
 };
@@ -416,14 +263,14 @@ Load mix_of(const int64_t (&a)[kSizeClasses], const int64_t (&b)[kSizeClasses]) 
 
 void measure_play(const std::string& game, const std::string& reference, const std::string& sdl2,
                   const std::string& library, const std::string& data) {
-    Screen screen;
+    XScreen screen;
+    if (!screen.ok()) throw std::runtime_error("no X display");
     Folder folder(data);
     Probe gameProbe(folder.path + "/game.probe"), refProbe(folder.path + "/reference.probe"),
         sdlProbe(folder.path + "/sdl2.probe");
-    Process g({game}, probe_env(library, gameProbe), folder.path);
-    Window window = 0;
-    if (!wait_until([&] { return (window = screen.Find(kTitle, g.pid)) != 0; }, 20))
-        throw std::runtime_error("the game opened no window");
+    GameProcess g({game}, probe_env(library, gameProbe), folder.path);
+    unsigned long window = WaitForGameWindow(screen, g.pid(), 20);
+    if (!window) throw std::runtime_error("the game opened no window");
     Round round(screen, window);
     round.Start();
 
@@ -451,7 +298,7 @@ void measure_play(const std::string& game, const std::string& reference, const s
     struct Peer {
         std::string label;
         std::unique_ptr<Probe> probe;
-        std::unique_ptr<Process> process;
+        std::unique_ptr<GameProcess> process;
         std::vector<Slice> slices;
     };
     std::vector<Peer> peers;
@@ -459,10 +306,10 @@ void measure_play(const std::string& game, const std::string& reference, const s
         Peer peer{label, std::make_unique<Probe>(folder.path + "/" + std::to_string(peers.size()) + ".probe"), nullptr, {}};
         std::vector<std::string> args{program, std::to_string(load.quads), format("%.0f", load.pixels), "0",
                                       std::to_string(px), std::to_string(py), load.mix};
-        peer.process = std::make_unique<Process>(args, probe_env(library, *peer.probe), folder.path);
-        if (!wait_until([&] { return peer.probe->report->swaps > 10; }, 20))
+        peer.process = std::make_unique<GameProcess>(args, probe_env(library, *peer.probe), folder.path);
+        if (!XScreen::WaitUntil([&] { return peer.probe->report->swaps > 10; }, 20, kPollSeconds))
             throw std::runtime_error(label + " drew no frames");
-        kill(peer.process->pid, SIGSTOP);
+        peer.process->Signal(SIGSTOP);
         peers.push_back(std::move(peer));
     };
     start_peer("reference", reference, asked, x, y);
@@ -475,19 +322,19 @@ void measure_play(const std::string& game, const std::string& reference, const s
     // each peer draws while the others are stopped. Run at the same time,
     // they would compete for the two cores and the drivers' threads of each
     // would wait on the others', which shows in their CPU times.
-    auto turn = [&](Process& p, const Probe& probe) {
-        kill(p.pid, SIGCONT);
+    auto turn = [&](GameProcess& p, const Probe& probe) {
+        p.Signal(SIGCONT);
         resumed(probe);
         sleep_s(kSettleSeconds);
         Reading a = read(p, probe);
         sleep_s(kSliceSeconds);
         Slice slice = difference(a, read(p, probe));
-        kill(p.pid, SIGSTOP);
+        p.Signal(SIGSTOP);
         return slice;
     };
     std::vector<Slice> gs;
     for (int tries = 0; static_cast<int>(gs.size()) < kSlices && tries < 2 * kSlices; ++tries) {
-        kill(g.pid, SIGCONT);
+        g.Signal(SIGCONT);
         resumed(gameProbe);
         round.Walk(kSettleSeconds);  // the catch-up after the stop falls before the readings
         Reading g0 = read(g, gameProbe);
@@ -495,10 +342,10 @@ void measure_play(const std::string& game, const std::string& reference, const s
         Reading g1 = read(g, gameProbe);
         bool playing = round.Playing();
 
-        kill(g.pid, SIGSTOP);
+        g.Signal(SIGSTOP);
         std::vector<Slice> peerSlices;
         for (Peer& peer : peers) peerSlices.push_back(turn(*peer.process, *peer.probe));
-        kill(g.pid, SIGCONT);
+        g.Signal(SIGCONT);
         if (!playing) {  // the round ended inside the turn: its figures mix in the menu
             round.Start();
             continue;
@@ -506,7 +353,7 @@ void measure_play(const std::string& game, const std::string& reference, const s
         gs.push_back(difference(g0, g1));
         for (size_t i = 0; i < peers.size(); ++i) peers[i].slices.push_back(peerSlices[i]);
     }
-    for (Peer& peer : peers) kill(peer.process->pid, SIGCONT);
+    for (Peer& peer : peers) peer.process->Signal(SIGCONT);
     round.Stop();
     if (gs.empty()) throw std::runtime_error("no slice of play was measured");
 

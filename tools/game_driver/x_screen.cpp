@@ -1,5 +1,5 @@
-// tests/e2e/x_screen.cpp - window lookup, geometry and pixels through Xlib.
-#include "x_screen.h"
+// tools/game_driver/x_screen.cpp - window lookup, geometry and pixels through Xlib.
+#include "game_driver/x_screen.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xatom.h>
@@ -94,6 +94,22 @@ bool XScreen::Size(unsigned long window, int* w, int* h) {
     return true;
 }
 
+bool XScreen::PlaceBeside(unsigned long window, bool bottom, int* x, int* y) {
+    XWindowAttributes attrs, root;
+    Window child;
+    int wx = 0, wy = 0;
+    if (!display_ || !XGetWindowAttributes(display_, window, &attrs) ||
+        !XGetWindowAttributes(display_, DefaultRootWindow(display_), &root) ||
+        !XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &wx, &wy, &child))
+        return false;
+    *y = bottom ? root.height - 480 : 0;
+    if (bottom && root.height < 960) return false;
+    if (wx >= 640) *x = 0;
+    else if (root.width - (wx + attrs.width) >= 640) *x = root.width - 640;
+    else return false;
+    return true;
+}
+
 long XScreen::Pixel(unsigned long window, int x, int y) {
     if (!display_) return -1;
     XImage* image = XGetImage(display_, window, x, y, 1, 1, AllPlanes, ZPixmap);
@@ -129,12 +145,12 @@ bool XScreen::SendCloseRequest(unsigned long window) {
     return sent != 0;
 }
 
-bool XScreen::WaitUntil(const std::function<bool()>& test, double seconds) {
+bool XScreen::WaitUntil(const std::function<bool()>& test, double seconds, double step) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     for (;;) {
         if (test()) return true;
         if (std::chrono::steady_clock::now() > deadline) return false;
-        usleep(5000);
+        usleep(static_cast<useconds_t>(step * 1e6));
     }
 }
 
