@@ -1,8 +1,10 @@
 // host/title.h - the game's name as its window, its page and its help show it.
 //
-// The one place the title is written: the window, the help text, the tests
-// and tools that find the window by it, and the web page's storage key (a
-// prefix of it that must never change, or players lose their saved state).
+// The one place the title is written: the window, the help text, the web
+// page's <title>, and the tests and tools that find the window by it. (The
+// page's key for the saved state in the browser's storage starts with the
+// same words but is fixed in host/web/web_host.js: changing it would lose
+// every player's state.)
 #ifndef VORLIN_HOST_TITLE_H
 #define VORLIN_HOST_TITLE_H
 

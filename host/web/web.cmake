@@ -55,8 +55,8 @@ target_compile_definitions(lantern-vault PRIVATE LANTERN_VERSION="${PROJECT_VERS
 set_source_files_properties(${SRC}/host/web/stb_vorbis.c PROPERTIES COMPILE_OPTIONS "-w")
 
 # The game's title, from its one place (host/title.h), goes into the page's
-# <title> and into the key under which web_host.js keeps the saved state:
-# both files are configured into the build folder with it (@LANTERN_TITLE@).
+# <title>: index.html is configured into the build folder with it
+# (@LANTERN_TITLE@).
 file(STRINGS ${SRC}/host/title.h TITLE_LINE REGEX "^#define LANTERN_TITLE \".*\"")
 string(REGEX REPLACE "^#define LANTERN_TITLE \"(.*)\".*$" "\\1" LANTERN_TITLE "${TITLE_LINE}")
 if(LANTERN_TITLE STREQUAL "" OR LANTERN_TITLE MATCHES "[\\'\"<>&]")
@@ -64,9 +64,8 @@ if(LANTERN_TITLE STREQUAL "" OR LANTERN_TITLE MATCHES "[\\'\"<>&]")
 endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${SRC}/host/title.h)
 configure_file(${SRC}/host/web/index.html ${CMAKE_BINARY_DIR}/index.html @ONLY)
-configure_file(${SRC}/host/web/web_host.js ${CMAKE_BINARY_DIR}/web_host.js @ONLY)
 
-set(WEB_HOST_JS ${CMAKE_BINARY_DIR}/web_host.js)
+set(WEB_HOST_JS ${SRC}/host/web/web_host.js)
 target_link_options(lantern-vault PRIVATE
   -O2
   -sENVIRONMENT=web

@@ -23,11 +23,11 @@ var LanternWebHost = {
     touchUp: 8,
     touchMoved: 9,
 
-    // The key of a saved file in the browser's local storage: the game's
-    // title (host/title.h, put in by the build) and the file's path. Players'
-    // saved states are stored under it: it must never change.
+    // The key of a saved file in the browser's local storage: a fixed prefix
+    // and the file's path. Players' saved states are stored under it, so it
+    // never changes, not even with the game's title (which it was once).
     stateKey: function(path) {
-      return '@LANTERN_TITLE@:' + path;
+      return 'Bramblet in The Lantern Vault:' + path;
     },
 
     // Sound may start only once the player has done something on the page.

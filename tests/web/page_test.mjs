@@ -16,8 +16,7 @@ import { Browser, colourNear, serveFolder, shareChanged, sleep, waitUntil } from
 
 const kPageFolder = process.env.LANTERN_WEB_PAGE || fileURLToPath(new URL('../../build-web/page', import.meta.url));
 
-// The game's title, from its one place (host/title.h): the page's <title>,
-// and the start of the key the page keeps the saved state under.
+// The game's title, from its one place (host/title.h): the page's <title>.
 function gameTitle() {
   const header = readFileSync(fileURLToPath(new URL('../../host/title.h', import.meta.url)), 'utf8');
   const definition = header.match(/^#define LANTERN_TITLE "(.*)"\s*$/m);
@@ -25,7 +24,9 @@ function gameTitle() {
   return definition[1];
 }
 const kTitle = gameTitle();
-const kStateKey = kTitle + ':./.vorlinstate';
+// The key the page keeps the saved state under: players' states are stored
+// under it, so it is written out here, never derived, and never changes.
+const kStateKey = 'Bramblet in The Lantern Vault:./.vorlinstate';
 
 // At 640 x 480, the places the desktop's tests look at.
 const kLoadingBand = 0xbb7c42;        // the loading screen's band, at (64, 240)
