@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 
 void GameWindowTest::SetUp() {
@@ -20,9 +21,22 @@ void GameWindowTest::Start() {
 }
 
 void GameWindowTest::TearDown() {
-    if (game && game->Running()) {
+    if (!game) return;
+    bool endedByItself = !game->Running();
+    if (!endedByItself) {
         game->Signal(SIGKILL);
         game->Wait(5);
+    }
+    // A failed test says how the game fared: one that ended by itself (a
+    // crash, a sanitizer's report) explains a window that went away.
+    if (HasFailure() && game->Wait(0)) {
+        const ProcessResult& r = game->result();
+        if (endedByItself) {
+            std::printf("The game had ended by itself (status %d, signal %d).", r.status, r.signal);
+        } else {
+            std::printf("The game was still running.");
+        }
+        std::printf(" Its standard error:\n%s\n", r.err.c_str());
     }
 }
 
