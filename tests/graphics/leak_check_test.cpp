@@ -33,7 +33,8 @@ TEST_F(LeakOnPurposeFresh, DISABLED_DrawsPlaysAndLeaks) {
     gxtkAudio* audio = new gxtkAudio();  // OpenAL's mixer runs on a thread of its own
     EXPECT_NE(audio->alcContext, nullptr);
     void* volatile leaked = std::malloc(4321);
-    leaked = nullptr;
+    EXPECT_NE(leaked, nullptr);
+    leaked = nullptr;  // the only pointer to it is gone
 }
 
 }  // namespace
