@@ -29,6 +29,8 @@ struct PreparedMusic {
     std::unique_ptr<MusicDecode> decode;  // decode still to be uploaded, or null
 };
 
+using State = gxtkChannel::State;
+
 namespace {
 
 double steady_seconds() {
@@ -321,9 +323,9 @@ int gxtkAudio::Update() {
 // that still sound, then the rest.
 static gxtkSample* next_to_reload(gxtkAudio* audio) {
     gxtkSample* music = audio->channels[gxtkAudio::kMusicChannel].sample;
-    if (audio->channels[gxtkAudio::kMusicChannel].state != 0 && music && music->reload) return music;
+    if (audio->channels[gxtkAudio::kMusicChannel].state != State::kStopped && music && music->reload) return music;
     for (gxtkChannel& chan : audio->channels) {
-        if (chan.state != 0 && chan.sample && chan.sample->reload) return chan.sample;
+        if (chan.state != State::kStopped && chan.sample && chan.sample->reload) return chan.sample;
     }
     for (gxtkSample* s = first_live; s; s = s->nextLive) {
         if (s->reload) return s;
@@ -345,7 +347,9 @@ void gxtkAudio::StepRestore() {
         if (sample && pcm.Valid() && pcm.Bytes() == sample->bytes) {
             sample->SetBuffer(make_buffer(pcm));
             for (gxtkChannel& chan : channels) {
-                if (chan.sample == sample && chan.state != 0 && !Ended(chan)) StartSource(chan);
+                if (chan.sample == sample && chan.state != State::kStopped && !Ended(chan)) {
+                    StartSource(chan);
+                }
             }
         }
         std::free(pcm.data);
@@ -374,7 +378,7 @@ void gxtkAudio::StartSource(gxtkChannel& chan) {
     if (chan.flags && chan.sample->seconds > 0) at = std::fmod(at, chan.sample->seconds);
     oal::alSourcef(source, AL_SEC_OFFSET, static_cast<float>(at));
     // A paused source waits, with its place set, for ResumeChannel or Resume.
-    if (chan.state == 1 && !suspended) oal::alSourcePlay(source);
+    if (chan.state == State::kPlaying && !suspended) oal::alSourcePlay(source);
 }
 
 // ---------------------------------------------------------------------------
@@ -386,18 +390,18 @@ double gxtkAudio::PlayClock() const {
 }
 
 double gxtkAudio::Position(const gxtkChannel& chan) const {
-    if (chan.state != 1) return chan.offset;
+    if (chan.state != State::kPlaying) return chan.offset;
     return chan.offset + (PlayClock() - chan.since) * chan.pitch;
 }
 
 bool gxtkAudio::Ended(const gxtkChannel& chan) const {
-    if (chan.state != 1) return false;
+    if (chan.state != State::kPlaying) return false;
     if (!chan.sample || chan.sample->seconds <= 0) return true;
     return !chan.flags && Position(chan) >= chan.sample->seconds;
 }
 
 void gxtkAudio::NoticeEnd(gxtkChannel& chan) {
-    chan.state = 0;
+    chan.state = State::kStopped;
     chan.offset = 0;
     // OpenAL may still be mixing the last moments: let it agree.
     if (alcContext && chan.source) oal::alSourceStop(chan.source);
@@ -409,7 +413,7 @@ gxtkChannel* gxtkAudio::Channel(int channel) {
 
 void gxtkAudio::mark() {
     for (gxtkChannel& chan : channels) {
-        if (chan.state != 0 && !Ended(chan)) {
+        if (chan.state != State::kStopped && !Ended(chan)) {
             gc_mark_q(chan.sample);
         } else {
             // A channel that has stopped only plays again through PlaySample,
@@ -428,7 +432,7 @@ void FlushDiscarded(gxtkAudio* audio) {
     std::vector<ALuint>& names = discarded();
     if (names.empty() || !audio->alcContext) return;
     for (gxtkChannel& chan : audio->channels) {
-        if (chan.state != 0 && chan.source && source_state(chan.source) == AL_STOPPED) {
+        if (chan.state != State::kStopped && chan.source && source_state(chan.source) == AL_STOPPED) {
             oal::alSourcei(chan.source, AL_BUFFER, 0);
         }
     }
@@ -478,7 +482,7 @@ int gxtkAudio::PlaySample(gxtkSample* sample, int channel, int flags) {
     FlushDiscarded(this);
     gc_assign(chan->sample, sample);
     chan->flags = flags;
-    chan->state = 1;
+    chan->state = State::kPlaying;
     chan->offset = 0;
     chan->since = PlayClock();
     if (!alcContext) return 0;
@@ -492,8 +496,8 @@ int gxtkAudio::PlaySample(gxtkSample* sample, int channel, int flags) {
 
 int gxtkAudio::StopChannel(int channel) {
     gxtkChannel* chan = Channel(channel);
-    if (!chan || chan->state == 0) return 0;
-    chan->state = 0;
+    if (!chan || chan->state == State::kStopped) return 0;
+    chan->state = State::kStopped;
     chan->offset = 0;
     if (alcContext) oal::alSourceStop(chan->AL_Source());
     return 0;
@@ -501,21 +505,21 @@ int gxtkAudio::StopChannel(int channel) {
 
 int gxtkAudio::PauseChannel(int channel) {
     gxtkChannel* chan = Channel(channel);
-    if (!chan || chan->state != 1) return 0;
+    if (!chan || chan->state != State::kPlaying) return 0;
     if (Ended(*chan)) {
         NoticeEnd(*chan);  // a one-shot sound that already ended
         return 0;
     }
     chan->offset = Position(*chan);
-    chan->state = 2;
+    chan->state = State::kPaused;
     if (alcContext) oal::alSourcePause(chan->AL_Source());
     return 0;
 }
 
 int gxtkAudio::ResumeChannel(int channel) {
     gxtkChannel* chan = Channel(channel);
-    if (!chan || chan->state != 2) return 0;
-    chan->state = 1;
+    if (!chan || chan->state != State::kPaused) return 0;
+    chan->state = State::kPlaying;
     chan->since = PlayClock();
     if (alcContext) oal::alSourcePlay(chan->AL_Source());
     return 0;
@@ -523,9 +527,9 @@ int gxtkAudio::ResumeChannel(int channel) {
 
 int gxtkAudio::ChannelState(int channel) {
     gxtkChannel* chan = Channel(channel);
-    if (!chan) return 0;
+    if (!chan) return static_cast<int>(State::kStopped);
     if (Ended(*chan)) NoticeEnd(*chan);
-    return chan->state;
+    return static_cast<int>(chan->state);
 }
 
 // OpenAL refuses negative gains and pitches and non-finite positions, keeping
@@ -552,7 +556,7 @@ int gxtkAudio::SetRate(int channel, float rate) {
     gxtkChannel* chan = Channel(channel);
     if (!chan || !(rate >= 0)) return 0;
     // The sound got this far at the old rate.
-    if (chan->state == 1) {
+    if (chan->state == State::kPlaying) {
         double now = PlayClock();
         chan->offset += (now - chan->since) * chan->pitch;
         chan->since = now;
@@ -663,7 +667,9 @@ int gxtkAudio::Suspend() {
     }
     if (!alcContext) return 0;
     for (gxtkChannel& chan : channels) {
-        if (chan.state == 1 && chan.source && source_state(chan.source) == AL_PLAYING) oal::alSourcePause(chan.source);
+        if (chan.state == State::kPlaying && chan.source && source_state(chan.source) == AL_PLAYING) {
+            oal::alSourcePause(chan.source);
+        }
     }
     return 0;
 }
@@ -676,7 +682,7 @@ int gxtkAudio::Resume() {
     if (!alcContext) return 0;
     // Paused for the suspension, or set up while it lasted (StartSource).
     for (gxtkChannel& chan : channels) {
-        if (chan.state != 1 || !chan.source || Ended(chan)) continue;
+        if (chan.state != State::kPlaying || !chan.source || Ended(chan)) continue;
         ALint state = source_state(chan.source);
         if (state == AL_PAUSED || state == AL_INITIAL) oal::alSourcePlay(chan.source);
     }

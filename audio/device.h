@@ -14,8 +14,8 @@
 // uploaded on the main thread at the next LoadSample, PrepareMusic or
 // PlayMusic once the worker is done (PlayMusic waits for it if need be).
 //
-// Channel state (gxtkChannel::state) is the game's view: 0 stopped,
-// 1 playing, 2 paused by the game. Every answer the device gives (a
+// Channel state (gxtkChannel::state) is the game's view: stopped, playing,
+// or paused by the game. Every answer the device gives (a
 // channel's state, which samples the collector keeps) comes from its own
 // model of the channels, never from OpenAL, so the game sees the same
 // answers with a sound device, without one and while one is lost: each
@@ -95,10 +95,14 @@ public:
 };
 
 struct gxtkChannel {
+    // The game's view of a channel. The numbers are what ChannelState and
+    // the audio module answer.
+    enum class State : int { kStopped = 0, kPlaying = 1, kPaused = 2 };
+
     unsigned int source = 0;       // OpenAL source name; made on first use, 0 while no device is open
     gxtkSample* sample = nullptr;  // sample last started here (see gxtkAudio::mark)
     int flags = 0;                 // flags of the last PlaySample: nonzero loops
-    int state = 0;                 // 0 stopped, 1 playing, 2 paused by the game
+    State state = State::kStopped;
 
     // What the game set, given to every source the channel gets.
     float gain = 1;                 // SetVolume: 1 = as recorded
@@ -149,7 +153,7 @@ public:
     virtual int StopChannel(int channel);
     virtual int PauseChannel(int channel);
     virtual int ResumeChannel(int channel);
-    virtual int ChannelState(int channel);  // 0 stopped, 1 playing, 2 paused
+    virtual int ChannelState(int channel);  // 0 stopped, 1 playing, 2 paused (gxtkChannel::State)
     virtual int SetVolume(int channel, float volume);  // gain, 1 = as recorded
     virtual int SetPan(int channel, float pan);        // radians, 0 ahead, positive right
     virtual int SetRate(int channel, float rate);      // pitch, 1 = recorded speed
@@ -184,6 +188,8 @@ protected:
     explicit gxtkAudio(NoOpenAl) : reconnects(false) {}
 
 private:
+    using State = gxtkChannel::State;
+
     gxtkChannel* Channel(int channel);
     PreparedMusic& Prepared();
     // The kept music when it came from `path` and the file is unchanged
