@@ -187,4 +187,22 @@ TEST_F(AudioReconnect, ALostDeviceComesBackWithEverySampleAndChannelAndLeavesNot
     EXPECT_EQ(SourceState(13), AL_PLAYING);
 }
 
+TEST_F(AudioReconnect, ASampleGivenUpWhileItIsReadAgainIsNotUploaded) {
+    c_Sound* blip = bb_audio_LoadSound(String(SoundPath("blip").c_str()));
+    c_Sound* tone = bb_audio_LoadSound(String(SoundPath("tone").c_str()));
+    bb_audio_PlaySound(blip, 17, 1);  // sounding: the first to be read again
+    Device()->Disconnect();
+    ASSERT_TRUE(WaitFor([&] {
+        Device()->Update();
+        return Device()->Restoring() && !blip->m_sample->reload;
+    })) << "a device opened and the blip is being read";
+    ASSERT_EQ(blip->m_sample->buffer, 0u);
+    blip->m_sample->Discard();
+    ASSERT_TRUE(WaitForDevice());
+    EXPECT_EQ(blip->m_sample->buffer, 0u);
+    EXPECT_NE(tone->m_sample->buffer, 0u);
+    EXPECT_EQ(Device()->ChannelState(17), 1);
+    EXPECT_EQ(DiscardedBufferCount(), 0);
+}
+
 }  // namespace
