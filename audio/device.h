@@ -96,8 +96,8 @@ public:
 
     virtual int Suspend();
     virtual int Resume();
-    // Decodes `path` into `sample`'s new buffer; the sample, or null when the
-    // file cannot be read or decoded.
+    // Decodes `path` into `sample`'s new buffer (letting any samples it held
+    // go); the sample, or null when the file cannot be read or decoded.
     virtual gxtkSample* LoadSample__UNSAFE__(gxtkSample* sample, String path);
     virtual gxtkSample* LoadSample(String path);
     virtual int PlaySample(gxtkSample* sample, int channel, int flags);

@@ -31,6 +31,19 @@ ALenum al_format(int bytesPerSample, int channels) {
     return 0;
 }
 
+// Queues the sample's buffer, gives its bytes back and tells the device not
+// to read it again: what Discard and a new upload have in common.
+void give_up_samples(gxtkSample* sample) {
+    if (sample->buffer) {
+        Samples().discarded.push_back(sample->buffer);
+        sample->buffer = 0;
+    }
+    if (DeviceLife* device = Samples().device) device->Forget(sample);
+    Samples().nativeBytes -= sample->bytes;
+    gc_external_free(sample->bytes);
+    sample->bytes = 0;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -60,14 +73,7 @@ gxtkSample::~gxtkSample() {
 }
 
 int gxtkSample::Discard() {
-    if (buffer) {
-        Samples().discarded.push_back(buffer);
-        buffer = 0;
-    }
-    if (DeviceLife* device = Samples().device) device->Forget(this);
-    Samples().nativeBytes -= bytes;
-    gc_external_free(bytes);
-    bytes = 0;
+    give_up_samples(this);
     reload = false;
     path = String();
     return 0;
@@ -91,11 +97,13 @@ unsigned int MakeBuffer(const Pcm& pcm) {
 }
 
 bool UploadSamples(gxtkSample* sample, Pcm pcm, const String& path) {
-    sample->path = path;
     if (!pcm.Valid()) {
         std::free(pcm.data);
         return false;
     }
+    // A sample loaded again lets its earlier samples go first.
+    give_up_samples(sample);
+    sample->path = path;
     ALuint name = MakeBuffer(pcm);
     std::free(pcm.data);
     sample->SetBuffer(name);

@@ -86,8 +86,9 @@ struct Pcm {
 // A new buffer of the open device holding `pcm`; 0 while no device is open.
 unsigned int MakeBuffer(const Pcm& pcm);
 // Puts decoded samples (freed here), read from `path`, into a new buffer of
-// `sample`; without a device the sample only learns its length and waits for
-// one. False when `pcm` is unusable.
+// `sample`, giving up any it held before; without a device the sample only
+// learns its length and waits for one. False, with the sample unchanged, when
+// `pcm` is unusable.
 bool UploadSamples(gxtkSample* sample, Pcm pcm, const String& path);
 
 // Deletes every queued buffer that no source of `audio` holds any more (see above).
