@@ -1,11 +1,11 @@
-// audio/device.h - the OpenAL audio device: samples, 33 channels and music.
+// audio/device.h - the OpenAL audio device: 33 channels and music.
 //
-// gxtkAudio owns one OpenAL device and context, opened when the framework
-// starts the game (and again after a loss, see below), and 33 channels, each
-// one OpenAL source made on first use and kept while the device is open:
-// channels 0-31 play sound effects, channel 32 plays music. A sound is a
-// gxtkSample: one OpenAL buffer holding the whole decoded file (music too;
-// nothing is streamed).
+// gxtkAudio owns 33 channels, each one OpenAL source made on first use and
+// kept while the device is open: channels 0-31 play sound effects, channel 32
+// plays music. A sound is a gxtkSample (audio/sample.h): one OpenAL buffer
+// holding the whole decoded file. The sound device itself, opened when the
+// framework starts the game and again after a loss, is kept by the DeviceLife
+// each gxtkAudio owns (audio/device_life.h).
 //
 // Music is decoded once per file: the device keeps the last music sample it
 // played or prepared, with the identity of its file, and PlayMusic of the same
@@ -14,44 +14,23 @@
 // uploaded on the main thread at the next LoadSample, PrepareMusic or
 // PlayMusic once the worker is done (PlayMusic waits for it if need be).
 //
-// Channel state (gxtkChannel::state) is the game's view: 0 stopped,
-// 1 playing, 2 paused by the game. Every answer the device gives (a
-// channel's state, which samples the collector keeps) comes from its own
-// model of the channels, never from OpenAL, so the game sees the same
-// answers with a sound device, without one and while one is lost: each
-// channel keeps its volume, pan and rate, and where its sound is (seconds
-// into the sample at rate 1, advancing at the channel's rate on the device's
-// play clock). A one-shot sound has ended once that position reaches the
-// sample's length; ChannelState or PauseChannel then sets the channel stopped
-// (and stops the source, so OpenAL agrees). The play clock stands still while
-// the application is suspended: Suspend/Resume pause and resume sources for
-// the application without touching `state`, so a channel the game paused
-// stays paused after Resume.
+// Channel state (gxtkChannel::state) is the game's view: stopped, playing,
+// or paused by the game. Every answer the device gives (a channel's state,
+// which samples the collector keeps) comes from its own model of the
+// channels, never from OpenAL, so the game sees the same answers with a
+// sound device, without one and while one is lost: each channel keeps its
+// volume, pan and rate, and where its sound is (seconds into the sample at
+// rate 1, advancing at the channel's rate on the device's play clock). A
+// one-shot sound has ended once that position reaches the sample's length;
+// ChannelState or PauseChannel then sets the channel stopped (and stops the
+// source, so OpenAL agrees). OpenAL only mirrors the model: every source is
+// set from it, and a new device's sources are started where it says. The
+// play clock stands still while the application is suspended: Suspend/Resume
+// pause and resume sources for the application without touching `state`, so
+// a channel the game paused stays paused after Resume.
 //
-// The sound device may go away (a USB headset unplugged, the sound server
-// restarted) or be missing at start. Update, called once per game update,
-// then keeps trying: it asks OpenAL twice a second whether the device is
-// still connected (ALC_EXT_disconnect, where the backend has it); a lost
-// device is closed at once, with every source and buffer, and the library
-// unloaded (audio/openal.h). Every two seconds a worker thread loads the
-// library afresh and tries to open a device, so a failed attempt costs the
-// game nothing. Once one opens, Update uploads the samples again, one at a
-// time from their files (decoded on a worker, audio/music_decode.h), and
-// starts each channel that still plays where the model says its sound is,
-// with its volume, pan, rate and looping. One line is printed when the device
-// is lost and one when a device is there again.
-//
-// Buffer lifetime: a sample's buffer belongs to the sample, but OpenAL
-// refuses to delete a buffer that a source still holds. A discarded or
-// collected sample therefore only queues its buffer name; FlushDiscarded
-// (at the start of every LoadSample and PlaySample, and when the collector
-// destroys a sample) detaches buffers from sources that have stopped and
-// deletes every queued buffer no source holds. While a sample plays, loops or
-// is paused the device's mark() keeps it alive, so its buffer is never queued
-// while in use by the game. A sample reports its decoded bytes to the
-// collector as native memory (runtime/gc.h), with a device or without, so
-// dropped sounds are destroyed soon after a reload rather than after
-// megabytes of later allocation.
+// While a sample plays, loops or is paused, mark() keeps it alive, so its
+// buffer is never queued for deletion while in use by the game.
 //
 // When the device cannot be opened at start an "OpenAl error: ..." line is
 // printed and the device stays silent until a device can be opened: every
@@ -62,43 +41,23 @@
 #ifndef VORLIN_AUDIO_DEVICE_H
 #define VORLIN_AUDIO_DEVICE_H
 
-#include <cstdint>
-
+#include "audio/device_life.h"
+#include "audio/sample.h"
 #include "runtime/array.h"
 
 typedef struct ALCdevice_struct ALCdevice;
 typedef struct ALCcontext_struct ALCcontext;
 struct PreparedMusic;
 
-class gxtkSample : public Object {
-public:
-    unsigned int buffer = 0;  // OpenAL buffer name; 0 for none (also while no device is open)
-    int64_t bytes = 0;        // size of the decoded samples, reported to the collector
-    double seconds = 0;       // length at rate 1 (seconds); 0 when OpenAL cannot play it
-    String path;              // the file it was read from, read again for a new device; empty: none
-    bool reload = false;      // has samples that the open device does not hold yet
-
-    gxtkSample();
-    explicit gxtkSample(unsigned int buffer);
-    // Queues the buffer like Discard, then deletes every queued buffer that no
-    // source holds any more.
-    ~gxtkSample() override;
-
-    void SetBuffer(unsigned int name) { buffer = name; }
-    // Gives up the buffer: queued for deletion once no source holds it, and
-    // never uploaded again. A channel still playing it goes on until its end.
-    virtual int Discard();
-
-    // The live samples, oldest first (see gxtkAudio::Update).
-    gxtkSample* prevLive = nullptr;
-    gxtkSample* nextLive = nullptr;
-};
-
 struct gxtkChannel {
+    // The game's view of a channel. The numbers are what ChannelState and
+    // the audio module answer.
+    enum class State : int { kStopped = 0, kPlaying = 1, kPaused = 2 };
+
     unsigned int source = 0;       // OpenAL source name; made on first use, 0 while no device is open
     gxtkSample* sample = nullptr;  // sample last started here (see gxtkAudio::mark)
     int flags = 0;                 // flags of the last PlaySample: nonzero loops
-    int state = 0;                 // 0 stopped, 1 playing, 2 paused by the game
+    State state = State::kStopped;
 
     // What the game set, given to every source the channel gets.
     float gain = 1;                 // SetVolume: 1 = as recorded
@@ -119,10 +78,6 @@ class gxtkAudio : public Object {
 public:
     static const int kChannels = 33;
     static const int kMusicChannel = 32;
-    // How often Update asks OpenAL whether the device is still there, and how
-    // often it tries to open one while there is none (seconds).
-    static constexpr double kCheckSeconds = 0.5;
-    static constexpr double kRetrySeconds = 2;
 
     ALCdevice* alcDevice = nullptr;    // null while no device is open
     ALCcontext* alcContext = nullptr;  // set exactly while alcDevice is, and current
@@ -141,15 +96,15 @@ public:
 
     virtual int Suspend();
     virtual int Resume();
-    // Decodes `path` into `sample`'s new buffer; the sample, or null when the
-    // file cannot be read or decoded.
+    // Decodes `path` into `sample`'s new buffer (letting any samples it held
+    // go); the sample, or null when the file cannot be read or decoded.
     virtual gxtkSample* LoadSample__UNSAFE__(gxtkSample* sample, String path);
     virtual gxtkSample* LoadSample(String path);
     virtual int PlaySample(gxtkSample* sample, int channel, int flags);
     virtual int StopChannel(int channel);
     virtual int PauseChannel(int channel);
     virtual int ResumeChannel(int channel);
-    virtual int ChannelState(int channel);  // 0 stopped, 1 playing, 2 paused
+    virtual int ChannelState(int channel);  // 0 stopped, 1 playing, 2 paused (gxtkChannel::State)
     virtual int SetVolume(int channel, float volume);  // gain, 1 = as recorded
     virtual int SetPan(int channel, float pan);        // radians, 0 ahead, positive right
     virtual int SetRate(int channel, float rate);      // pitch, 1 = recorded speed
@@ -164,15 +119,13 @@ public:
     // already done, -1 when the file cannot be opened or is of no known kind.
     virtual int PrepareMusic(String path);
 
-    // Keeps a device open (see above): once per game update. Costs a clock
-    // reading on most calls; a lost device is closed here, a newly opened one
-    // taken over, and at most one sample a call is uploaded again.
-    int Update();
+    // Keeps a device open (audio/device_life.h): once per game update.
+    int Update() { return life.Update(); }
     // Closes the device as when it is lost, and tries to open one again from
     // the next Update on.
-    void Disconnect();
+    void Disconnect() { life.Disconnect(); }
     // True while a newly opened device still waits for samples to be uploaded again.
-    bool Restoring() const;
+    bool Restoring() const { return life.Restoring(); }
 
     // Seconds on the device's play clock: the sounds' time, which stands
     // still while the application is suspended.
@@ -181,16 +134,21 @@ public:
 protected:
     // Opens nothing and never tries: for stand-ins that replace the playing operations.
     struct NoOpenAl {};
-    explicit gxtkAudio(NoOpenAl) : reconnects(false) {}
+    explicit gxtkAudio(NoOpenAl) {}
 
 private:
+    friend class DeviceLife;  // starts channels again on a new device (Replay)
+    using State = gxtkChannel::State;
+
     gxtkChannel* Channel(int channel);
     PreparedMusic& Prepared();
     // The kept music when it came from `path` and the file is unchanged
     // (finishing its decode first), else null.
     gxtkSample* KeptMusic(const String& path);
-    // Uploads a finished decode on the main thread.
+    // Uploads a finished decode on the main thread (waiting for it).
     void FinishPreparedMusic();
+    // Uploads music decoded ahead if its worker is done.
+    void TakeFinishedMusic();
     void ForgetMusic();
 
     // The channel's position in its sample (seconds at rate 1) now.
@@ -202,36 +160,17 @@ private:
     // Gives the channel's source the channel's sample and starts it where the
     // model says its sound is (a paused channel's source waits at that place).
     void StartSource(gxtkChannel& chan);
-    // Makes a device opened elsewhere the open one.
-    bool TakeOver(ALCdevice* device, ALCcontext* context);
-    void CloseDevice();
-    // One step of uploading the samples again.
-    void StepRestore();
+    // Starts every channel whose sound of `sample` goes on, now that a new
+    // device holds the sample again.
+    void Replay(gxtkSample* sample);
 
-    bool reconnects = true;       // tries to open a device when there is none
-    bool detectsLoss = false;     // the open device reports whether it is connected
     bool suspended = false;       // the application is suspended (Suspend)
     double suspendedAt = 0;       // clock time when it was (seconds)
     double suspendedFor = 0;      // clock time spent suspended before then (seconds)
-    double nextCheck = 0;         // clock time of the next connection check or attempt (seconds)
+    DeviceLife life{*this};       // the sound device: opened, lost and opened again
 };
 
 // The device's clock: monotonic seconds. Tests may replace it.
 extern double (*gxtkAudioClock)();
-
-// Closes the open device (OpenAL joins its mixer thread), ends an attempt
-// to open one (waiting for its worker) and waits for the music decodes, so
-// that the audio code runs no thread: for a program about to check, on its
-// own thread alone, what it leaked. The device tries again at its next Update.
-void EndAudioThreads();
-
-// Deletes every queued buffer that no source holds any more (see above).
-void FlushDiscarded(gxtkAudio* audio);
-// Buffer names queued for deletion and not deleted yet.
-int DiscardedBufferCount();
-// Samples not yet destroyed, and the bytes their buffers hold: for tests and
-// measurements.
-int gxtkLiveSamples();
-int64_t gxtkSampleNativeBytes();
 
 #endif

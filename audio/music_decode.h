@@ -42,6 +42,10 @@ struct FileIdentity {
 
 // The identity of an open file; false when it cannot be asked.
 bool IdentifyFile(FILE* f, FileIdentity* id);
+// The identity of the file `path` names now, opened through the game's host;
+// false when it cannot be opened or asked. Given `file`, a file whose identity
+// is known is left open there for the caller to close; otherwise it is closed.
+bool IdentifyPath(const String& path, FILE** file, FileIdentity* id);
 
 // Waits for every decode still running to finish; their results stay for
 // Take. Main thread only.

@@ -63,6 +63,13 @@ bool Load();
 void Unload();
 bool Loaded();
 
+// The state OpenAL reports for a source: AL_STOPPED for none (name 0).
+inline ALint SourceState(ALuint source) {
+    ALint state = AL_STOPPED;
+    if (source) alGetSourcei(source, AL_SOURCE_STATE, &state);
+    return state;
+}
+
 }  // namespace oal
 
 #endif

@@ -243,6 +243,18 @@ TEST_F(AudioDevice, EarlierOpenAlErrorDoesNotKeepADeletedBufferQueued) {
     EXPECT_EQ(DiscardedBufferCount(), queued);
 }
 
+TEST_F(AudioDevice, LoadingIntoASampleAgainLetsItsEarlierBufferGo) {
+    int64_t bytes = gxtkSampleNativeBytes();
+    gxtkSample* sample = Device()->LoadSample(String(SoundPath("tone").c_str()));
+    ASSERT_NE(sample, nullptr);
+    unsigned int first = sample->buffer;
+    ASSERT_EQ(Device()->LoadSample__UNSAFE__(sample, String(SoundPath("blip").c_str())), sample);
+    EXPECT_EQ(gxtkSampleNativeBytes() - bytes, 882 * 2);
+    FlushDiscarded(Device());
+    EXPECT_FALSE(IsBuffer(first));
+    EXPECT_TRUE(IsBuffer(sample->buffer));
+}
+
 TEST_F(AudioDevice, UnreadableSampleFormatGivesASilentSample) {
     WriteFile("wide.wav", PcmWav(1, 22050, 24, std::string(300, '\x10')));
     gxtkSample* wide = Device()->LoadSample(String("wide.wav"));
