@@ -10,8 +10,8 @@
 // the device, and before the device exists every call does nothing. A sound
 // whose file could not be loaded is null, and playing null plays nothing, so
 // the game needs no special cases for missing files.
-#ifndef VORLIN_AUDIO_AUDIO_H
-#define VORLIN_AUDIO_AUDIO_H
+#ifndef LANTERN_AUDIO_AUDIO_H
+#define LANTERN_AUDIO_AUDIO_H
 
 #include "audio/device.h"
 

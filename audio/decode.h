@@ -20,8 +20,8 @@
 // Damaged input is rejected rather than trusted: no size field read from a
 // file decides an allocation before the bytes have actually been read, and an
 // Ogg stream must pass its page checksums before the Vorbis decoder sees it.
-#ifndef VORLIN_AUDIO_DECODE_H
-#define VORLIN_AUDIO_DECODE_H
+#ifndef LANTERN_AUDIO_DECODE_H
+#define LANTERN_AUDIO_DECODE_H
 
 #include <cstdio>
 

@@ -38,8 +38,8 @@
 // outside 0-32 are ignored (the audio module checks them before they get
 // here). Main thread only; OpenAL mixes on its own thread, and while no
 // device is open one worker may be trying to open one.
-#ifndef VORLIN_AUDIO_DEVICE_H
-#define VORLIN_AUDIO_DEVICE_H
+#ifndef LANTERN_AUDIO_DEVICE_H
+#define LANTERN_AUDIO_DEVICE_H
 
 #include "audio/device_life.h"
 #include "audio/sample.h"

@@ -31,8 +31,8 @@
 // device that was started last (Start) keeps a device and is the one the
 // samples report to (SampleLedger::device); a stand-in that never starts
 // (gxtkAudio's NoOpenAl) opens nothing, ever. Main thread only.
-#ifndef VORLIN_AUDIO_DEVICE_LIFE_H
-#define VORLIN_AUDIO_DEVICE_LIFE_H
+#ifndef LANTERN_AUDIO_DEVICE_LIFE_H
+#define LANTERN_AUDIO_DEVICE_LIFE_H
 
 #include <memory>
 

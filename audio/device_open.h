@@ -12,8 +12,8 @@
 // an attempt destroyed before that waits for its worker and closes it.
 // A build without threads (the web page) makes the attempt at once, in the
 // constructor (host/web/device_attempt.cpp).
-#ifndef VORLIN_AUDIO_DEVICE_OPEN_H
-#define VORLIN_AUDIO_DEVICE_OPEN_H
+#ifndef LANTERN_AUDIO_DEVICE_OPEN_H
+#define LANTERN_AUDIO_DEVICE_OPEN_H
 
 #include <AL/alc.h>
 

@@ -3,8 +3,8 @@
 // Sizes inside sound files are claims, not facts: these readers allocate as
 // the bytes really arrive (growing geometrically), so a damaged size field
 // costs at most about twice the bytes the file actually holds.
-#ifndef VORLIN_AUDIO_FILE_READ_H
-#define VORLIN_AUDIO_FILE_READ_H
+#ifndef LANTERN_AUDIO_FILE_READ_H
+#define LANTERN_AUDIO_FILE_READ_H
 
 #include <cstddef>
 #include <cstdio>

@@ -15,8 +15,8 @@
 // then (see music_decode.cpp), or earlier by WaitForMusicDecodes; a process
 // that ends through _exit takes its threads with it, with nothing left to
 // clean up.
-#ifndef VORLIN_AUDIO_MUSIC_DECODE_H
-#define VORLIN_AUDIO_MUSIC_DECODE_H
+#ifndef LANTERN_AUDIO_MUSIC_DECODE_H
+#define LANTERN_AUDIO_MUSIC_DECODE_H
 
 #include <sys/types.h>
 

@@ -9,8 +9,8 @@
 // - the stream must begin with a Vorbis identification header (at least one
 //   channel, a sample rate) and a comment header whose vendor string and
 //   comments fit inside the packet.
-#ifndef VORLIN_AUDIO_OGG_CHECK_H
-#define VORLIN_AUDIO_OGG_CHECK_H
+#ifndef LANTERN_AUDIO_OGG_CHECK_H
+#define LANTERN_AUDIO_OGG_CHECK_H
 
 #include <cstddef>
 

@@ -18,8 +18,8 @@
 // count references. Load and Unload run on one thread at a time: the audio
 // device calls them on the main thread, or on the one worker that tries to
 // open a device while the main thread leaves OpenAL alone.
-#ifndef VORLIN_AUDIO_OPENAL_H
-#define VORLIN_AUDIO_OPENAL_H
+#ifndef LANTERN_AUDIO_OPENAL_H
+#define LANTERN_AUDIO_OPENAL_H
 
 #include <AL/al.h>
 #include <AL/alc.h>

@@ -24,8 +24,8 @@
 // sample reports to the collector and counts in SampleLedger::nativeBytes.
 // The bookkeeping of live samples and queued names is process-wide (see
 // SampleLedger). Main thread only.
-#ifndef VORLIN_AUDIO_SAMPLE_H
-#define VORLIN_AUDIO_SAMPLE_H
+#ifndef LANTERN_AUDIO_SAMPLE_H
+#define LANTERN_AUDIO_SAMPLE_H
 
 #include <cstdint>
 #include <vector>

@@ -4,8 +4,8 @@
 // frame `id` of the badge image, its text the record "name|description".
 // Counters that span rounds are kept in option entries that the settings
 // block saves but nothing else uses, so the state file keeps its format.
-#ifndef VORLIN_GAME_BADGE_LIST_H
-#define VORLIN_GAME_BADGE_LIST_H
+#ifndef LANTERN_GAME_BADGE_LIST_H
+#define LANTERN_GAME_BADGE_LIST_H
 
 namespace badges {
 

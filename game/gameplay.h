@@ -20,8 +20,8 @@
 // soon as one is taken), 26..100 take new enemies. Kind 0 is a free record.
 //
 // Particles (m_Part): records 0..m_PartMax of 10 floats, see game/particles.cpp.
-#ifndef VORLIN_GAME_GAMEPLAY_H
-#define VORLIN_GAME_GAMEPLAY_H
+#ifndef LANTERN_GAME_GAMEPLAY_H
+#define LANTERN_GAME_GAMEPLAY_H
 
 #include "game/globals.h"
 

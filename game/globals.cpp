@@ -30,7 +30,7 @@ const char* const kCredits[] = {
     "",
     "A Game by",
     "The Lantern Vault Team",
-    "version " LANTERN_VERSION,
+    ("version " LANTERN_VERSION),
     "", "-=-=-", "",
     "Developed using",
     "the Vorlin runtime",

@@ -3,8 +3,8 @@
 // Fixed switches and screen sizes given at start-up, and the credit lines.
 // bb_Zanth_init gives them their initial values during program
 // initialisation; bb_Zanth_CreditText is a collector root.
-#ifndef VORLIN_GAME_GLOBALS_H
-#define VORLIN_GAME_GLOBALS_H
+#ifndef LANTERN_GAME_GLOBALS_H
+#define LANTERN_GAME_GLOBALS_H
 
 #include "runtime/array.h"
 

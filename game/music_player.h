@@ -45,8 +45,8 @@
 // the samples and the tune image live as long as the player holds them.
 // Stepping allocates nothing; the chord queue makes one short string per
 // pattern. Main thread only.
-#ifndef VORLIN_GAME_MUSIC_PLAYER_H
-#define VORLIN_GAME_MUSIC_PLAYER_H
+#ifndef LANTERN_GAME_MUSIC_PLAYER_H
+#define LANTERN_GAME_MUSIC_PLAYER_H
 
 #include <cstdint>
 

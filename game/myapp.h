@@ -22,8 +22,8 @@
 // list and text), assets (staged loader), controls (actions, sticks, iCade,
 // fullscreen), sound (effects and the tune), and the screens whose rules live
 // in menus, gameplay, level, badges and persistence.
-#ifndef VORLIN_GAME_MYAPP_H
-#define VORLIN_GAME_MYAPP_H
+#ifndef LANTERN_GAME_MYAPP_H
+#define LANTERN_GAME_MYAPP_H
 
 #include <initializer_list>
 

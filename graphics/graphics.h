@@ -25,8 +25,8 @@
 // frame counts below 1, and scissor values that have no int.
 //
 // Main thread only.
-#ifndef VORLIN_GRAPHICS_GRAPHICS_H
-#define VORLIN_GRAPHICS_GRAPHICS_H
+#ifndef LANTERN_GRAPHICS_GRAPHICS_H
+#define LANTERN_GRAPHICS_GRAPHICS_H
 
 #include "graphics/renderer.h"
 

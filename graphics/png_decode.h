@@ -7,8 +7,8 @@
 //
 // Any file that is not an intact PNG (another format, a damaged or cut-off
 // file) or that is wider or taller than kPngMaxDimension yields null.
-#ifndef VORLIN_GRAPHICS_PNG_DECODE_H
-#define VORLIN_GRAPHICS_PNG_DECODE_H
+#ifndef LANTERN_GRAPHICS_PNG_DECODE_H
+#define LANTERN_GRAPHICS_PNG_DECODE_H
 
 #include <cstdio>
 

@@ -42,8 +42,8 @@
 // The renderer keeps the batch's surface alive (mark) until the batch is sent
 // and the frame ends, so an image dropped right after it was drawn still
 // draws. Main thread only. Nothing here allocates while drawing.
-#ifndef VORLIN_GRAPHICS_RENDERER_H
-#define VORLIN_GRAPHICS_RENDERER_H
+#ifndef LANTERN_GRAPHICS_RENDERER_H
+#define LANTERN_GRAPHICS_RENDERER_H
 
 #include <cstdint>
 

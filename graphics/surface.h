@@ -17,8 +17,8 @@
 // alive by the renderer until the frame ends.
 //
 // Main thread only: every OpenGL call needs the window's context.
-#ifndef VORLIN_GRAPHICS_SURFACE_H
-#define VORLIN_GRAPHICS_SURFACE_H
+#ifndef LANTERN_GRAPHICS_SURFACE_H
+#define LANTERN_GRAPHICS_SURFACE_H
 
 #include <cstdint>
 

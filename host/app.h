@@ -9,8 +9,8 @@
 //
 // Globals (all collector roots): bb_app__app, bb_app__delegate; bb_app__game
 // is the host (not collected) and bb_app__updateRate the last rate set.
-#ifndef VORLIN_HOST_APP_H
-#define VORLIN_HOST_APP_H
+#ifndef LANTERN_HOST_APP_H
+#define LANTERN_HOST_APP_H
 
 #include "host/game.h"
 

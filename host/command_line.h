@@ -15,8 +15,8 @@
 // The game's process entry (host/main.cpp) reads the command line before
 // anything else starts: --help and --version need no display and open no
 // window. Other programs built on the host (test tools) keep their own.
-#ifndef VORLIN_HOST_COMMAND_LINE_H
-#define VORLIN_HOST_COMMAND_LINE_H
+#ifndef LANTERN_HOST_COMMAND_LINE_H
+#define LANTERN_HOST_COMMAND_LINE_H
 
 #include <cstdint>
 #include <cstdio>

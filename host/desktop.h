@@ -12,8 +12,8 @@
 // SleepFor, PollEvents, WaitEvents, WindowOpen, WindowIconified and
 // WindowActive, which a test host may replace to drive the loop with a clock
 // of its own.
-#ifndef VORLIN_HOST_DESKTOP_H
-#define VORLIN_HOST_DESKTOP_H
+#ifndef LANTERN_HOST_DESKTOP_H
+#define LANTERN_HOST_DESKTOP_H
 
 #include "host/glfwgame.h"
 

@@ -5,8 +5,8 @@
 // "vorlin://internal/" and "vorlin://external/" writable folders. The host's
 // OpenFile (host/game.h) maps every path it is given; the state string lives
 // in kStateFile, UTF-8 without a byte-order mark, absent meaning empty.
-#ifndef VORLIN_HOST_FILES_H
-#define VORLIN_HOST_FILES_H
+#ifndef LANTERN_HOST_FILES_H
+#define LANTERN_HOST_FILES_H
 
 #include <cstddef>
 #include <string>

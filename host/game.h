@@ -13,8 +13,8 @@
 // StartGame to DiscardGraphics: each checks its guard, hands the event to the
 // delegate, turns an escaping ThrowableObject into Die, and then runs one
 // collector step. When a guard fails nothing happens at all.
-#ifndef VORLIN_HOST_GAME_H
-#define VORLIN_HOST_GAME_H
+#ifndef LANTERN_HOST_GAME_H
+#define LANTERN_HOST_GAME_H
 
 #include <cstdio>
 

@@ -6,8 +6,8 @@
 // replays through it: --verify plays one without a window (host/verify.h),
 // --replay hands one to the game to watch once its menu is up, and --seed
 // fixes the maze every round starts from.
-#ifndef VORLIN_HOST_GAME_REPLAYS_H
-#define VORLIN_HOST_GAME_REPLAYS_H
+#ifndef LANTERN_HOST_GAME_REPLAYS_H
+#define LANTERN_HOST_GAME_REPLAYS_H
 
 #include <cstdint>
 #include <string>

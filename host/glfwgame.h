@@ -13,8 +13,8 @@
 // UpdateSchedule (host/schedule.h), run the updates due through CatchUp, and
 // suspend and resume the game through FollowWindow; the schedule's dueEarly
 // and whether a lost focus suspends are what differ.
-#ifndef VORLIN_HOST_GLFWGAME_H
-#define VORLIN_HOST_GLFWGAME_H
+#ifndef LANTERN_HOST_GLFWGAME_H
+#define LANTERN_HOST_GLFWGAME_H
 
 #include "host/game.h"
 #include "host/schedule.h"

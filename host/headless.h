@@ -7,8 +7,8 @@
 // files as on the desktop ("vorlin://data/" is "./data/"). Without a window
 // the renderer draws nothing, and sound goes wherever OpenAL puts it (the
 // caller chooses its null backend).
-#ifndef VORLIN_HOST_HEADLESS_H
-#define VORLIN_HOST_HEADLESS_H
+#ifndef LANTERN_HOST_HEADLESS_H
+#define LANTERN_HOST_HEADLESS_H
 
 #include "host/game.h"
 

@@ -13,8 +13,8 @@
 // update counts as due when its time lies within half an interval from now
 // (dueEarly 0.5), or the frames' jitter would make them alternate between no
 // update and two.
-#ifndef VORLIN_HOST_SCHEDULE_H
-#define VORLIN_HOST_SCHEDULE_H
+#ifndef LANTERN_HOST_SCHEDULE_H
+#define LANTERN_HOST_SCHEDULE_H
 
 class UpdateSchedule {
 public:

@@ -6,8 +6,8 @@
 // host's Run opens the window and starts the game. The program itself
 // supplies bbInit and bbMain; bb_framework_init sets the framework's globals
 // and is the first thing bbInit does.
-#ifndef VORLIN_HOST_STARTUP_H
-#define VORLIN_HOST_STARTUP_H
+#ifndef LANTERN_HOST_STARTUP_H
+#define LANTERN_HOST_STARTUP_H
 
 int bb_std_main(int argc, const char** argv);
 // Initial values of the framework modules' globals, in module order.

@@ -5,8 +5,8 @@
 // page's key for the saved state in the browser's storage starts with the
 // same words but is fixed in host/web/web_host.js: changing it would lose
 // every player's state.)
-#ifndef VORLIN_HOST_TITLE_H
-#define VORLIN_HOST_TITLE_H
+#ifndef LANTERN_HOST_TITLE_H
+#define LANTERN_HOST_TITLE_H
 
 #define LANTERN_TITLE "Bramblet in The Lantern Vault"
 

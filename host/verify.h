@@ -1,6 +1,6 @@
 // host/verify.h - checking a replay without a window (--verify).
-#ifndef VORLIN_HOST_VERIFY_H
-#define VORLIN_HOST_VERIFY_H
+#ifndef LANTERN_HOST_VERIFY_H
+#define LANTERN_HOST_VERIFY_H
 
 #include <cstdio>
 #include <string>

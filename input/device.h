@@ -19,8 +19,8 @@
 // The queues are short on purpose: 33 hits and 32 characters per update are
 // far more than a player produces; further ones in the same update are
 // dropped (a dropped hit is not counted either).
-#ifndef VORLIN_INPUT_DEVICE_H
-#define VORLIN_INPUT_DEVICE_H
+#ifndef LANTERN_INPUT_DEVICE_H
+#define LANTERN_INPUT_DEVICE_H
 
 #include "runtime/array.h"
 

@@ -8,8 +8,8 @@
 // The window's callbacks (host/glfwgame.cpp) hand GLFW's events to the
 // Forward functions below, which translate them and deliver them to the
 // host's KeyEvent and MouseEvent; they keep no state of their own.
-#ifndef VORLIN_INPUT_HOST_INPUT_H
-#define VORLIN_INPUT_HOST_INPUT_H
+#ifndef LANTERN_INPUT_HOST_INPUT_H
+#define LANTERN_INPUT_HOST_INPUT_H
 
 class BBGame;
 

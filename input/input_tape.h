@@ -37,8 +37,8 @@
 // 0-31, 33 hits and 32 characters an update, field indices below the count
 // it is given), so a damaged tape is refused whole by Scan, never half played.
 // Main thread only; neither class is a collected object.
-#ifndef VORLIN_INPUT_INPUT_TAPE_H
-#define VORLIN_INPUT_INPUT_TAPE_H
+#ifndef LANTERN_INPUT_INPUT_TAPE_H
+#define LANTERN_INPUT_INPUT_TAPE_H
 
 #include <cstdint>
 #include <string>

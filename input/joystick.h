@@ -20,8 +20,8 @@
 // that up is positive. The functions below are pure: they read only the
 // arrays they are given (never past the counts, never past 6 axes or 32
 // buttons) and write only their outputs.
-#ifndef VORLIN_INPUT_JOYSTICK_H
-#define VORLIN_INPUT_JOYSTICK_H
+#ifndef LANTERN_INPUT_JOYSTICK_H
+#define LANTERN_INPUT_JOYSTICK_H
 
 #include "runtime/array.h"
 

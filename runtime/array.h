@@ -12,8 +12,8 @@
 // array fields and globals may be assigned directly.
 //
 // Indices are not checked against the length: callers keep them in range.
-#ifndef VORLIN_RUNTIME_ARRAY_H
-#define VORLIN_RUNTIME_ARRAY_H
+#ifndef LANTERN_RUNTIME_ARRAY_H
+#define LANTERN_RUNTIME_ARRAY_H
 
 #include <new>
 #include <type_traits>

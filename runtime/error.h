@@ -9,8 +9,8 @@
 // The process always ends through vorlin_exit, which flushes the standard
 // streams and leaves without running static destructors (devices and the
 // window may still be live when a quit is requested from inside an event).
-#ifndef VORLIN_RUNTIME_ERROR_H
-#define VORLIN_RUNTIME_ERROR_H
+#ifndef LANTERN_RUNTIME_ERROR_H
+#define LANTERN_RUNTIME_ERROR_H
 
 #include "runtime/string.h"
 

@@ -46,8 +46,8 @@
 //
 // Single-threaded: only the main thread may allocate, store references or
 // collect.
-#ifndef VORLIN_RUNTIME_GC_H
-#define VORLIN_RUNTIME_GC_H
+#ifndef LANTERN_RUNTIME_GC_H
+#define LANTERN_RUNTIME_GC_H
 
 #include <cstddef>
 #include <type_traits>

@@ -9,8 +9,8 @@
 //
 // Strings are not collected objects; their memory is governed by the count
 // alone, which is a plain int: a String must not be shared between threads.
-#ifndef VORLIN_RUNTIME_STRING_H
-#define VORLIN_RUNTIME_STRING_H
+#ifndef LANTERN_RUNTIME_STRING_H
+#define LANTERN_RUNTIME_STRING_H
 
 #include <cstdio>
 #include <string>

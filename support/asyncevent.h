@@ -5,8 +5,8 @@
 // game pumps once per update. bb_asyncevent__current is the source being
 // polled and doubles as the re-entrancy guard: a pump called from inside a
 // source's poll returns at once.
-#ifndef VORLIN_SUPPORT_ASYNCEVENT_H
-#define VORLIN_SUPPORT_ASYNCEVENT_H
+#ifndef LANTERN_SUPPORT_ASYNCEVENT_H
+#define LANTERN_SUPPORT_ASYNCEVENT_H
 
 #include "runtime/array.h"
 

@@ -4,8 +4,8 @@
 // generator (x 1664525 + 1013904223 modulo 2^32). Game code may assign the
 // seed and step it inline with bb_random_Step; the sequences must stay exact,
 // since particles, star fields and music depend on them.
-#ifndef VORLIN_SUPPORT_RANDOM_H
-#define VORLIN_SUPPORT_RANDOM_H
+#ifndef LANTERN_SUPPORT_RANDOM_H
+#define LANTERN_SUPPORT_RANDOM_H
 
 extern int bb_random_Seed;
 

@@ -3,8 +3,8 @@
 // Functions the web host calls in the page. Paths are the program's own file
 // names in the page's file system, zero-terminated; nothing is kept after a
 // call returns. Main thread only.
-#ifndef VORLIN_HOST_WEB_WEB_HOST_H
-#define VORLIN_HOST_WEB_WEB_HOST_H
+#ifndef LANTERN_HOST_WEB_WEB_HOST_H
+#define LANTERN_HOST_WEB_WEB_HOST_H
 
 extern "C" {
 

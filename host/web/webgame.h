@@ -33,8 +33,8 @@
 //
 // Everything runs on the browser's main thread; events arrive between
 // frames, never during an update or a render.
-#ifndef VORLIN_HOST_WEB_WEBGAME_H
-#define VORLIN_HOST_WEB_WEBGAME_H
+#ifndef LANTERN_HOST_WEB_WEBGAME_H
+#define LANTERN_HOST_WEB_WEBGAME_H
 
 #include "host/glfwgame.h"
 

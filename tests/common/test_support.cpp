@@ -1,4 +1,4 @@
-// tests/support/test_support.cpp - child processes, temporary folders, collector cycles.
+// tests/common/test_support.cpp - child processes, temporary folders, collector cycles.
 #include "common/test_support.h"
 
 #include <fcntl.h>

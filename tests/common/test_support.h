@@ -1,6 +1,6 @@
-// tests/support/test_support.h - helpers shared by the test programs.
-#ifndef LANTERN_TESTS_TEST_SUPPORT_H
-#define LANTERN_TESTS_TEST_SUPPORT_H
+// tests/common/test_support.h - helpers shared by the test programs.
+#ifndef LANTERN_TESTS_COMMON_TEST_SUPPORT_H
+#define LANTERN_TESTS_COMMON_TEST_SUPPORT_H
 
 #include <functional>
 #include <string>

@@ -6,8 +6,8 @@
 // threads of the sound library and the drivers do not disturb it. In
 // sanitizer builds, which own malloc, nothing is replaced and Available() is
 // false.
-#ifndef LANTERN_TOOLS_ALLOC_COUNT_H
-#define LANTERN_TOOLS_ALLOC_COUNT_H
+#ifndef LANTERN_TOOLS_ALLOC_COUNT_ALLOC_COUNT_H
+#define LANTERN_TOOLS_ALLOC_COUNT_ALLOC_COUNT_H
 
 #include <cstddef>
 

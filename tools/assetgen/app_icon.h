@@ -1,6 +1,6 @@
 // tools/assetgen/app_icon.h - the icon the installed game shows on the desktop.
-#ifndef ASSETGEN_APP_ICON_H
-#define ASSETGEN_APP_ICON_H
+#ifndef LANTERN_TOOLS_ASSETGEN_APP_ICON_H
+#define LANTERN_TOOLS_ASSETGEN_APP_ICON_H
 
 #include <string>
 

@@ -8,8 +8,8 @@
 // Shapes (shapes.h) are turned into coverage from their signed distance: a
 // pixel whose centre lies exactly on the edge is half covered, and the ramp
 // is one canvas pixel wide at every scale.
-#ifndef ASSETGEN_CANVAS_H
-#define ASSETGEN_CANVAS_H
+#ifndef LANTERN_TOOLS_ASSETGEN_CANVAS_H
+#define LANTERN_TOOLS_ASSETGEN_CANVAS_H
 
 #include <cstdint>
 #include <functional>

@@ -1,8 +1,8 @@
 // tools/assetgen/geom.h - 2D vectors and small math helpers shared by the
 // drawing code. Coordinates are "nominal" pixels: the units of the art at
 // base resolution, whatever resolution is being drawn.
-#ifndef ASSETGEN_GEOM_H
-#define ASSETGEN_GEOM_H
+#ifndef LANTERN_TOOLS_ASSETGEN_GEOM_H
+#define LANTERN_TOOLS_ASSETGEN_GEOM_H
 
 #include <algorithm>
 #include <cmath>

@@ -8,8 +8,8 @@
 // and the hero's soles are on one line, kFloorTop. Beacons, prizes and
 // charges are drawn at size 2 from the same centre, so their bases sit at
 // kItemBase: the same height on screen as kFloorTop at size 1.5.
-#ifndef ASSETGEN_GFX_ART_H
-#define ASSETGEN_GFX_ART_H
+#ifndef LANTERN_TOOLS_ASSETGEN_GFX_ART_H
+#define LANTERN_TOOLS_ASSETGEN_GFX_ART_H
 
 #include "canvas.h"
 

@@ -3,8 +3,8 @@
 // Each job writes its own files and shares nothing with the others, so jobs
 // can run on any number of threads and the output does not depend on the
 // order in which they finish.
-#ifndef ASSETGEN_JOBS_H
-#define ASSETGEN_JOBS_H
+#ifndef LANTERN_TOOLS_ASSETGEN_JOBS_H
+#define LANTERN_TOOLS_ASSETGEN_JOBS_H
 
 #include <functional>
 #include <string>

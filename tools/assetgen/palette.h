@@ -4,8 +4,8 @@
 // violets for stone and shadow; warm ambers for light and everything the
 // player wants; a green leaf for the hero; a cold magenta for the wisps that
 // hunt it. Outlines are one dark ink, so all art reads as one style.
-#ifndef ASSETGEN_PALETTE_H
-#define ASSETGEN_PALETTE_H
+#ifndef LANTERN_TOOLS_ASSETGEN_PALETTE_H
+#define LANTERN_TOOLS_ASSETGEN_PALETTE_H
 
 #include "canvas.h"
 

@@ -1,6 +1,6 @@
 // tools/assetgen/review.h - tools for people checking the generated data.
-#ifndef ASSETGEN_REVIEW_H
-#define ASSETGEN_REVIEW_H
+#ifndef LANTERN_TOOLS_ASSETGEN_REVIEW_H
+#define LANTERN_TOOLS_ASSETGEN_REVIEW_H
 
 #include <string>
 

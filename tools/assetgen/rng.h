@@ -2,8 +2,8 @@
 // distributions differ between library versions, so all randomness in the
 // generated data goes through this, seeded by constants: two runs give the
 // same bytes.
-#ifndef ASSETGEN_RNG_H
-#define ASSETGEN_RNG_H
+#ifndef LANTERN_TOOLS_ASSETGEN_RNG_H
+#define LANTERN_TOOLS_ASSETGEN_RNG_H
 
 #include <cstdint>
 

@@ -2,8 +2,8 @@
 // cells, the hero, beacons, prizes, charges and wisps placed exactly as the
 // game places them (24 virtual pixels a cell, tiles and hero at size 1.5,
 // items and wisps at size 2, centred handles, nearest-neighbour scaling).
-#ifndef ASSETGEN_SCENE_H
-#define ASSETGEN_SCENE_H
+#ifndef LANTERN_TOOLS_ASSETGEN_SCENE_H
+#define LANTERN_TOOLS_ASSETGEN_SCENE_H
 
 #include <vector>
 

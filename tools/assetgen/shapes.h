@@ -8,8 +8,8 @@
 //
 // The combinators keep the bounding boxes honest: an offset grows the box by
 // the offset, a subtraction keeps the box of the left shape, and so on.
-#ifndef ASSETGEN_SHAPES_H
-#define ASSETGEN_SHAPES_H
+#ifndef LANTERN_TOOLS_ASSETGEN_SHAPES_H
+#define LANTERN_TOOLS_ASSETGEN_SHAPES_H
 
 #include <functional>
 #include <memory>

@@ -7,8 +7,8 @@
 // draw function is called once per frame with a view whose nominal origin is
 // the frame's top-left corner; it draws in nominal pixels and the view scales
 // to the resolution being made (1, 2 or 4).
-#ifndef ASSETGEN_SHEET_H
-#define ASSETGEN_SHEET_H
+#ifndef LANTERN_TOOLS_ASSETGEN_SHEET_H
+#define LANTERN_TOOLS_ASSETGEN_SHEET_H
 
 #include <functional>
 #include <string>

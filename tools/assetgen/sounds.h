@@ -1,6 +1,6 @@
 // tools/assetgen/sounds.h - the sound files: effects and instrument samples.
-#ifndef ASSETGEN_SOUNDS_H
-#define ASSETGEN_SOUNDS_H
+#ifndef LANTERN_TOOLS_ASSETGEN_SOUNDS_H
+#define LANTERN_TOOLS_ASSETGEN_SOUNDS_H
 
 #include <string>
 #include <vector>

@@ -5,8 +5,8 @@
 // of the game share the outline colour and width, which gives the art one
 // style. A sprite can be moved, turned and scaled as a whole (Xform): shapes
 // and paints are mapped together, so gradients follow the figure.
-#ifndef ASSETGEN_SPRITE_H
-#define ASSETGEN_SPRITE_H
+#ifndef LANTERN_TOOLS_ASSETGEN_SPRITE_H
+#define LANTERN_TOOLS_ASSETGEN_SPRITE_H
 
 #include <vector>
 

@@ -1,8 +1,8 @@
 // tools/assetgen/symbols.h - pictograms shared by the icons, buttons, pad
 // and badges. Each returns a shape centred on `c` that fits a circle of
 // radius `r` (nominal pixels).
-#ifndef ASSETGEN_SYMBOLS_H
-#define ASSETGEN_SYMBOLS_H
+#ifndef LANTERN_TOOLS_ASSETGEN_SYMBOLS_H
+#define LANTERN_TOOLS_ASSETGEN_SYMBOLS_H
 
 #include "shapes.h"
 

@@ -3,8 +3,8 @@
 //
 // Sounds are mono or interleaved stereo float buffers (-1..1) at kRate.
 // Everything is deterministic: noise comes from the seeded Rng.
-#ifndef ASSETGEN_SYNTH_H
-#define ASSETGEN_SYNTH_H
+#ifndef LANTERN_TOOLS_ASSETGEN_SYNTH_H
+#define LANTERN_TOOLS_ASSETGEN_SYNTH_H
 
 #include <functional>
 #include <vector>

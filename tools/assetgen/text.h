@@ -4,8 +4,8 @@
 // polygon contours in nominal pixels, so text is drawn by our own shape code
 // at every resolution (and can be outlined, offset and shadowed like any
 // other shape).
-#ifndef ASSETGEN_TEXT_H
-#define ASSETGEN_TEXT_H
+#ifndef LANTERN_TOOLS_ASSETGEN_TEXT_H
+#define LANTERN_TOOLS_ASSETGEN_TEXT_H
 
 #include <string>
 

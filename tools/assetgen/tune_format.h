@@ -8,8 +8,8 @@
 // of frames, 512 x 512 pixels): frame p is pattern p, pixel column 8t + k of
 // row s holds field k of track t at step s, and the value is stored in the
 // blue channel shifted left by 3. Every pixel is opaque.
-#ifndef ASSETGEN_TUNE_FORMAT_H
-#define ASSETGEN_TUNE_FORMAT_H
+#ifndef LANTERN_TOOLS_ASSETGEN_TUNE_FORMAT_H
+#define LANTERN_TOOLS_ASSETGEN_TUNE_FORMAT_H
 
 #include <array>
 #include <cstdint>

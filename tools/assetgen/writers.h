@@ -1,8 +1,8 @@
 // tools/assetgen/writers.h - file writers: PNG images, PCM WAV sounds and Ogg
 // Vorbis music. Each creates the folders it needs and returns false (with a
 // message on standard error) when the file cannot be written.
-#ifndef ASSETGEN_WRITERS_H
-#define ASSETGEN_WRITERS_H
+#ifndef LANTERN_TOOLS_ASSETGEN_WRITERS_H
+#define LANTERN_TOOLS_ASSETGEN_WRITERS_H
 
 #include <cstdint>
 #include <string>

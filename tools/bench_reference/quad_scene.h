@@ -5,8 +5,8 @@
 // that both draw the same quads, sizes and pixels.
 //
 // Their command line: QUADS PIXELS SECONDS [X Y [MIX]]; see bench_reference.cpp.
-#ifndef LANTERN_TOOLS_QUAD_SCENE_H
-#define LANTERN_TOOLS_QUAD_SCENE_H
+#ifndef LANTERN_TOOLS_BENCH_REFERENCE_QUAD_SCENE_H
+#define LANTERN_TOOLS_BENCH_REFERENCE_QUAD_SCENE_H
 
 #include <cmath>
 #include <cstdint>

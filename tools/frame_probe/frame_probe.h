@@ -20,8 +20,8 @@
 // every heap request the executable's own code makes in frames first ..
 // first + count - 1 (resolve the addresses with addr2line -f -C -i -e EXE):
 // the way to find what allocates during play.
-#ifndef LANTERN_TOOLS_FRAME_PROBE_H
-#define LANTERN_TOOLS_FRAME_PROBE_H
+#ifndef LANTERN_TOOLS_FRAME_PROBE_FRAME_PROBE_H
+#define LANTERN_TOOLS_FRAME_PROBE_FRAME_PROBE_H
 
 #include <atomic>
 #include <cstdint>

@@ -4,8 +4,8 @@
 // one input to a real loader of the game and then checks what came back: a
 // crash, a sanitizer report or a broken promise (FuzzCheck) ends the run and
 // leaves the input behind as a reproducer.
-#ifndef LANTERN_TOOLS_FUZZ_COMMON_H
-#define LANTERN_TOOLS_FUZZ_COMMON_H
+#ifndef LANTERN_TOOLS_FUZZ_FUZZ_COMMON_H
+#define LANTERN_TOOLS_FUZZ_FUZZ_COMMON_H
 
 #include <cstddef>
 #include <cstdint>

@@ -6,8 +6,8 @@
 // host/web/web_host.js implements the two calls on the browser's Gamepad API
 // (pads in the browser's "standard" layout are gamepads; other controllers
 // are read raw through glfwGetJoystickAxes and glfwGetJoystickButtons).
-#ifndef LANTERN_WEB_GLFW3_H
-#define LANTERN_WEB_GLFW3_H
+#ifndef LANTERN_HOST_WEB_INCLUDE_GLFW_GLFW3_H
+#define LANTERN_HOST_WEB_INCLUDE_GLFW_GLFW3_H
 
 #include_next <GLFW/glfw3.h>
 
