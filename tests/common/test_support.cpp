@@ -99,25 +99,6 @@ ChildResult run_forked(const std::function<void()>& child, const std::string& in
     return r;
 }
 
-// In a child: applies the environment changes ("NAME=value" sets, "NAME"
-// removes) and replaces the process with the program.
-[[noreturn]] void exec_program(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
-    for (const std::string& e : env) {
-        size_t eq = e.find('=');
-        if (eq == std::string::npos) {
-            unsetenv(e.c_str());
-        } else {
-            setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
-        }
-    }
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    std::fprintf(stderr, "cannot run %s: %s\n", args[0], std::strerror(errno));
-    _exit(127);
-}
-
 }  // namespace
 
 ChildResult RunInChild(const std::function<void()>& body, const std::string& input) {
@@ -126,67 +107,7 @@ ChildResult RunInChild(const std::function<void()>& body, const std::string& inp
 
 ChildResult RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                        const std::string& input, double timeoutSeconds) {
-    return run_forked([&] { exec_program(argv, env); }, input, timeoutSeconds);
-}
-
-BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
-    char outTempl[] = "/tmp/lantern-out-XXXXXX";
-    char errTempl[] = "/tmp/lantern-err-XXXXXX";
-    int outFd = mkstemp(outTempl);
-    int errFd = mkstemp(errTempl);
-    if (outFd < 0 || errFd < 0) throw std::runtime_error("mkstemp failed");
-    outPath_ = outTempl;
-    errPath_ = errTempl;
-    std::fflush(stdout);
-    std::fflush(stderr);
-    pid_ = fork();
-    if (pid_ < 0) throw std::runtime_error("fork failed");
-    if (pid_ == 0) {
-        int devnull = open("/dev/null", O_RDONLY);
-        dup2(devnull, 0);
-        dup2(outFd, 1);
-        dup2(errFd, 2);
-        exec_program(argv, env);
-    }
-    close(outFd);
-    close(errFd);
-}
-
-BackgroundProcess::~BackgroundProcess() {
-    if (!done_ && pid_ > 0) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
-    unlink(outPath_.c_str());
-    unlink(errPath_.c_str());
-}
-
-bool BackgroundProcess::Running() {
-    if (done_) return false;
-    return !Wait(0);
-}
-
-bool BackgroundProcess::Wait(double seconds) {
-    if (done_) return true;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    for (;;) {
-        int status = 0;
-        pid_t got = waitpid(pid_, &status, WNOHANG);
-        if (got == pid_) {
-            done_ = true;
-            if (WIFEXITED(status)) result_.status = WEXITSTATUS(status);
-            if (WIFSIGNALED(status)) result_.signal = WTERMSIG(status);
-            result_.out = ReadFile(outPath_);
-            result_.err = ReadFile(errPath_);
-            return true;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        usleep(10000);
-    }
-}
-
-void BackgroundProcess::Signal(int sig) {
-    if (!done_) kill(pid_, sig);
+    return run_forked([&] { ExecProgram(argv, env); }, input, timeoutSeconds);
 }
 
 std::string Shell(const std::string& command) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "game_driver/game_process.h"
+
 // True in a build checked by AddressSanitizer, whose allocator keeps freed
 // memory in quarantine and makes resident memory meaningless as a measure.
 #if defined(__SANITIZE_ADDRESS__)
@@ -31,12 +33,7 @@ constexpr int kStillPlayerLosesSeed = 6;
 constexpr int kBeaconNearStartSeed = 3;
 
 // What a child process printed and how it ended.
-struct ChildResult {
-    std::string out;  // standard output
-    std::string err;  // standard error
-    int status = -1;  // exit status (0..255), or -1 when it did not exit normally
-    int signal = 0;   // the terminating signal, if any
-};
+using ChildResult = ProcessResult;
 
 // Runs `body` in a forked child with `input` on its standard input (closed
 // after it is written) and collects its output. The child exits with status 0
@@ -47,24 +44,9 @@ ChildResult RunInChild(const std::function<void()>& body, const std::string& inp
 ChildResult RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
                        const std::string& input = "", double timeoutSeconds = 30);
 
-// A program running in the background, its output going to files.
-class BackgroundProcess {
-public:
-    BackgroundProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env = {});
-    ~BackgroundProcess();  // kills the process if it still runs
-    int pid() const { return pid_; }
-    // Waits up to `seconds` for the process to end; false on timeout.
-    bool Wait(double seconds);
-    bool Running();
-    void Signal(int sig);
-    const ChildResult& result() const { return result_; }  // valid after Wait returned true
-
-private:
-    int pid_ = -1;
-    bool done_ = false;
-    std::string outPath_, errPath_;
-    ChildResult result_;
-};
+// A program running in the background, its output going to files (the game
+// driver's process, tools/game_driver/game_process.h).
+using BackgroundProcess = GameProcess;
 
 // Runs a shell command and returns its standard output (trailing newline removed).
 std::string Shell(const std::string& command);

@@ -23,10 +23,10 @@ std::string read_file(const std::string& path) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// In the forked child: the environment, the folder and the program. Only
-// returns by exiting with 127 after saying why.
-[[noreturn]] void run_child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                            const std::string& folder) {
+}  // namespace
+
+void ExecProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                 const std::string& folder) {
     for (const std::string& e : env) {
         size_t eq = e.find('=');
         if (eq == std::string::npos) {
@@ -46,8 +46,6 @@ std::string read_file(const std::string& path) {
     std::fprintf(stderr, "cannot run %s: %s\n", args[0], std::strerror(errno));
     _exit(127);
 }
-
-}  // namespace
 
 double MonotonicSeconds() {
     timespec ts;
@@ -81,7 +79,7 @@ GameProcess::GameProcess(const std::vector<std::string>& argv, const std::vector
         dup2(null, 0);
         dup2(outFd, 1);
         dup2(errFd, 2);
-        run_child(argv, env, folder);
+        ExecProgram(argv, env, folder);
     }
     close(outFd);
     close(errFd);

@@ -6,6 +6,12 @@
 #include <string>
 #include <vector>
 
+// In a forked child: applies the environment changes ("NAME=value" sets,
+// "NAME" removes), enters `folder` (unless empty) and replaces the process
+// with the program. Returns only by exiting with 127 after saying why.
+[[noreturn]] void ExecProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                              const std::string& folder = "");
+
 // What a process printed and how it ended.
 struct ProcessResult {
     std::string out;  // standard output
