@@ -40,17 +40,17 @@ void GameWindowTest::TearDown() {
     }
 }
 
-void GameWindowTest::Focus() { ASSERT_TRUE(View().Focus()) << "xdotool could not focus the window"; }
+void GameWindowTest::Focus() { ASSERT_TRUE(View().Focus()) << GameView::LastXdotoolError(); }
 
-void GameWindowTest::Xdo(const std::string& args) { ASSERT_TRUE(View().Xdo(args)) << "xdotool " << args; }
+void GameWindowTest::Xdo(const std::string& args) { ASSERT_TRUE(View().Xdo(args)) << GameView::LastXdotoolError(); }
 
 void GameWindowTest::MovePointer(int x, int y) {
-    ASSERT_TRUE(View().MovePointer(x, y)) << "xdotool could not move the pointer to " << x << ", " << y;
+    ASSERT_TRUE(View().MovePointer(x, y)) << GameView::LastXdotoolError();
 }
 
 void GameWindowTest::Click(int x, int y) {
     MovePointer(x, y);
-    ASSERT_TRUE(GameView::Xdotool("mousedown 1 sleep 0.1 mouseup 1"));
+    ASSERT_TRUE(GameView::Xdotool("mousedown 1 sleep 0.1 mouseup 1")) << GameView::LastXdotoolError();
     usleep(150 * 1000);
 }
 
@@ -67,7 +67,7 @@ bool GameWindowTest::HoldUntil(const std::string& key, const std::function<bool(
     Xdo("keydown " + key);
     bool ok = XScreen::WaitUntil(answered, seconds);
     // The release needs no focus: the answer may have been the window closing.
-    if (!GameView::Xdotool("keyup " + key)) ADD_FAILURE() << "could not release " << key;
+    if (!GameView::Xdotool("keyup " + key)) ADD_FAILURE() << GameView::LastXdotoolError();
     return ok;
 }
 
@@ -105,7 +105,7 @@ bool GameWindowTest::Walk(int leg, const std::string& key, const std::function<b
         still = ShareChanged(last, next, 16) < 0.02 ? still + 1 : 0;
         last.swap(next);
     }
-    if (!GameView::Xdotool("keyup " + key)) ADD_FAILURE() << "could not release " << key;
+    if (!GameView::Xdotool("keyup " + key)) ADD_FAILURE() << GameView::LastXdotoolError();
     return ok;
 }
 

@@ -1,7 +1,11 @@
 // tools/game_driver/game_view.cpp - the game's screens by their colours, and xdotool.
 #include "game_driver/game_view.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 #include "host/title.h"
 
@@ -70,7 +74,28 @@ bool GameView::MovePointer(int x, int y) {
     return Xdo("mousemove --window " + std::to_string(window_) + " " + std::to_string(x) + " " + std::to_string(y));
 }
 
-bool GameView::Xdotool(const std::string& args) {
-    std::string command = "xdotool " + args + " 2>/dev/null";
-    return std::system(command.c_str()) == 0;
+namespace {
+
+std::string& last_xdotool_error() {
+    static std::string text;
+    return text;
 }
+
+}  // namespace
+
+bool GameView::Xdotool(const std::string& args) {
+    char errName[] = "/tmp/lantern-xdotool-XXXXXX";
+    int fd = mkstemp(errName);
+    if (fd >= 0) close(fd);
+    std::string command = "xdotool " + args + (fd >= 0 ? std::string(" 2>") + errName : " 2>/dev/null");
+    int status = std::system(command.c_str());
+    if (status != 0) {
+        std::ifstream in(errName);
+        std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        last_xdotool_error() = "xdotool " + args + ": status " + std::to_string(status) + (said.empty() ? "" : ": " + said);
+    }
+    if (fd >= 0) unlink(errName);
+    return status == 0;
+}
+
+const std::string& GameView::LastXdotoolError() { return last_xdotool_error(); }

@@ -61,6 +61,9 @@ public:
     // focus would go to the window as a synthetic event instead of through
     // the real pointer.
     static bool Xdotool(const std::string& args);
+    // What xdotool said on standard error when its last command failed
+    // (exit status and message), for the report of a failed step.
+    static const std::string& LastXdotoolError();
 
 private:
     XScreen& screen_;
