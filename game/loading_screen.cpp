@@ -43,6 +43,7 @@ int c_MyApp::p_WaitStart(int loading) {
     if (m_Clicked > 0 && m_MouseX > w / 4 && m_MouseX < 3 * w / 4 && m_MouseY > h / 4 && m_MouseY < 3 * h / 4) {
         m_TouchLatch = 1;
         m_Mode = 1;
+        BBGame::_game->PlayerStarted();
         p_Reload();
         bb_app_SetUpdateRate(60);
     }

@@ -160,6 +160,7 @@ public:
     int m_OptA = 0, m_OptB = 0;  // options box state
     int m_PadX = 0, m_PadY = 0;  // centre of the on-screen pad, virtual pixels
     float m_PadSize = 0;       // size factor of the on-screen pad
+    int m_PadSpan = 0;         // the pinch's distance between two fingers at the update before, /16
     float m_TiltX = 0, m_TiltY = 0;      // tilt relative to rest
     float m_TiltSmX = 0, m_TiltSmY = 0;  // smoothed tilt
 
@@ -256,6 +257,7 @@ private:
     void RunMode();
     void RunBoxes();
     void OnScreenPad();
+    void ClampPadOptions(float w, float h);
     void TiltControl();
     void DebugLine();
     void FitScreen(int deviceW, int deviceH);

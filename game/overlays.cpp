@@ -6,11 +6,33 @@
 #include "game/myapp.h"
 #include "input/device.h"
 
+namespace {
+
+// The pad reaches this many times its size (in virtual pixels) from its
+// centre, each way: an arrow's centre is 32 x size away and its frame 16 x
+// size wide on each side; a fire button's centre 24 x size away on each axis
+// (mirrored to the other edge), its frame 1.5 x 16 x size on each side.
+const float kPadReach = 48;
+
+int clamp_int(float v, float lo, float hi) { return static_cast<int>(std::fmax(lo, std::fmin(v, hi))); }
+
+}  // namespace
+
+// The pad's options are kept so that the whole pad, arrows and fire buttons,
+// stays on the screen at its size: a pad half off the edge cannot be
+// reached, and a pad too big for the screen cannot be placed at all. Its
+// size stays from 0.8 to 2.5 and first shrinks to what the screen holds.
+void c_MyApp::ClampPadOptions(float w, float h) {
+    float fits = 10 * std::fmin(w, h) / (2 * kPadReach);
+    m_Options[12] = clamp_int(m_Options[12], 8, std::fmin(25, std::floor(fits)));
+    float reach = std::ceil(kPadReach * m_Options[12] / 10.0f);
+    m_Options[10] = clamp_int(m_Options[10], reach, w - reach);
+    m_Options[11] = clamp_int(m_Options[11], reach, h - reach);
+}
+
 void c_MyApp::OnScreenPad() {
     float w = bb_Zanth_jscrw, h = bb_Zanth_jscrh;
-    m_Options[10] = static_cast<int>(std::fmax(32, std::fmin(m_Options[10], w - 32)));
-    m_Options[11] = static_cast<int>(std::fmax(32, std::fmin(m_Options[11], h - 32)));
-    m_Options[12] = m_Options[12] < 8 ? 8 : (m_Options[12] > 25 ? 25 : m_Options[12]);
+    ClampPadOptions(w, h);
 
     m_PadX = m_Options[10];
     m_PadY = static_cast<int>(h - m_Options[11]);
@@ -38,15 +60,21 @@ void c_MyApp::OnScreenPad() {
             m_Options[10] = m_TouchX[0];
             m_Options[11] = static_cast<int>(h - m_TouchY[0]);
         }
+        // The pinch compares the fingers' distance with the one of the
+        // update before, kept in a field of its own: the round's entities
+        // reuse m_FreeEnt in every update, paused ones too.
         if (!bb_input_TouchDown(1)) {
             m_PadDrag = 0;
-            m_FreeEnt = 0;
+            m_PadSpan = 0;
         } else if (bb_input_TouchDown(0)) {
             int span = std::abs(m_TouchX[0] - m_TouchX[1]) / 16;
-            if (m_PadDrag) m_Options[12] += span - m_FreeEnt;
+            if (m_PadDrag) m_Options[12] += span - m_PadSpan;
             m_PadDrag = 1;
-            m_FreeEnt = span;
+            m_PadSpan = span;
         }
+    } else {
+        // A pinch belongs to one pause: the next starts afresh.
+        m_PadDrag = 0;
     }
 
     p_SetSize(1.5f * m_PadSize);

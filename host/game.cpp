@@ -43,6 +43,8 @@ void BBGame::GetDate(Array<int> date) {
 bool BBGame::PollJoystick(int, Array<float>, Array<float>, Array<float>, Array<bool>) { return false; }
 void BBGame::OpenUrl(String) {}
 bool BBGame::SoundNeedsGesture() { return false; }
+bool BBGame::TouchInUse() { return false; }
+void BBGame::PlayerStarted() {}
 void BBGame::SetMouseVisible(bool) {}
 String BBGame::PathToFilePath(String path) { return path; }
 

@@ -95,6 +95,13 @@ public:
     // True where sound may start only after the player's first gesture (a
     // browser page); the game then asks for a click before its menu.
     virtual bool SoundNeedsGesture();
+    // True while the player plays by touch: a finger (not a mouse) was the
+    // last thing used, not a key or a game pad. The game shows its on-screen
+    // pad while it holds. Only a host with a touch screen ever says so.
+    virtual bool TouchInUse();
+    // The player has passed the start screen: the gesture that lets sound
+    // start has just happened (a host may use it for what needs one).
+    virtual void PlayerStarted();
     virtual void SetMouseVisible(bool visible);
     virtual String PathToFilePath(String path);
     // The one way the host opens files; null when the path maps to nothing or

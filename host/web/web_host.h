@@ -11,7 +11,8 @@ extern "C" {
 // Listens to the page: visibility, touches, the gestures that let sound
 // start, and the keys the browser would otherwise take (F1, F11, ...).
 void lantern_web_install_page();
-// 1 while the page is hidden.
+// 1 while the page is hidden, or held upright on a touch screen (the page
+// then asks the player to turn it).
 int lantern_web_page_hidden();
 // Sizes the canvas's drawing buffer to the canvas's size on the page in
 // device pixels, and the GLFW window with it; 1 when the size changed.
@@ -28,6 +29,10 @@ void lantern_web_show_pointer(int visible);
 int lantern_web_store_state(const char* path);
 // Writes the stored copy, if there is one, to the file `path`.
 void lantern_web_restore_state(const char* path);
+// The player passed the start screen with a finger: asks the browser for
+// full screen and a sideways screen (both may be refused). Leaving that full
+// screen later pauses a round (lantern_web_pause).
+void lantern_web_player_started();
 // Opens a link in a new tab.
 void lantern_web_open_url(const char* url);
 // Hands the program's end to the page: the frames stop; a normal end (0)

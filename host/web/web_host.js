@@ -1,9 +1,10 @@
 // host/web/web_host.js - the page's side of the web host (declared in web_host.h).
 //
 // An Emscripten JavaScript library, linked with --js-library. It reaches the
-// program only through the two exported functions lantern_web_visibility and
-// lantern_web_touch (host/web/webgame.cpp), and Emscripten's GLFW, OpenAL and
-// file system only through their library objects ($GLFW, $AL, $FS).
+// program only through the exported functions lantern_web_visibility,
+// lantern_web_touch and lantern_web_pause (host/web/webgame.cpp), and
+// Emscripten's GLFW, OpenAL and file system only through their library
+// objects ($GLFW, $AL, $FS).
 
 var LanternWebHost = {
   $LanternPage__deps: ['$GLFW', '$AL'],
@@ -28,6 +29,68 @@ var LanternWebHost = {
     // never changes, not even with the game's title (which it was once).
     stateKey: function(path) {
       return 'Bramblet in The Lantern Vault:' + path;
+    },
+
+    // A phone held upright: the game's picture would be too narrow there, so
+    // the page asks the player to turn it (index.html shows the request with
+    // the same query) and the game waits as if the page were hidden. A
+    // touch screen is one whose main pointer is a finger, or one a finger
+    // has been seen on.
+    upright: null,
+    touchSeen: false,
+    isUpright: function() {
+      var q = LanternPage.upright;
+      if (!q || !q.portrait.matches) return false;
+      return q.coarse.matches || LanternPage.touchSeen;
+    },
+    hidden: function() {
+      return document.hidden || LanternPage.isUpright();
+    },
+    reportVisibility: function() {
+      var hidden = LanternPage.hidden();
+      document.documentElement.classList.toggle('upright', LanternPage.isUpright());
+      if (hidden !== LanternPage.reportedHidden) {
+        LanternPage.reportedHidden = hidden;
+        Module['_lantern_web_visibility'](hidden ? 1 : 0);
+      }
+    },
+    reportedHidden: false,
+
+    // True while the page is in the full screen that a finger's start asked
+    // for; leaving it (the phone's back gesture) pauses a round.
+    touchFullScreen: false,
+    onFullScreenChange: function() {
+      var full = !!(document.fullscreenElement || document.webkitFullscreenElement);
+      if (!full && LanternPage.touchFullScreen) {
+        LanternPage.touchFullScreen = false;
+        Module['_lantern_web_pause']();
+      }
+    },
+
+    // Asks for full screen and, once there, a sideways screen; either may be refused.
+    fullScreenAtLift: false,
+    goFullScreen: function() {
+      LanternPage.fullScreenAtLift = false;
+      var page = document.documentElement;
+      var request = page.requestFullscreen || page.webkitRequestFullscreen;
+      if (!request || document.fullscreenElement || document.webkitFullscreenElement) return;
+      var sideways = function() {
+        LanternPage.touchFullScreen = true;
+        // Only a page in full screen may lock the screen's orientation, and
+        // many browsers refuse even then.
+        var orientation = screen.orientation;
+        if (orientation && orientation.lock) orientation.lock('landscape').catch(function() {});
+      };
+      try {
+        var result = request.call(page, {navigationUI: 'hide'});
+        if (result && result.then) {
+          result.then(sideways, function() {});
+        } else {
+          sideways();
+        }
+      } catch (e) {
+        // No full screen here: the page plays as it is.
+      }
     },
 
     // Sound may start only once the player has done something on the page.
@@ -55,6 +118,10 @@ var LanternWebHost = {
       var rect = canvas.getBoundingClientRect();
       var sx = rect.width > 0 ? canvas.width / rect.width : 1;
       var sy = rect.height > 0 ? canvas.height / rect.height : 1;
+      if (!LanternPage.touchSeen) {
+        LanternPage.touchSeen = true;
+        LanternPage.reportVisibility();
+      }
       var fingers = LanternPage.fingers;
       for (var i = 0; i < event.changedTouches.length; ++i) {
         var touch = event.changedTouches[i];
@@ -71,14 +138,23 @@ var LanternWebHost = {
       }
       event.preventDefault();
       event.stopPropagation();
+      if (code === LanternPage.touchUp && LanternPage.fullScreenAtLift) LanternPage.goFullScreen();
     },
   },
 
   lantern_web_install_page__deps: ['$LanternPage'],
   lantern_web_install_page: function() {
-    document.addEventListener('visibilitychange', function() {
-      Module['_lantern_web_visibility'](document.hidden ? 1 : 0);
-    });
+    LanternPage.upright = {
+      portrait: window.matchMedia('(orientation: portrait)'),
+      coarse: window.matchMedia('(pointer: coarse)'),
+    };
+    LanternPage.reportedHidden = LanternPage.hidden();
+    document.documentElement.classList.toggle('upright', LanternPage.isUpright());
+    document.addEventListener('visibilitychange', LanternPage.reportVisibility);
+    window.addEventListener('resize', LanternPage.reportVisibility);
+    LanternPage.upright.portrait.addEventListener('change', LanternPage.reportVisibility);
+    document.addEventListener('fullscreenchange', LanternPage.onFullScreenChange);
+    document.addEventListener('webkitfullscreenchange', LanternPage.onFullScreenChange);
     ['pointerdown', 'pointerup', 'mousedown', 'keydown', 'keyup', 'touchend', 'click'].forEach(function(type) {
       window.addEventListener(type, LanternPage.resumeSound, true);
     });
@@ -97,7 +173,18 @@ var LanternWebHost = {
   },
 
   lantern_web_page_hidden: function() {
-    return document.hidden ? 1 : 0;
+    return LanternPage.hidden() ? 1 : 0;
+  },
+
+  lantern_web_player_started: function() {
+    // A page may ask for full screen only while a gesture is active, and a
+    // finger's gesture is active from its lifting: the game passes its start
+    // screen when the finger comes down, so the request waits for the lift.
+    if (navigator.userActivation && navigator.userActivation.isActive) {
+      LanternPage.goFullScreen();
+    } else {
+      LanternPage.fullScreenAtLift = true;
+    }
   },
 
   lantern_web_fit_canvas__deps: ['$GLFW'],

@@ -4,6 +4,7 @@
 #include <GLFW/glfw3.h>
 #include <emscripten.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include "host/files.h"
@@ -85,6 +86,13 @@ void BBWebGame::Frame() {
 // suspends for the focus alone.
 void BBWebGame::VisibilityChanged(bool hidden) { FollowWindow(hidden, true); }
 
+void BBWebGame::PauseGame() {
+    if (_suspended) return;
+    SuspendGame();
+    ResumeGame();
+    _schedule.Restart(Now());
+}
+
 void BBWebGame::UpdateGame() {
     ++updatesRun;
     BBGlfwGame::UpdateGame();
@@ -122,6 +130,39 @@ void BBWebGame::SetMouseVisible(bool visible) {
 }
 
 // ---------------------------------------------------------------------------
+// How the player plays
+// ---------------------------------------------------------------------------
+
+void BBWebGame::KeyEvent(int event, int data) {
+    if (event == kEventKeyDown) _touchInUse = false;
+    BBGlfwGame::KeyEvent(event, data);
+}
+
+void BBWebGame::TouchEvent(int event, int data, float x, float y) {
+    if (event == kEventTouchDown) _touchInUse = true;
+    BBGlfwGame::TouchEvent(event, data, x, y);
+}
+
+bool BBWebGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
+                             Array<bool> buttons) {
+    bool present = BBGlfwGame::PollJoystick(port, joyx, joyy, joyz, buttons);
+    if (!present || !_touchInUse) return present;
+    // A pad that lies on a table reports its sticks near the middle: only a
+    // button or a stick pushed well over counts as the player using it.
+    for (int i = 0; i < buttons.Length(); ++i) {
+        if (buttons[i]) _touchInUse = false;
+    }
+    for (int i = 0; i < joyx.Length(); ++i) {
+        if (std::fabs(joyx[i]) > 0.5f || std::fabs(joyy[i]) > 0.5f) _touchInUse = false;
+    }
+    return present;
+}
+
+void BBWebGame::PlayerStarted() {
+    if (_touchInUse) lantern_web_player_started();
+}
+
+// ---------------------------------------------------------------------------
 // Saved state
 // ---------------------------------------------------------------------------
 
@@ -139,6 +180,10 @@ extern "C" {
 
 EMSCRIPTEN_KEEPALIVE void lantern_web_visibility(int hidden) {
     if (BBWebGame::_webGame) BBWebGame::_webGame->VisibilityChanged(hidden != 0);
+}
+
+EMSCRIPTEN_KEEPALIVE void lantern_web_pause() {
+    if (BBWebGame::_webGame) BBWebGame::_webGame->PauseGame();
 }
 
 // Frames rendered (0) or updates run (1) by the frames so far.

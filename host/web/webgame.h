@@ -22,7 +22,10 @@
 // - The canvas fills the page; its drawing buffer follows the page's size in
 //   device pixels, and the game fits its virtual screen to that. Switching
 //   to full screen and back switches the page.
-// - Touches arrive as touch events (fingers 0 to 9), not as a mouse.
+// - Touches arrive as touch events (fingers 0 to 9), not as a mouse, and
+//   make touch the way the player plays (TouchInUse) until a key or a game
+//   pad is used. Leaving the full screen that a finger's start asked for
+//   pauses a round (PauseGame).
 // - The state file lives in the page's file system and is copied into the
 //   browser's local storage by every save, and back at start-up (see
 //   SaveState).
@@ -67,6 +70,17 @@ public:
     // file keeps the new state, but a reload would not see it).
     int SaveState(String state) override;
     bool SoundNeedsGesture() override { return true; }
+    // A finger on the page makes touch the way the player plays; a key or a
+    // game pad's button or stick makes it not, until the next finger.
+    bool TouchInUse() override { return _touchInUse; }
+    // Passed by a finger, the start screen also takes the page to full
+    // screen (and sideways, where the browser lets a page say so). Passed
+    // with a mouse or a key, the page stays as it is.
+    void PlayerStarted() override;
+    void KeyEvent(int event, int data) override;
+    void TouchEvent(int event, int data, float x, float y) override;
+    bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
+                      Array<bool> buttons) override;
     // Opens the link in a new tab.
     void OpenUrl(String url) override;
     // Counted for the benchmark (see below).
@@ -75,8 +89,13 @@ public:
 
     // One animation frame of the browser.
     void Frame();
-    // The page was hidden or shown again.
+    // The page was hidden or shown again (held upright on a phone counts as
+    // hidden: the game waits until it is turned).
     void VisibilityChanged(bool hidden);
+    // Pauses a round as a lost focus does on the desktop: the game is
+    // suspended and resumed at once (it pauses a round and saves). Nothing
+    // while the game is suspended already.
+    void PauseGame();
 
     // Frames rendered and updates run so far, for the benchmark.
     int renderedFrames = 0;
@@ -85,6 +104,8 @@ public:
 private:
     // Fits the canvas's drawing buffer to the page; true when its size changed.
     bool FitCanvas();
+
+    bool _touchInUse = false;
 };
 
 #endif

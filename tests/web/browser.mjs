@@ -132,6 +132,17 @@ export class Browser {
     return page;
   }
 
+  // A new tab as a phone shows it: `width` x `height` CSS pixels at `ratio`
+  // device pixels each, a touch screen (touch events, no mouse), held
+  // sideways when it is wider than tall.
+  async newPhonePage(width, height, ratio) {
+    const page = await this.newPage(width, height);
+    await page.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
+    page.ratio = ratio;
+    await page.turn(width, height);
+    return page;
+  }
+
   async close() {
     try {
       await Promise.race([this.send('Browser.close'), sleep(5000)]);
@@ -253,13 +264,34 @@ export class Page {
     await this.send('Input.dispatchMouseEvent', { type: 'mouseReleased', ...at });
   }
 
+  // Fingers on the screen: `points` lists each finger down after the event
+  // as [x, y] or [x, y, id] (ids default to the place in the list).
   async touch(type, points) {
-    await this.send('Input.dispatchTouchEvent', { type, touchPoints: points.map(([x, y], id) => ({ x, y, id })) });
+    await this.send('Input.dispatchTouchEvent', {
+      type, touchPoints: points.map(([x, y, id], i) => ({ x, y, id: id ?? i })),
+    });
   }
 
-  // The page as the player sees it.
-  async screenshot() {
-    const { data } = await this.send('Page.captureScreenshot', { format: 'png' });
+  // A phone's tab (Browser.newPhonePage) turned to `width` x `height` CSS pixels.
+  async turn(width, height) {
+    const sideways = width > height;
+    await this.send('Emulation.setDeviceMetricsOverride', {
+      width, height, deviceScaleFactor: this.ratio, mobile: true,
+      screenWidth: width, screenHeight: height,
+      screenOrientation: { type: sideways ? 'landscapePrimary' : 'portraitPrimary', angle: sideways ? 90 : 0 },
+    });
+  }
+
+  // The page as the player sees it; with `cssPixels`, one pixel of the
+  // picture per CSS pixel whatever the device's ratio (smaller and quicker
+  // to compare).
+  async screenshot(cssPixels = false) {
+    const params = { format: 'png' };
+    if (cssPixels) {
+      const [width, height, ratio] = await this.evaluate('[innerWidth, innerHeight, devicePixelRatio]');
+      params.clip = { x: 0, y: 0, width, height, scale: 1 / ratio };
+    }
+    const { data } = await this.send('Page.captureScreenshot', params);
     return decodePng(Buffer.from(data, 'base64'));
   }
 }

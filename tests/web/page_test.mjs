@@ -169,6 +169,12 @@ describe('the web page', () => {
     assert.equal(await page.evaluate('Module.soundState()'), 'running');
 
     assert.ok(await page.pressUntil(' ', () => looks.energyBar(page)), 'Space started no round');
+    // Played with a mouse and keys, the page stays as it was: no full screen,
+    // and no on-screen pad (its right arrow's grey shaft would be at (96, 416)).
+    assert.equal(await page.evaluate('!!document.fullscreenElement'), false, 'a click went full screen');
+    const round = await page.screenshot();
+    const padGrey = [-9, -6, -3, 0, 3, 6, 9].filter((d) => colourNear(round.pixel(96 + d, 416), 0xa5a6b6, 24));
+    assert.ok(padGrey.length < 5, 'the on-screen pad appeared for a mouse and keys');
     // The round's tune, decoded from Ogg Vorbis in the page, plays through Web Audio.
     assert.ok(await waitUntil(() => page.evaluate('startedSounds.some((s) => s > 20)'), 10),
               'no tune: ' + (await page.evaluate('JSON.stringify(startedSounds)')));
