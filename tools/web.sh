@@ -2,8 +2,9 @@
 # Builds the game as a static web page: installs what is missing (Debian's
 # packages), makes the game's data with the desktop build's generator, and
 # builds with Emscripten into build-web/. The page is the folder
-# build-web/page/ (index.html, lantern-vault.js, .wasm and .data), which any
-# static file server can serve, for example:
+# build-web/page/ (index.html, lantern-vault.js, .wasm and .data, the web app
+# manifest with its icons and the service worker that keeps the page for
+# offline play), which any static file server can serve, for example:
 #
 #   python3 -m http.server --bind 127.0.0.1 --directory build-web/page 8000
 #
@@ -22,16 +23,18 @@ bash tools/install-deps.sh "${web_packages[@]}"
 # Emscripten's optimiser loads acorn from Debian's Node module folder.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
-# The data: the generator of the desktop build (only it, not the whole build).
+# The data and the page's icons: the generator of the desktop build (only
+# it, not the whole build).
 if [ ! -f build/CMakeCache.txt ]; then
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
     "-DCMAKE_C_FLAGS_RELEASE=-O2 -DNDEBUG"
 fi
-cmake --build build -j"$(nproc)" --target lantern_data
+cmake --build build -j"$(nproc)" --target lantern_data lantern_web_icons
 
 generator=()
 [ -f build-web/CMakeCache.txt ] || generator=(-G Ninja)
-emcmake cmake -S . -B build-web "${generator[@]}" -DLANTERN_DATA_DIR="$PWD/build/data"
+emcmake cmake -S . -B build-web "${generator[@]}" -DLANTERN_DATA_DIR="$PWD/build/data" \
+  -DLANTERN_WEB_ICON_DIR="$PWD/build/web-icons"
 cmake --build build-web -j"$(nproc)"
 
 echo

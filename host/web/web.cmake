@@ -14,14 +14,28 @@
 #
 # LANTERN_DATA_DIR names the data folder the desktop build's generator made;
 # it is packed into the page (without the procedural music player's tunes
-# and instruments, which this game does not use).
+# and instruments, which this game does not use). LANTERN_WEB_ICON_DIR names
+# the folder of the page's icons the same generator drew (its target
+# lantern_web_icons).
 #
-# The page is build-web/page/: index.html, lantern-vault.js, .wasm and .data.
+# The page is build-web/page/: index.html, lantern-vault.js, .wasm and .data;
+# the web app manifest and its icons, which make the page installable; and
+# the service worker with its script in the page (offline.js), which keep
+# the page for playing without a network.
 
 set(LANTERN_DATA_DIR "" CACHE PATH "The data folder made by the desktop build (build/data)")
 if(NOT IS_DIRECTORY "${LANTERN_DATA_DIR}")
   message(FATAL_ERROR "The web build packs the desktop build's data: configure with -DLANTERN_DATA_DIR=<build>/data")
 endif()
+set(LANTERN_WEB_ICON_DIR "" CACHE PATH "The web page's icons made by the desktop build (build/web-icons)")
+set(WEB_ICONS icon-192.png icon-512.png)
+foreach(icon ${WEB_ICONS})
+  if(NOT EXISTS "${LANTERN_WEB_ICON_DIR}/${icon}")
+    message(FATAL_ERROR "The web build takes the page's icons from the desktop build: build its target "
+                        "lantern_web_icons and configure with -DLANTERN_WEB_ICON_DIR=<build>/web-icons "
+                        "(no ${icon} in '${LANTERN_WEB_ICON_DIR}')")
+  endif()
+endforeach()
 
 # stb_image (PNG, as on the desktop) and stb_vorbis come as source with
 # Debian's libstb-dev, outside Emscripten's system root: copies of the two
@@ -64,6 +78,8 @@ if(LANTERN_TITLE STREQUAL "" OR LANTERN_TITLE MATCHES "[\\'\"<>&]")
 endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${SRC}/host/title.h)
 configure_file(${SRC}/host/web/index.html ${CMAKE_BINARY_DIR}/index.html @ONLY)
+# The manifest names the game by it too.
+configure_file(${SRC}/host/web/manifest.webmanifest ${CMAKE_BINARY_DIR}/manifest.webmanifest @ONLY)
 
 set(WEB_HOST_JS ${SRC}/host/web/web_host.js)
 target_link_options(lantern-vault PRIVATE
@@ -84,6 +100,22 @@ target_link_options(lantern-vault PRIVATE
 file(GLOB_RECURSE WEB_DATA_FILES CONFIGURE_DEPENDS ${LANTERN_DATA_DIR}/*)
 set_property(TARGET lantern-vault APPEND PROPERTY LINK_DEPENDS ${WEB_HOST_JS} ${WEB_DATA_FILES})
 
-# The page itself.
+# The page itself: its files beside what the link wrote, then the service
+# worker, which lists them all (PAGE_FILES, the one list of the page's files)
+# and takes its version from their bytes.
+set(PAGE_FILES index.html lantern-vault.js lantern-vault.wasm lantern-vault.data manifest.webmanifest offline.js
+    ${WEB_ICONS})
+set(PAGE_SOURCES ${CMAKE_BINARY_DIR}/index.html ${CMAKE_BINARY_DIR}/manifest.webmanifest ${SRC}/host/web/offline.js)
+foreach(icon ${WEB_ICONS})
+  list(APPEND PAGE_SOURCES ${LANTERN_WEB_ICON_DIR}/${icon})
+endforeach()
+set(SERVICE_WORKER ${SRC}/host/web/service_worker.js ${SRC}/host/web/service_worker.cmake)
+string(REPLACE ";" "," PAGE_FILES_ARGUMENT "${PAGE_FILES}")
 add_custom_command(TARGET lantern-vault POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/index.html ${CMAKE_BINARY_DIR}/page/index.html)
+  COMMAND ${CMAKE_COMMAND} -E copy ${PAGE_SOURCES} ${CMAKE_BINARY_DIR}/page/
+  COMMAND ${CMAKE_COMMAND} -DPAGE_DIR=${CMAKE_BINARY_DIR}/page -DPAGE_FILES=${PAGE_FILES_ARGUMENT}
+          -DTEMPLATE=${SRC}/host/web/service_worker.js -P ${SRC}/host/web/service_worker.cmake
+  VERBATIM)
+# The steps above run after a link: a change to any of their files links
+# the page again.
+set_property(TARGET lantern-vault APPEND PROPERTY LINK_DEPENDS ${PAGE_SOURCES} ${SERVICE_WORKER})

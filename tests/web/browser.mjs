@@ -14,6 +14,7 @@ import { inflateSync } from 'node:zlib';
 
 const kTypes = {
   '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.data': 'application/octet-stream',
+  '.webmanifest': 'application/manifest+json', '.png': 'image/png',
 };
 
 // Waits until `test` holds, polling every `step` ms, for at most `seconds`.
@@ -28,7 +29,9 @@ export async function waitUntil(test, seconds, step = 50) {
 
 export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
-// A static file server for `folder` on 127.0.0.1 and a free port.
+// A static file server for `folder` on 127.0.0.1 and a free port. close()
+// waits for the browser's open connections to end; stop() ends them too, at
+// once, as a server gone away does.
 export async function serveFolder(folder) {
   const server = createServer((req, res) => {
     const path = normalize(decodeURIComponent(new URL(req.url, 'http://x').pathname)).replace(/^(\.\.[/\\])+/, '');
@@ -46,7 +49,14 @@ export async function serveFolder(folder) {
     createReadStream(file).pipe(res);
   });
   await new Promise((r) => server.listen(0, '127.0.0.1', r));
-  return { url: `http://127.0.0.1:${server.address().port}/`, close: () => new Promise((r) => server.close(r)) };
+  return {
+    url: `http://127.0.0.1:${server.address().port}/`,
+    close: () => new Promise((r) => server.close(r)),
+    stop: () => new Promise((r) => {
+      server.close(r);
+      server.closeAllConnections();
+    }),
+  };
 }
 
 // ---------------------------------------------------------------------------

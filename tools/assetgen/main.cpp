@@ -9,6 +9,8 @@
 //       measures the sounds of a written data folder (level, length, edges)
 //   assetgen --icons DIR
 //       writes the desktop icon in every size, in the icon theme's layout
+//   assetgen --web-icons DIR
+//       writes the web page's icons, DIR/icon-192.png and DIR/icon-512.png
 #include <stb/stb_image_write.h>
 
 #include <chrono>
@@ -30,7 +32,8 @@ int Usage() {
                  "usage: assetgen DATA_DIR [--stamp FILE] [--threads N] [--only images|sounds|music] [--verbose]\n"
                  "       assetgen --review OUT.png\n"
                  "       assetgen --report DATA_DIR\n"
-                 "       assetgen --icons DIR\n");
+                 "       assetgen --icons DIR\n"
+                 "       assetgen --web-icons DIR\n");
     return 2;
 }
 
@@ -49,6 +52,10 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "--icons") == 0) {
         if (argc != 3) return Usage();
         return WriteAppIcons(argv[2]) ? 0 : 1;
+    }
+    if (std::strcmp(argv[1], "--web-icons") == 0) {
+        if (argc != 3) return Usage();
+        return WriteWebIcons(argv[2]) ? 0 : 1;
     }
     if (std::strcmp(argv[1], "--report") == 0) {
         if (argc != 3) return Usage();
