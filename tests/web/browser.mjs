@@ -63,6 +63,23 @@ export async function serveFolder(folder) {
 // The browser
 // ---------------------------------------------------------------------------
 
+// A browser must not outlive the test process, however that ends (a test
+// run stopped from outside included): it would go on drawing and take the
+// machine's cores from whatever runs next.
+const browsers = new Set();
+let watchingOurEnd = false;
+function endWithUs(child) {
+  if (!watchingOurEnd) {
+    watchingOurEnd = true;
+    process.on('exit', () => browsers.forEach((c) => c.kill('SIGKILL')));
+    for (const signal of ['SIGINT', 'SIGTERM', 'SIGHUP']) {
+      process.once(signal, () => process.exit(128 + { SIGHUP: 1, SIGINT: 2, SIGTERM: 15 }[signal]));
+    }
+  }
+  browsers.add(child);
+  child.once('exit', () => browsers.delete(child));
+}
+
 export class Browser {
   static async launch() {
     const profile = mkdtempSync(join(tmpdir(), 'lantern-chromium-'));
@@ -75,6 +92,7 @@ export class Browser {
       '--window-size=640,480', 'about:blank',
     ];
     const child = spawn(process.env.CHROMIUM || 'chromium', args, { stdio: ['ignore', 'ignore', 'pipe'] });
+    endWithUs(child);
     let errors = '';
     child.stderr.on('data', (d) => { errors = (errors + d).slice(-4000); });
     const portFile = join(profile, 'DevToolsActivePort');

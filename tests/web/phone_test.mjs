@@ -3,8 +3,9 @@
 // events. A round is played with fingers only (the on-screen pad walks and
 // jumps, both at once, and its pause button pauses), the pad is moved and
 // pinched while paused and kept across a reload, keys hide it, the page goes
-// full screen at a finger's start and pauses when that is left, and held
-// upright it asks to be turned while the round waits.
+// full screen at a finger's start and pauses when that is left, held
+// upright it asks to be turned while the round waits, and after a first
+// visit it plays without its server.
 //
 //   node --experimental-websocket --test tests/web/
 //
@@ -136,12 +137,12 @@ const kKeepPicture = `(() => {
   };
 })()`;
 
-async function openPhone(stored = null) {
+async function openPhone(from = server) {
   const page = await browser.newPhonePage(kWide, kHigh, kRatio);
   await page.beforeEachLoad(kKeepPicture);
-  await page.goto(server.url + 'missing.html');
-  await page.evaluate(`localStorage.clear(); ${stored === null ? '' : `localStorage.setItem(${JSON.stringify(kStateKey)}, ${JSON.stringify(stored)})`}`);
-  await page.goto(server.url);
+  await page.goto(from.url + 'missing.html');
+  await page.evaluate('localStorage.clear()');
+  await page.goto(from.url);
   return page;
 }
 
@@ -261,7 +262,7 @@ describe('the web page on a phone', () => {
     await page.send('Page.close');
   });
 
-  test('upright it asks to be turned while the round waits; leaving full screen pauses', async () => {
+  test('upright it asks to be turned while the round waits; leaving full screen pauses; a notch is kept clear', async () => {
     const page = await openPhone();
     await startRound(page);
     assert.ok(await waitUntil(() => page.evaluate('!!document.fullscreenElement'), 5), 'no full screen');
@@ -292,11 +293,22 @@ describe('the web page on a phone', () => {
     // Sideways again: the round waits in its pause menu.
     await page.turn(kWide, kHigh);
     assert.ok(await waitUntil(() => looks.pauseMenu(page), 10), 'turned back, the round is not paused');
+
+    // A notch on the left: the game's picture keeps clear of it.
+    await page.send('Emulation.setSafeAreaInsetsOverride', { insets: { left: 40, right: 0, top: 0, bottom: 0 } });
+    assert.ok(await waitUntil(async () => {
+      const [left, width, pixels] = await page.evaluate('[Module.canvas.getBoundingClientRect().left, Module.canvas.getBoundingClientRect().width, Module.canvas.width]');
+      return left === 40 && width === kWide - 40 && pixels === Math.round((kWide - 40) * kRatio);
+    }, 10), 'the canvas did not keep clear of the notch');
     await page.send('Page.close');
   });
 
-  test('keys and game pads hide the pad, and the next touch brings it back', async () => {
-    const page = await openPhone();
+  test('with the network gone after a first visit it plays; keys and game pads hide the pad, a touch brings it back', async () => {
+    const own = await serveFolder(kPageFolder);
+    const page = await openPhone(own);
+    assert.ok(await waitUntil(() => page.evaluate('lanternOffline.state === "ready"'), 60), 'the page was not kept for offline play');
+    await own.stop();
+    await page.reload();
     await startRound(page);
     assert.ok(await waitUntil(async () => looks.padAt(await page.screenshot(true), freshPad), 5), 'no pad');
     await page.press('ArrowLeft');
