@@ -27,6 +27,9 @@ std::string FileText(const std::string& path) {
 
 }  // namespace
 
+// A maze of variant 3 where the scripted round below lives until its end.
+const int32_t kScriptSurvivesSeed = 20261208;
+
 class ReplayTest : public RoundTest {
 protected:
     void TearDown() override {
@@ -77,6 +80,14 @@ protected:
     // menu; `world` and `updates` get the world as the round handed back to
     // the menu and the round's update count.
     void PlayScriptedRound(WorldState* world, long* updates) {
+        // The script walks blind: in a maze drawn from the clock the enemies
+        // catch the player before the pause about one time in twenty (the
+        // round is over, and nothing pauses). A fixed maze where the player
+        // lives through the script; the replay still draws from its seed.
+        FixRoundSeed(kScriptSurvivesSeed);
+        struct Forget {
+            ~Forget() { ForgetRoundSeed(); }
+        } forget;
         app()->m_GameType = 3;
         app()->m_Mode = 11;
         long n = 0;
