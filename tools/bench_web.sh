@@ -2,8 +2,9 @@
 # tools/bench_web.sh - the web page in play beside the desktop game: frames
 # per second and CPU time per second of play, the page in headless Chromium
 # with software WebGL (SwiftShader), the game under Xvfb with Mesa's
-# software GL, both at 640 x 480. Run by hand after tools/web.sh and a normal
-# build; takes about two minutes:
+# software GL, both at 640 x 480; then how soon the page answers a new player
+# (tools/bench_web/bench_load.mjs). Run by hand after tools/web.sh and a
+# normal build; takes about seven minutes:
 #
 #   bash tools/bench_web.sh [PAGE_FOLDER [BUILD_FOLDER]]
 #
@@ -23,6 +24,9 @@ done
 
 echo "== the web page (headless Chromium, SwiftShader)"
 node --experimental-websocket "$root/tools/bench_web/bench_web.mjs" "$page"
+
+echo "== the web page's first start, desktop and phone, throttled and at full speed"
+node --experimental-websocket "$root/tools/bench_web/bench_load.mjs" "$page"
 
 echo "== the desktop game (Xvfb, Mesa llvmpipe)"
 ALSOFT_DRIVERS=null xvfb-run -a -s "-screen 0 1920x1080x24" \

@@ -36,16 +36,24 @@ export async function serveFolder(folder) {
   const server = createServer((req, res) => {
     const path = normalize(decodeURIComponent(new URL(req.url, 'http://x').pathname)).replace(/^(\.\.[/\\])+/, '');
     const file = join(folder, path.endsWith('/') ? path + 'index.html' : path);
-    let size = -1;
+    let info = null;
     try {
-      size = statSync(file).isFile() ? statSync(file).size : -1;
+      info = statSync(file);
     } catch {}
-    if (size < 0) {
+    if (!info?.isFile()) {
       // A page of the server's own (an empty 404 would be the browser's error page, of no origin).
       res.writeHead(404, { 'Content-Type': 'text/html' }).end('<!doctype html><title>Not found</title>');
       return;
     }
-    res.writeHead(200, { 'Content-Type': kTypes[extname(file)] || 'application/octet-stream', 'Content-Length': size });
+    // As a plain static server does: a copy the browser holds is revalidated by its date.
+    const modified = new Date(Math.floor(info.mtimeMs / 1000) * 1000);
+    const since = Date.parse(req.headers['if-modified-since'] ?? '');
+    if (since >= modified.getTime()) {
+      res.writeHead(304).end();
+      return;
+    }
+    res.writeHead(200, { 'Content-Type': kTypes[extname(file)] || 'application/octet-stream', 'Content-Length': info.size,
+                         'Last-Modified': modified.toUTCString() });
     createReadStream(file).pipe(res);
   });
   await new Promise((r) => server.listen(0, '127.0.0.1', r));

@@ -8,7 +8,7 @@
 //
 // LANTERN_WEB_PAGE names the page's folder (default build-web/page).
 import assert from 'node:assert/strict';
-import { existsSync, readFileSync } from 'node:fs';
+import { existsSync, readFileSync, statSync } from 'node:fs';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
 
@@ -182,6 +182,32 @@ describe('the web page', () => {
     assert.ok(await page.pressUntil('Escape', () => looks.energyBar(page)), 'a second Escape did not resume');
     assert.deepEqual(page.printed('EXCEPTION'), []);
     await page.send('Page.close');
+  });
+
+  test('on a slow network the page shows the bytes of the game arriving before the game starts', async () => {
+    // A server of its own: a new origin, which no service worker answers yet.
+    const own = await serveFolder(kPageFolder);
+    const page = await browser.newPage(640, 480);
+    await page.send('Network.enable');
+    // The mobile profile of web performance audits: 1.6 Mbit/s down, 150 ms round trip.
+    const slow = { offline: false, latency: 150, downloadThroughput: 1.6e6 / 8, uploadThroughput: 750e3 / 8 };
+    await page.send('Network.emulateNetworkConditions', slow);
+    await page.goto(own.url);
+    const game = ['lantern-vault.js', 'lantern-vault.wasm', 'lantern-vault.data'];
+    const bytes = game.reduce((sum, name) => sum + statSync(`${kPageFolder}/${name}`).size, 0);
+    const load = () => page.evaluate(`Module.pageLoad ? [Module.pageLoad.arrived, Module.pageLoad.total,
+                                                         typeof Module._lantern_web_frame_count === 'function'] : null`);
+    assert.ok(await waitUntil(async () => (await load())?.[1] === bytes, 10), 'the page does not count the game\'s bytes');
+    const [first] = await load();
+    await sleep(1500);
+    const [later, , started] = await load();
+    assert.ok(later > first && later < bytes && !started, `no progress shown while the game arrives: ${first}, ${later}`);
+    assert.match(await page.evaluate(`document.getElementById('loaded').textContent`), /^Loading\.\.\. \d+\.\d of \d+\.\d MB$/);
+    // At full speed the rest arrives, and the game starts from what the page fetched.
+    await page.send('Network.emulateNetworkConditions', { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+    assert.ok(await waitUntil(() => looks.loadingBand(page), 30), 'the game did not start from the fetched files');
+    await page.send('Page.close');
+    await own.stop();
   });
 
   test('a hidden tab suspends the round and saves; shown again it is paused', async () => {
