@@ -235,6 +235,19 @@ export class Page {
     await this.send('Page.addScriptToEvaluateOnNewDocument', { source });
   }
 
+  // From the next document on, WebGL keeps a canvas's picture after it is
+  // shown, so that the page itself can read it back (cheaply, and as often
+  // as it likes, where a screenshot through DevTools takes a while).
+  async keepCanvasPicture() {
+    await this.beforeEachLoad(`(() => {
+      const getContext = HTMLCanvasElement.prototype.getContext;
+      HTMLCanvasElement.prototype.getContext = function(type, attributes) {
+        if (/webgl/.test(type)) attributes = Object.assign({}, attributes, { preserveDrawingBuffer: true });
+        return getContext.call(this, type, attributes);
+      };
+    })()`);
+  }
+
   async goto(url) {
     const loads = this.loads;
     await this.send('Page.navigate', { url });

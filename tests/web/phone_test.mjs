@@ -128,18 +128,9 @@ function shiftsInPage(ms, reach) {
   });
 }
 
-// WebGL keeps the canvas's picture after it is shown, so the page can read it back.
-const kKeepPicture = `(() => {
-  const getContext = HTMLCanvasElement.prototype.getContext;
-  HTMLCanvasElement.prototype.getContext = function(type, attributes) {
-    if (/webgl/.test(type)) attributes = Object.assign({}, attributes, { preserveDrawingBuffer: true });
-    return getContext.call(this, type, attributes);
-  };
-})()`;
-
 async function openPhone(from = server) {
   const page = await browser.newPhonePage(kWide, kHigh, kRatio);
-  await page.beforeEachLoad(kKeepPicture);
+  await page.keepCanvasPicture();
   await page.goto(from.url + 'missing.html');
   await page.evaluate('localStorage.clear()');
   await page.goto(from.url);

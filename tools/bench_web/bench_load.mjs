@@ -54,15 +54,6 @@ function stageInPage() {
   return { bar, frames, clickToStart };
 }
 
-// WebGL keeps its picture after it is shown, so that the page can read it back.
-const kKeepPicture = `(() => {
-  const getContext = HTMLCanvasElement.prototype.getContext;
-  HTMLCanvasElement.prototype.getContext = function(type, attributes) {
-    if (/webgl/.test(type)) attributes = Object.assign({}, attributes, { preserveDrawingBuffer: true });
-    return getContext.call(this, type, attributes);
-  };
-})()`;
-
 // One visit: the seconds from navigation to each moment and the bytes
 // arrived by then.
 async function visit(browser, page, url, bytes) {
@@ -94,7 +85,7 @@ async function measure(screenName, network) {
   try {
     const page = screen.phone ? await browser.newPhonePage(screen.width, screen.height, screen.ratio)
                               : await browser.newPage(screen.width, screen.height);
-    await page.beforeEachLoad(kKeepPicture);
+    await page.keepCanvasPicture();
     await page.send('Network.enable');
     await page.send('Network.emulateNetworkConditions', network);
     const bytes = { count: 0 };
