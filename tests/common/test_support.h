@@ -28,9 +28,13 @@ constexpr bool kUnderAddressSanitizer = false;
 // - in the third variant the enemies find a player who stands still within
 //   seven seconds;
 // - in the second, walking right from the start lights a beacon within two
-//   seconds, before anything else earns a badge.
+//   seconds, before anything else earns a badge;
+// - in the second, no enemy touches a player who walks right from the start
+//   for any time and then waits a minute; in the first and the third a
+//   player who stands still is left alone for ten seconds.
 constexpr int kStillPlayerLosesSeed = 6;
 constexpr int kBeaconNearStartSeed = 3;
+constexpr int kWalkerUntouchedSeed = 36;
 
 // What a child process printed and how it ended.
 using ChildResult = ProcessResult;

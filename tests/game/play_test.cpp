@@ -384,3 +384,35 @@ TEST_F(PlayTest, SparksFlyAndFallAndPopUpsRiseWhileThePoolDropsWhatDoesNotFit) {
     EXPECT_NE(bb_random_Seed, seed);
     for (int i = 0; i <= a->m_PartMax; ++i) a->m_Part[i * 10 + kPartKind] = 0;
 }
+
+TEST_F(PlayTest, AFixedSeedStartsRoundsWhereNoEnemyTouchesAPlayerWhoWalksRightOrStands) {
+    // The end-to-end tests that play rounds walk right for as long as their
+    // machine lets them, or stand, and then pause; in a maze of the clock's
+    // choosing the enemies caught them about one time in twenty first.
+    FixRoundSeed(kWalkerUntouchedSeed);
+    const struct {
+        int variant, walk, wait;
+    } rounds[] = {{2, 1, 3600}, {2, 90, 3600}, {2, 1200, 3600}, {1, 0, 600}, {3, 0, 600}};
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(testing::Message() << "variant " << round.variant << " walk " << round.walk);
+        app()->m_GameType = round.variant;
+        app()->m_Mode = 11;
+        Update();
+        ASSERT_EQ(app()->m_Mode, 10);
+        float energy = Plr(kPlrEnergy);
+        if (round.walk) Hold(kKeyRight, round.walk);
+        Update(round.wait);
+        EXPECT_EQ(app()->m_Mode, 10);
+        EXPECT_EQ(Plr(kPlrEnergy), energy) << "touched";
+        // Then the pause menu's "End Game", as the tests end it.
+        Hold(kKeyEscape, 2);
+        Update(20);
+        Hold(kKeyLeft, 2);
+        Update();
+        Hold(kKeyEnter, 2);
+        ASSERT_EQ(app()->m_GameEnded, 1);
+        for (int i = 0; i < 200 && app()->m_Mode != 1; ++i) Update();
+        ASSERT_EQ(app()->m_Mode, 1);
+    }
+    ForgetRoundSeed();
+}
