@@ -11,8 +11,6 @@
 //       writes the desktop icon in every size, in the icon theme's layout
 //   assetgen --web-icons DIR
 //       writes the web page's icons, DIR/icon-192.png and DIR/icon-512.png
-#include <stb/stb_image_write.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -42,8 +40,6 @@ int Usage() {
 int main(int argc, char** argv) {
     using namespace assetgen;
     if (argc < 2) return Usage();
-    // stb's default level 8 is several times slower for a few percent.
-    stbi_write_png_compression_level = 6;
 
     if (std::strcmp(argv[1], "--review") == 0) {
         if (argc != 3) return Usage();

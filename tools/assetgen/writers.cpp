@@ -1,12 +1,13 @@
 // tools/assetgen/writers.cpp - PNG, WAV and Ogg Vorbis output.
 #include "writers.h"
 
-#include <stb/stb_image_write.h>
 #include <vorbis/vorbisenc.h>
 
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+
+#include "png_encode.h"
 
 namespace assetgen {
 
@@ -19,19 +20,6 @@ bool MakeParentDirs(const std::string& path) {
         return false;
     }
     return true;
-}
-
-bool WritePngRgba(const std::string& path, int width, int height, const std::vector<uint8_t>& rgba) {
-    if (!MakeParentDirs(path)) return false;
-    if (!stbi_write_png(path.c_str(), width, height, 4, rgba.data(), width * 4)) {
-        std::fprintf(stderr, "assetgen: cannot write %s\n", path.c_str());
-        return false;
-    }
-    return true;
-}
-
-bool WritePng(const std::string& path, const Canvas& canvas) {
-    return WritePngRgba(path, canvas.Width(), canvas.Height(), canvas.ToRgba8());
 }
 
 int16_t ToPcm16(float v) {
@@ -61,6 +49,19 @@ bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 }
 
 }  // namespace
+
+bool WritePngRgba(const std::string& path, int width, int height, const std::vector<uint8_t>& rgba) {
+    std::vector<uint8_t> png = EncodePng(width, height, rgba);
+    if (png.empty()) {
+        std::fprintf(stderr, "assetgen: cannot encode %s (%d x %d)\n", path.c_str(), width, height);
+        return false;
+    }
+    return WriteBytes(path, png);
+}
+
+bool WritePng(const std::string& path, const Canvas& canvas) {
+    return WritePngRgba(path, canvas.Width(), canvas.Height(), canvas.ToRgba8());
+}
 
 bool WriteWav(const std::string& path, const std::vector<float>& samples, int channels, int hertz) {
     uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
