@@ -29,20 +29,14 @@ std::vector<uint8_t> Pattern(int w, int h, int colours, bool opaque) {
     return rgba;
 }
 
-struct RoundTrip {
-    int colourType = -1;  // IHDR's colour type byte: 3 indexed, 6 RGBA
-    DecodedImage image;
-};
-
-RoundTrip EncodeAndLoad(const ScopedTempDir& tmp, int w, int h, const std::vector<uint8_t>& rgba) {
-    RoundTrip r;
+// Writes the encoder's file and reads it back as the game does; `colourType`
+// gets IHDR's colour type byte (3 indexed, 6 RGBA).
+DecodedImage EncodeAndLoad(const ScopedTempDir& tmp, int w, int h, const std::vector<uint8_t>& rgba, int* colourType) {
     std::vector<uint8_t> png = assetgen::EncodePng(w, h, rgba);
-    if (png.size() < 33) return r;
-    r.colourType = png[25];
+    *colourType = png.size() > 25 ? png[25] : -1;
     const std::string path = tmp.path() + "/image.png";
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-    r.image = DecodeImageFile(path);
-    return r;
+    return DecodeImageFile(path);
 }
 
 TEST(PngEncoder, EveryFormDecodesThroughTheGamesLoaderToTheSamePixelsAsRgba) {
@@ -63,13 +57,14 @@ TEST(PngEncoder, EveryFormDecodesThroughTheGamesLoaderToTheSamePixelsAsRgba) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << ", " << c.colours << " colours");
         std::vector<uint8_t> rgba = Pattern(c.w, c.h, c.colours, c.opaque);
-        RoundTrip r = EncodeAndLoad(tmp, c.w, c.h, rgba);
-        EXPECT_EQ(r.colourType, c.colourType);
-        ASSERT_TRUE(r.image.ok()) << "the game's loader refused the file";
-        EXPECT_EQ(r.image.width, c.w);
-        EXPECT_EQ(r.image.height, c.h);
-        EXPECT_EQ(r.image.depth, 4);
-        EXPECT_TRUE(r.image.pixels == rgba) << "pixels changed on the way through the file";
+        int colourType = 0;
+        DecodedImage image = EncodeAndLoad(tmp, c.w, c.h, rgba, &colourType);
+        EXPECT_EQ(colourType, c.colourType);
+        ASSERT_TRUE(image.ok()) << "the game's loader refused the file";
+        EXPECT_EQ(image.width, c.w);
+        EXPECT_EQ(image.height, c.h);
+        EXPECT_EQ(image.depth, 4);
+        EXPECT_TRUE(image.pixels == rgba) << "pixels changed on the way through the file";
     }
 }
 
