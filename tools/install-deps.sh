@@ -14,7 +14,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make ninja-build pkg-config
-  libglfw3-dev libgl-dev libopenal-dev libstb-dev libvorbis-dev
+  libglfw3-dev libgl-dev libopenal-dev libstb-dev libvorbis-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
   fonts-dejavu-core
 )

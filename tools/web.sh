@@ -29,7 +29,7 @@ if [ ! -f build/CMakeCache.txt ]; then
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
     "-DCMAKE_C_FLAGS_RELEASE=-O2 -DNDEBUG"
 fi
-cmake --build build -j"$(nproc)" --target lantern_data lantern_web_icons
+cmake --build build -j"$(nproc)" --target lantern_data lantern_web_icons lantern_web_sounds
 
 generator=()
 [ -f build-web/CMakeCache.txt ] || generator=(-G Ninja)

@@ -1,12 +1,15 @@
 // tests/assets/images_test.cpp - the images of the data folder: every file
 // the game asks for exists at every resolution, cuts into the frames the
-// game asks for, and the sprite geometry matches how the game places it.
+// game asks for, holds exactly the pixels the generator drew, and the sprite
+// geometry matches how the game places it.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "asset_loaders.h"
+#include "sheet.h"
+#include "tune_format.h"
 
 using namespace assettest;
 
@@ -79,8 +82,37 @@ TEST_P(EveryImage, LoadsAtItsResolutionWithTheFramesTheGameAsksFor) {
     }
 }
 
+// Whatever form the encoder chose for a file (RGBA, or a palette for art of
+// few colours), the game's loader gives back exactly the generator's pixels,
+// as the 4 channels it has always reported for these files.
+TEST_P(EveryImage, HoldsExactlyThePixelsTheGeneratorDrew) {
+    const int hd = GetParam();
+    for (const assetgen::ImageAsset& asset : assetgen::AllImages()) {
+        if (!asset.variants && hd != 1) continue;
+        const std::string path = DataDir() + "/" + asset.name + assetgen::ResolutionSuffix(hd) + ".png";
+        SCOPED_TRACE(path);
+        const assetgen::Canvas drawn = assetgen::RenderImage(asset, hd);
+        DecodedImage file = DecodeImageFile(path);
+        ASSERT_TRUE(file.ok());
+        EXPECT_EQ(file.depth, 4);
+        ASSERT_EQ(file.width, drawn.Width());
+        ASSERT_EQ(file.height, drawn.Height());
+        EXPECT_TRUE(file.pixels == drawn.ToRgba8()) << "the file's pixels differ from the drawing";
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Resolutions, EveryImage, ::testing::Values(1, 2, 4),
                          [](const ::testing::TestParamInfo<int>& i) { return i.param == 1 ? std::string("Base") : (i.param == 2 ? std::string("Hd") : std::string("Hd2")); });
+
+TEST(Images, TuneImagesHoldExactlyTheirEncodedPixels) {
+    for (const assetgen::TuneFile& tune : assetgen::AllTunes()) {
+        SCOPED_TRACE(tune.name);
+        DecodedImage file = DecodeImageFile(DataDir() + "/tunes/" + tune.name + ".png");
+        ASSERT_TRUE(file.ok());
+        EXPECT_EQ(file.depth, 4);
+        EXPECT_TRUE(file.pixels == assetgen::TuneImagePixels(tune.data));
+    }
+}
 
 TEST(Images, FramesTheGameDrawsAreNotEmpty) {
     for (int hd : {1, 2, 4}) {

@@ -11,8 +11,9 @@
 //       writes the desktop icon in every size, in the icon theme's layout
 //   assetgen --web-icons DIR
 //       writes the web page's icons, DIR/icon-192.png and DIR/icon-512.png
-#include <stb/stb_image_write.h>
-
+//   assetgen --web-sounds DIR
+//       writes the web page's sound effects, DIR/sfx/NNN.ogg: Ogg Vorbis of
+//       the sounds of sfx/NNN.wav
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +25,7 @@
 #include "app_icon.h"
 #include "jobs.h"
 #include "review.h"
+#include "sounds.h"
 
 namespace {
 
@@ -33,7 +35,8 @@ int Usage() {
                  "       assetgen --review OUT.png\n"
                  "       assetgen --report DATA_DIR\n"
                  "       assetgen --icons DIR\n"
-                 "       assetgen --web-icons DIR\n");
+                 "       assetgen --web-icons DIR\n"
+                 "       assetgen --web-sounds DIR\n");
     return 2;
 }
 
@@ -42,8 +45,6 @@ int Usage() {
 int main(int argc, char** argv) {
     using namespace assetgen;
     if (argc < 2) return Usage();
-    // stb's default level 8 is several times slower for a few percent.
-    stbi_write_png_compression_level = 6;
 
     if (std::strcmp(argv[1], "--review") == 0) {
         if (argc != 3) return Usage();
@@ -56,6 +57,10 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "--web-icons") == 0) {
         if (argc != 3) return Usage();
         return WriteWebIcons(argv[2]) ? 0 : 1;
+    }
+    if (std::strcmp(argv[1], "--web-sounds") == 0) {
+        if (argc != 3) return Usage();
+        return WriteWebSounds(argv[2]) ? 0 : 1;
     }
     if (std::strcmp(argv[1], "--report") == 0) {
         if (argc != 3) return Usage();

@@ -193,4 +193,22 @@ std::vector<Job> SoundEffectJobs() {
     return jobs;
 }
 
+std::string WebSoundPath(int id) {
+    std::string path = SoundEffectPath(id);
+    return path.substr(0, path.size() - 4) + ".ogg";
+}
+
+// The effects are short and bright (blips, chimes, noise bursts), and the
+// web page downloads them over mobile networks. At quality 0.4 the set is
+// about a sixth of the WAVs' bytes; the tonal effects decode within 20 to 34
+// dB of their samples and every 10 ms keeps its loudness within about 1 dB.
+// Lower qualities save little: 0.3 writes 8 % fewer bytes and loses about 3 dB
+// on the chimes and the jingle.
+bool WriteWebSounds(const std::string& dir) {
+    bool ok = true;
+    for (const SoundEffect& e : AllSoundEffects())
+        ok = WriteOggVorbis(dir + "/" + WebSoundPath(e.id), e.make(), 1, kRate, kWebSoundQuality, "") && ok;
+    return ok;
+}
+
 }  // namespace assetgen

@@ -18,6 +18,14 @@ std::vector<SoundEffect> AllSoundEffects();
 std::string SoundEffectPath(int id);  // "sfx/001.wav"
 std::vector<Job> SoundEffectJobs();
 
+// The web page's copies of the effects: each sfx/NNN.wav as DIR/sfx/NNN.ogg,
+// Ogg Vorbis of the same synthesised samples (mono, kRate, the same length)
+// at kWebSoundQuality. False (with a message) when a file cannot be written.
+bool WriteWebSounds(const std::string& dir);
+std::string WebSoundPath(int id);  // "sfx/001.ogg"
+// libvorbis' VBR scale (-0.1..1); see WriteWebSounds' notes in sfx.cpp.
+constexpr float kWebSoundQuality = 0.4f;
+
 // Instrument samples of the procedural music player.
 struct InstrumentSample {
     std::string path;  // "inst/d1-1.wav", "inst/lead2.wav", ...

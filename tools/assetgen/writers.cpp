@@ -1,12 +1,13 @@
 // tools/assetgen/writers.cpp - PNG, WAV and Ogg Vorbis output.
 #include "writers.h"
 
-#include <stb/stb_image_write.h>
 #include <vorbis/vorbisenc.h>
 
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+
+#include "png_encode.h"
 
 namespace assetgen {
 
@@ -19,19 +20,6 @@ bool MakeParentDirs(const std::string& path) {
         return false;
     }
     return true;
-}
-
-bool WritePngRgba(const std::string& path, int width, int height, const std::vector<uint8_t>& rgba) {
-    if (!MakeParentDirs(path)) return false;
-    if (!stbi_write_png(path.c_str(), width, height, 4, rgba.data(), width * 4)) {
-        std::fprintf(stderr, "assetgen: cannot write %s\n", path.c_str());
-        return false;
-    }
-    return true;
-}
-
-bool WritePng(const std::string& path, const Canvas& canvas) {
-    return WritePngRgba(path, canvas.Width(), canvas.Height(), canvas.ToRgba8());
 }
 
 int16_t ToPcm16(float v) {
@@ -62,6 +50,19 @@ bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
+bool WritePngRgba(const std::string& path, int width, int height, const std::vector<uint8_t>& rgba) {
+    std::vector<uint8_t> png = EncodePng(width, height, rgba);
+    if (png.empty()) {
+        std::fprintf(stderr, "assetgen: cannot encode %s (%d x %d)\n", path.c_str(), width, height);
+        return false;
+    }
+    return WriteBytes(path, png);
+}
+
+bool WritePng(const std::string& path, const Canvas& canvas) {
+    return WritePngRgba(path, canvas.Width(), canvas.Height(), canvas.ToRgba8());
+}
+
 bool WriteWav(const std::string& path, const std::vector<float>& samples, int channels, int hertz) {
     uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
     std::vector<uint8_t> out;
@@ -83,16 +84,26 @@ bool WriteWav(const std::string& path, const std::vector<float>& samples, int ch
 }
 
 bool WriteOggVorbis(const std::string& path, const std::vector<float>& stereo, int hertz, float quality) {
+    return WriteOggVorbis(path, stereo, 2, hertz, quality, "Firstlight");
+}
+
+bool WriteOggVorbis(const std::string& path, const std::vector<float>& samples, int channels, int hertz, float quality,
+                    const std::string& title) {
+    if (channels < 1 || samples.size() % channels != 0) {
+        std::fprintf(stderr, "assetgen: %s: %zu samples do not make whole frames of %d channels\n", path.c_str(),
+                     samples.size(), channels);
+        return false;
+    }
     vorbis_info vi;
     vorbis_info_init(&vi);
-    if (vorbis_encode_init_vbr(&vi, 2, hertz, quality) != 0) {
+    if (vorbis_encode_init_vbr(&vi, channels, hertz, quality) != 0) {
         std::fprintf(stderr, "assetgen: vorbis encoder refused its settings\n");
         vorbis_info_clear(&vi);
         return false;
     }
     vorbis_comment vc;
     vorbis_comment_init(&vc);
-    vorbis_comment_add_tag(&vc, "TITLE", "Firstlight");
+    if (!title.empty()) vorbis_comment_add_tag(&vc, "TITLE", title.c_str());
     vorbis_dsp_state vd;
     vorbis_block vb;
     vorbis_analysis_init(&vd, &vi);
@@ -113,7 +124,7 @@ bool WriteOggVorbis(const std::string& path, const std::vector<float>& stereo, i
     ogg_page og;
     while (ogg_stream_flush(&os, &og)) takePage(og);
 
-    const long frames = static_cast<long>(stereo.size() / 2);
+    const long frames = static_cast<long>(samples.size() / channels);
     const long chunk = 4096;
     long pos = 0;
     bool eos = false;
@@ -121,10 +132,8 @@ bool WriteOggVorbis(const std::string& path, const std::vector<float>& stereo, i
         long n = std::min(chunk, frames - pos);
         if (n > 0) {
             float** buf = vorbis_analysis_buffer(&vd, static_cast<int>(n));
-            for (long i = 0; i < n; ++i) {
-                buf[0][i] = stereo[(pos + i) * 2];
-                buf[1][i] = stereo[(pos + i) * 2 + 1];
-            }
+            for (long i = 0; i < n; ++i)
+                for (int c = 0; c < channels; ++c) buf[c][i] = samples[(pos + i) * channels + c];
             vorbis_analysis_wrote(&vd, static_cast<int>(n));
             pos += n;
         } else {

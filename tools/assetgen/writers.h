@@ -18,9 +18,14 @@ bool WritePngRgba(const std::string& path, int width, int height, const std::vec
 // Interleaved float samples (-1..1) written as 16-bit PCM.
 bool WriteWav(const std::string& path, const std::vector<float>& samples, int channels, int hertz);
 
-// Interleaved stereo float samples encoded as Ogg Vorbis at a quality of
-// -0.1..1 (libvorbis' VBR scale). The stream holds exactly the given number
-// of sample frames, so a looping player repeats it without a gap.
+// Interleaved float samples of `channels` channels encoded as Ogg Vorbis at
+// a quality of -0.1..1 (libvorbis' VBR scale). The stream holds exactly the
+// given number of sample frames, so a looping player repeats it without a
+// gap, and has a fixed serial number, so the same sound gives the same
+// bytes. A non-empty `title` becomes the stream's TITLE comment.
+bool WriteOggVorbis(const std::string& path, const std::vector<float>& samples, int channels, int hertz, float quality,
+                    const std::string& title);
+// The tune's form: stereo, titled "Firstlight".
 bool WriteOggVorbis(const std::string& path, const std::vector<float>& stereo, int hertz, float quality);
 
 // 16-bit conversion with rounding and clamping, as the WAV writer does it.
