@@ -62,7 +62,8 @@ set_target_properties(lantern-vault PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIREC
 # host/web/include first: it completes Emscripten's GLFW header.
 target_include_directories(lantern-vault BEFORE PRIVATE ${SRC}/host/web/include)
 target_include_directories(lantern-vault PRIVATE ${SRC} ${WEB_INCLUDE_DIR})
-target_compile_options(lantern-vault PRIVATE -O2 -Wall -Wextra)
+# Optimised for size: the player downloads the module before the game starts.
+target_compile_options(lantern-vault PRIVATE -Oz -Wall -Wextra)
 # The version the game shows, from the project's one place for it.
 target_compile_definitions(lantern-vault PRIVATE LANTERN_VERSION="${PROJECT_VERSION}")
 # The decoder is someone else's code, compiled as it comes.
@@ -83,7 +84,13 @@ configure_file(${SRC}/host/web/manifest.webmanifest ${CMAKE_BINARY_DIR}/manifest
 
 set(WEB_HOST_JS ${SRC}/host/web/web_host.js)
 target_link_options(lantern-vault PRIVATE
-  -O2
+  # Small over fast, here too: the page's script and module are what a
+  # player waits for (js and wasm together, not the data).
+  -Oz
+  # No eval or new Function in the page's script, and strings from the
+  # module decoded by the browser's TextDecoder alone.
+  -sDYNAMIC_EXECUTION=0
+  -sTEXTDECODER=2
   -sENVIRONMENT=web
   -sUSE_GLFW=3
   -sLEGACY_GL_EMULATION=1
