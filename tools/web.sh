@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the game as a static web page: installs what is missing (Debian's
-# packages), makes the game's data with the desktop build's generator, and
+# packages, and npm's Closure Compiler), makes the game's data with the desktop build's generator, and
 # builds with Emscripten into build-web/. The page is the folder
 # build-web/page/ (index.html, lantern-vault.js, .wasm and .data, the web app
 # manifest with its icons and the service worker that keeps the page for
@@ -19,9 +19,28 @@ run_tests=0
 
 web_packages=(emscripten node-acorn)
 [ $run_tests = 1 ] && web_packages+=(chromium)
+# npm fetches the Closure Compiler (below); a Node.js from elsewhere brings
+# its own npm.
+command -v npm >/dev/null || web_packages+=(npm)
+# The Closure Compiler's package runs a native binary on x86-64 Linux and
+# Java everywhere else.
+[ "$(uname -m)" = x86_64 ] || web_packages+=(default-jre-headless)
 bash tools/install-deps.sh "${web_packages[@]}"
 # Emscripten's optimiser loads acorn from Debian's Node module folder.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+
+# The Closure Compiler, which minifies the page's script at the link
+# (host/web/web.cmake finds it in build-web/tools): npm's package, at the
+# release this Emscripten (Debian's 3.1.6) was made with. Debian's own
+# closure-compiler is far older than what this Emscripten's output needs.
+closure_version=20220104.0.0
+closure_dir=build-web/tools
+installed=$(node -p "require('./$closure_dir/node_modules/google-closure-compiler/package.json').version" \
+  2>/dev/null || true)
+if [ "$installed" != "$closure_version" ]; then
+  npm install --prefix "$closure_dir" --no-audit --no-fund --save-exact \
+    "google-closure-compiler@$closure_version"
+fi
 
 # The data and the page's icons: the generator of the desktop build (only
 # it, not the whole build).
@@ -42,6 +61,10 @@ echo "Built in $SECONDS s. The page is build-web/page/:"
 ls -l build-web/page
 echo "A player downloads $(du -cb build-web/page/* | tail -1 | cut -f1) bytes" \
   "($(cat build-web/page/* | gzip -c | wc -c) compressed)."
+# What a player waits for before the game's data: its goal is 400 KB at most.
+echo "The page's script and module: $(du -cb build-web/page/lantern-vault.{js,wasm} | tail -1 | cut -f1) bytes" \
+  "(lantern-vault.js $(stat -c %s build-web/page/lantern-vault.js)," \
+  "lantern-vault.wasm $(stat -c %s build-web/page/lantern-vault.wasm))."
 
 if [ $run_tests = 1 ]; then
   node --experimental-websocket --test tests/web/

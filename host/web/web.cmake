@@ -62,7 +62,8 @@ set_target_properties(lantern-vault PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIREC
 # host/web/include first: it completes Emscripten's GLFW header.
 target_include_directories(lantern-vault BEFORE PRIVATE ${SRC}/host/web/include)
 target_include_directories(lantern-vault PRIVATE ${SRC} ${WEB_INCLUDE_DIR})
-target_compile_options(lantern-vault PRIVATE -O2 -Wall -Wextra)
+# Optimised for size: the player downloads the module before the game starts.
+target_compile_options(lantern-vault PRIVATE -Oz -Wall -Wextra)
 # The version the game shows, from the project's one place for it.
 target_compile_definitions(lantern-vault PRIVATE LANTERN_VERSION="${PROJECT_VERSION}")
 # The decoder is someone else's code, compiled as it comes.
@@ -81,9 +82,34 @@ configure_file(${SRC}/host/web/index.html ${CMAKE_BINARY_DIR}/index.html @ONLY)
 # The manifest names the game by it too.
 configure_file(${SRC}/host/web/manifest.webmanifest ${CMAKE_BINARY_DIR}/manifest.webmanifest @ONLY)
 
+# The Closure Compiler minifies the page's script (--closure 1): the npm
+# package google-closure-compiler in the build's own folder, which
+# tools/web.sh installs. This Emscripten takes its path from the environment
+# (EM_CLOSURE_COMPILER) at every link.
+set(LANTERN_CLOSURE_COMPILER ${CMAKE_BINARY_DIR}/tools/node_modules/.bin/google-closure-compiler
+    CACHE FILEPATH "The Closure Compiler's command (npm's google-closure-compiler)")
+if(NOT EXISTS "${LANTERN_CLOSURE_COMPILER}")
+  message(FATAL_ERROR "No Closure Compiler at '${LANTERN_CLOSURE_COMPILER}': tools/web.sh installs it there "
+                      "(or configure with -DLANTERN_CLOSURE_COMPILER=<its google-closure-compiler command>)")
+endif()
+set_property(TARGET lantern-vault PROPERTY CXX_LINKER_LAUNCHER
+             ${CMAKE_COMMAND} -E env EM_CLOSURE_COMPILER=${LANTERN_CLOSURE_COMPILER})
+# Browser names Closure would otherwise rename in web_host.js; a change to
+# them links the page again.
+set(CLOSURE_EXTERNS ${SRC}/host/web/closure_externs.js)
+set_property(TARGET lantern-vault APPEND PROPERTY LINK_DEPENDS ${CLOSURE_EXTERNS})
+
 set(WEB_HOST_JS ${SRC}/host/web/web_host.js)
 target_link_options(lantern-vault PRIVATE
-  -O2
+  # Small over fast, here too: the page's script and module are what a
+  # player waits for (js and wasm together, not the data).
+  -Oz
+  --closure 1
+  "--closure-args=--externs=${CLOSURE_EXTERNS}"
+  # No eval or new Function in the page's script, and strings from the
+  # module decoded by the browser's TextDecoder alone.
+  -sDYNAMIC_EXECUTION=0
+  -sTEXTDECODER=2
   -sENVIRONMENT=web
   -sUSE_GLFW=3
   -sLEGACY_GL_EMULATION=1
