@@ -50,7 +50,8 @@ double gxtkAudio::Position(const gxtkChannel& chan) const {
 
 bool gxtkAudio::Ended(const gxtkChannel& chan) const {
     if (chan.state != State::kPlaying) return false;
-    if (!chan.sample || chan.sample->seconds <= 0) return true;
+    if (!chan.sample) return &chan != &channels[kMusicChannel] || awaitedMusic.Empty();
+    if (chan.sample->seconds <= 0) return true;
     return !chan.flags && Position(chan) >= chan.sample->seconds;
 }
 

@@ -119,8 +119,12 @@ public:
     // already done, -1 when the file cannot be opened or is of no known kind.
     virtual int PrepareMusic(String path);
 
-    // Keeps a device open (audio/device_life.h): once per game update.
-    int Update() { return life.Update(); }
+    // Keeps a device open (audio/device_life.h) and starts music whose file
+    // has arrived: once per game update.
+    int Update() {
+        ArriveMusic();
+        return life.Update();
+    }
     // Closes the device as when it is lost, and tries to open one again from
     // the next Update on.
     void Disconnect() { life.Disconnect(); }
@@ -150,6 +154,12 @@ private:
     // Uploads music decoded ahead if its worker is done.
     void TakeFinishedMusic();
     void ForgetMusic();
+    // Music played before its file arrived (a host that fetches its files
+    // said it was not ready): the music channel plays, in the model, from
+    // then on without a sample; once the file is here it is heard from where
+    // the model says it has got to, as if it had been there all along.
+    void ArriveMusic();
+    String awaitedMusic;  // the path it waits for; empty: none
 
     // The channel's position in its sample (seconds at rate 1) now.
     double Position(const gxtkChannel& chan) const;

@@ -6,6 +6,7 @@
 
 #include "audio/device.h"
 #include "audio/music_decode.h"
+#include "host/game.h"
 
 // What the device knows about its kept music (gxtkAudio::music).
 struct PreparedMusic {
@@ -18,7 +19,18 @@ gxtkAudio::~gxtkAudio() { delete prepared; }
 
 int gxtkAudio::PlayMusic(String path, int flags) {
     StopMusic();
+    awaitedMusic = String();
     gxtkSample* sample = KeptMusic(path);
+    if (!sample && !BBGame::_game->FileReady(path)) {
+        gxtkChannel& chan = channels[kMusicChannel];
+        chan.sample = nullptr;
+        chan.flags = flags;
+        chan.state = State::kPlaying;
+        chan.offset = 0;
+        chan.since = PlayClock();
+        awaitedMusic = path;
+        return 0;
+    }
     if (!sample) {
         FileIdentity file;
         bool known = IdentifyPath(path, nullptr, &file);
@@ -96,6 +108,35 @@ void gxtkAudio::ForgetMusic() {
     p.decode.reset();  // waits for a worker still decoding
     p.path = String();
     gc_assign(music, nullptr);
+}
+
+void gxtkAudio::ArriveMusic() {
+    if (awaitedMusic.Empty() || !BBGame::_game->FileReady(awaitedMusic)) return;
+    String path = awaitedMusic;
+    awaitedMusic = String();
+    gxtkChannel& chan = channels[kMusicChannel];
+    // Stopped meanwhile: it is loaded when it is played next.
+    if (chan.state == State::kStopped || chan.sample) return;
+    FileIdentity file;
+    bool known = IdentifyPath(path, nullptr, &file);
+    gxtkSample* sample = LoadSample(path);
+    if (!sample) {
+        chan.state = State::kStopped;
+        chan.offset = 0;
+        return;
+    }
+    ForgetMusic();
+    if (known) {
+        Prepared().path = path;
+        Prepared().file = file;
+        gc_assign(music, sample);
+    }
+    gc_assign(chan.sample, sample);
+    if (Ended(chan)) {
+        NoticeEnd(chan);
+    } else if (alcContext) {
+        StartSource(chan);
+    }
 }
 
 int gxtkAudio::StopMusic() { return StopChannel(kMusicChannel); }

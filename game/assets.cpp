@@ -22,6 +22,8 @@
 
 #include "game/globals.h"
 #include "game/myapp.h"
+#include "host/files.h"
+#include "host/game.h"
 
 namespace {
 
@@ -35,6 +37,44 @@ int stage_sound(int stage) {
     }
     return stage >= 16 && stage <= 23 ? stage - 14 : 0;
 }
+
+// The image each stage loads, if any. Fonts are 128 frames of 16 x 16.
+struct StageImage {
+    int stage;
+    int slot;
+    const char* name;
+    int frameW, frameH, frames;
+    bool font;
+};
+const StageImage kStageImages[] = {
+    {1, c_MyApp::kSlotIcons, "common/icons", 32, 32, 16, false},
+    {2, 95, "common/Buttons", 64, 64, 16, false},
+    {3, c_MyApp::kSlotPad, "common/dpad", 32, 32, 16, false},
+    {4, c_MyApp::kSlotStudioLogo, "common/HOLTLogo", 256, 256, 1, false},
+    {5, 91, "common/Testcard_Circle", 256, 256, 1, false},
+    {6, c_MyApp::kSlotFont, "fonts/ribbonmono", 16, 16, 128, true},
+    {11, 99, "menu", 256, 256, 4, false},
+    {12, 98, "logo", 256, 128, 1, false},
+    {13, 96, "parts", 8, 8, 256, false},
+    {14, c_MyApp::kSlotBadgeIcons, "BadgesA", 64, 64, 64, false},
+    {15, 1, "gfx", 32, 32, 64, false},
+};
+const int kLastStage = 23;
+
+const StageImage* stage_image(int stage) {
+    for (const StageImage& image : kStageImages)
+        if (image.stage == stage) return &image;
+    return nullptr;
+}
+
+String sound_file(int n) {
+    char path[32];
+    std::snprintf(path, sizeof path, "sfx/%03d.wav", n);
+    return String(path);
+}
+
+// Whether the host has `file` (a path as the loaders take it) at hand.
+bool at_hand(const String& file) { return BBGame::_game->FileReady(bb_data_FixDataPath(file)); }
 
 const int kSoundJingle = 96;
 // The tune the game start plays (see p_PlayTune), with the path it builds.
@@ -92,9 +132,7 @@ int c_MyApp::p_LoadFont(int slot, String name, int advance, int lineHeight) {
 
 int c_MyApp::p_LoadSFX(int n) {
     if (n < 0 || n >= kSlots) return 0;
-    char path[32];
-    std::snprintf(path, sizeof path, "sfx/%03d.wav", n);
-    gc_assign(m_Sfx[n], bb_audio_LoadSound(String(path)));
+    gc_assign(m_Sfx[n], bb_audio_LoadSound(sound_file(n)));
     return 0;
 }
 
@@ -110,40 +148,97 @@ int c_MyApp::p_Reload() {
 
 int c_MyApp::p_Loader() {
     ChooseArtResolution();
+    const StageImage* image = stage_image(m_LoadStage);
+    if (image && image->font) {
+        p_LoadFont(image->slot, String(image->name), 7, 10);
+    } else if (image && image->slot == kSlotBadgeIcons) {
+        LoadLateImage(image->slot, String(image->name), image->frameW, image->frameH, image->frames);
+    } else if (image) {
+        p_LoadImg(image->slot, String(image->name), image->frameW, image->frameH, image->frames, 1);
+    }
     switch (m_LoadStage) {
         case 1:
-            p_LoadImg(kSlotIcons, String("common/icons"), 32, 32, 16, 1);
             p_LoadSFX(kSoundJingle);
             if (bb_Zanth_HasMusicStream == 1) bb_audio_PrepareMusic(String(kTunePath));
             break;
-        case 2: p_LoadImg(95, String("common/Buttons"), 64, 64, 16, 1); break;
-        case 3: p_LoadImg(kSlotPad, String("common/dpad"), 32, 32, 16, 1); break;
         case 4:
-            p_LoadImg(kSlotStudioLogo, String("common/HOLTLogo"), 256, 256, 1, 1);
             if (!m_JingleDone) {
                 p_PlaySFX2(kSoundJingle, 1);
                 m_JingleDone = 1;
             }
             break;
-        case 5: p_LoadImg(91, String("common/Testcard_Circle"), 256, 256, 1, 1); break;
-        case 6: p_LoadFont(kSlotFont, String("fonts/ribbonmono"), 7, 10); break;
-        case 11: p_LoadImg(99, String("menu"), 256, 256, 4, 1); break;
-        case 12: p_LoadImg(98, String("logo"), 256, 128, 1, 1); break;
-        case 13: p_LoadImg(96, String("parts"), 8, 8, 256, 1); break;
-        case 14: p_LoadImg(80, String("BadgesA"), 64, 64, 64, 1); break;
-        case 15:
-            p_LoadImg(1, String("gfx"), 32, 32, 64, 1);
-            PackPlayArt();
-            break;
+        case 15: PackPlayArt(); break;
         default:
             if (int sound = stage_sound(m_LoadStage)) p_LoadSFX(sound);
             break;
     }
-    if (m_LoadStage >= 1 && m_LoadStage <= 23) {
+    if (m_LoadStage >= 1 && m_LoadStage <= kLastStage) {
         ++m_LoadStage;
     } else {
         m_LoadStage = 0;
     }
     p_WaitStart(1);
     return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Files still on their way
+// ---------------------------------------------------------------------------
+
+// The badge icons are not needed to play, so their file is not waited for:
+// the slot stays empty and the icons are loaded between two frames once the
+// file has arrived. A host whose files are always at hand loads them at once.
+void c_MyApp::LoadLateImage(int slot, String name, int frameW, int frameH, int frames) {
+    m_LateSlot = -1;
+    if (at_hand(ArtFileName(name))) {
+        p_LoadImg(slot, name, frameW, frameH, frames, 1);
+        return;
+    }
+    gc_assign(m_Img[slot], nullptr);
+    m_ImgInfo[3 * slot] = frameW * m_HD;
+    m_ImgInfo[3 * slot + 1] = frameH * m_HD;
+    m_ImgInfo[3 * slot + 2] = frames;
+    m_LateSlot = slot;
+    m_LateHD = m_HD;
+}
+
+void c_MyApp::LoadArrivedImages() {
+    if (m_LateSlot < 0 || m_LateHD != m_HD) return;
+    const StageImage* image = nullptr;
+    for (const StageImage& each : kStageImages)
+        if (each.slot == m_LateSlot) image = &each;
+    if (!image || !at_hand(ArtFileName(String(image->name)))) return;
+    m_LateSlot = -1;
+    p_LoadImg(image->slot, String(image->name), image->frameW, image->frameH, image->frames, 1);
+}
+
+bool c_MyApp::ArtArriving(int slot) const { return m_LateSlot == slot; }
+
+// The files the next update reads must be at hand before it runs: those of
+// the loader's next stage at the art resolution the device has now, and at
+// the start screen those that passing it reloads. The files of the stages
+// after it are asked for too, so that a host that fetches them has them on
+// their way together.
+bool c_MyApp::FilesReadyForUpdate() {
+    if (m_LoadStage <= 0 && m_Mode != 5) return true;
+    int saveHD = m_HD;
+    float saveScale = m_ImgScale;
+    ChooseArtResolution();
+    bool ready = true;
+    auto ask = [&](int stage, bool needed) {
+        const StageImage* image = stage_image(stage);
+        bool late = image && image->slot == kSlotBadgeIcons;
+        if (image && !late && !at_hand(ArtFileName(String(image->name))) && needed) ready = false;
+        if (int sound = stage == 1 ? kSoundJingle : stage_sound(stage))
+            if (!at_hand(sound_file(sound)) && needed) ready = false;
+    };
+    if (m_LoadStage > 0) {
+        for (int stage = m_LoadStage; stage <= kLastStage; ++stage) ask(stage, stage == m_LoadStage);
+    } else {
+        ask(4, true);  // the studio logo
+        ask(6, true);  // the font
+    }
+    m_HD = saveHD;
+    m_ImgScale = saveScale;
+    return ready;
 }

@@ -19,7 +19,6 @@
 
 namespace {
 
-const int kSlotBadgeIcons = 80;
 const int kIconBadges = 64;      // ids with an icon
 const int kPopUpSlots = 13;      // slots drawn (the arrays hold 15)
 const float kPopUpWidth = 160;   // pixels
@@ -29,6 +28,16 @@ const int kPopUpGone = 240;      // age after which its slot is free (updates)
 const float kListTop = 48;       // first row of the badges box below its heading (pixels)
 const float kRowHeight = 44;     // one badge in the box (pixels)
 const int kBadgeRows = badges::kLast;
+
+// Made once: the box and the pop-ups draw them in every update they are up.
+const String& kIconsLoading() {
+    static const String text("Loading icons...");
+    return text;
+}
+const String& kEllipsis() {
+    static const String text("...");
+    return text;
+}
 
 }  // namespace
 
@@ -109,10 +118,17 @@ int c_MyApp::p_ShowBadges() {
     p_SetCol(255, 255, 255, 1);
     for (int s = 0; s < kPopUpSlots; ++s)
         if (m_BadgeTime[s] > 0) p_Text(left(m_BadgeTime[s]) + 16, top(s) + 4, p_BadgeName(m_BadgeShow[s]), 0, 0);
-    p_SetSize(0.5f);
+    // Icons whose art is still on its way are promised, not left out.
+    bool arriving = ArtArriving(kSlotBadgeIcons);
+    p_SetSize(arriving ? 1.0f : 0.5f);
     for (int s = 0; s < kPopUpSlots; ++s) {
         int id = m_BadgeShow[s];
-        if (m_BadgeTime[s] > 0 && id >= 0 && id < kIconBadges) p_DrawImg(kSlotBadgeIcons, left(m_BadgeTime[s]) + 144, top(s) + 16, id);
+        if (m_BadgeTime[s] < 1 || id < 0 || id >= kIconBadges) continue;
+        if (arriving) {
+            p_Text(left(m_BadgeTime[s]) + 144, top(s) + 16, kEllipsis(), 0.5f, 0.5f);
+        } else {
+            p_DrawImg(kSlotBadgeIcons, left(m_BadgeTime[s]) + 144, top(s) + 16, id);
+        }
     }
     for (int s = 0; s < kPopUpSlots; ++s)
         if (m_BadgeTime[s] > kPopUpGone) m_BadgeTime[s] = 0;
@@ -162,13 +178,16 @@ void c_MyApp::DrawBadgeList(float left, float scroll) {
     p_SetSize(1);
     p_SetCol(255, 255, 255, 0.8f);
     p_Text(left + 120, scroll + 26, String(earned) + String(" of ") + String(badges::kLast), 0, 1);
+    // Until their art has arrived the rows show no icons, and say why.
+    bool arriving = ArtArriving(kSlotBadgeIcons);
+    if (arriving) p_Text(left + 220, scroll + 26, kIconsLoading(), 0, 1);
     for (int id = 1; id <= badges::kLast; ++id) {
         float top = scroll + kListTop + (id - 1) * kRowHeight;
         if (top < -kRowHeight || top > h) continue;
         bool got = m_Badges[id];
         p_SetSize(0.5f);
         p_SetCol(got ? 255 : 120, got ? 255 : 120, got ? 255 : 120, got ? 1.0f : 0.45f);
-        if (id < kIconBadges) p_DrawImg(kSlotBadgeIcons, left + 28, top + kRowHeight / 2, id);
+        if (id < kIconBadges && !arriving) p_DrawImg(kSlotBadgeIcons, left + 28, top + kRowHeight / 2, id);
         p_SetSize(1.5f);
         p_SetCol(got ? 255 : 150, got ? 220 : 150, got ? 120 : 150, got ? 1.0f : 0.6f);
         p_Text(left + 48, top + 12, p_BadgeName(id), 0, 1);

@@ -327,6 +327,7 @@ int c_MyApp::p_OnRender() {
     // says a finger was used last, hidden while keys or a game pad are. It
     // changes here, between updates, where a replay records the change.
     bb_Zanth_OnScreenControls = BBGame::_game->TouchInUse() ? 1 : 0;
+    LoadArrivedImages();
     if (bb_Zanth_HasMusic == 1) m_JMPlayer->p_JM_Alive_R();
     UpdateRates(&m_RenderMs, &m_RenderFps, &m_RenderFpsAvg);
 

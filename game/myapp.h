@@ -53,6 +53,7 @@ public:
     static constexpr int kSlotIcons = 97;
     static constexpr int kSlotPad = 94;
     static constexpr int kSlotStudioLogo = 93;
+    static constexpr int kSlotBadgeIcons = 80;
 
     int m_Fullscreen = 0;      // 1 while the window is fullscreen
     int m_JingleDone = 0;      // the start-up jingle has been played
@@ -70,6 +71,8 @@ public:
     Array<int> m_ImgInfo;      // per slot: frame width, frame height, frame count
     int m_Font = 0;            // image slot of the current font
     int m_LoadStage = 0;       // 0 loaded; else the next loader stage (1..23)
+    int m_LateSlot = -1;       // image slot whose file is still on its way, or -1
+    int m_LateHD = 0;          // the art resolution it waits in
     int m_GameType = 0;        // game variant 1..3
     int m_MenuSlide = 0;       // vertical slide of the menu buttons
     int m_Paused = 0;          // the pause menu is up
@@ -270,6 +273,13 @@ private:
     void ChooseArtResolution();
     String ArtFileName(String name) const;
     void PackPlayArt();
+    // Files a host may still be fetching (game/assets.cpp): art loaded once
+    // it arrives, whether a slot's art is on its way, and whether the next
+    // update has every file it reads.
+    void LoadLateImage(int slot, String name, int frameW, int frameH, int frames);
+    void LoadArrivedImages();
+    bool ArtArriving(int slot) const;
+    bool FilesReadyForUpdate() override;
     // Appends one display-list command; false when the list is full.
     bool AppendCommand(float kind, float x, float y, float rot, float sx, float sy, float frame);
     // Tests a drawn image's frame against the touches (game/drawing.cpp).

@@ -91,6 +91,10 @@ void c_GameDelegate::ResumeGame() {
 
 void c_GameDelegate::UpdateGame() {
     if (m_audio) m_audio->Update();
+    // The update waits, untouched and with its input kept, until the files it
+    // reads are at hand: it then runs as it does where they always are, so a
+    // wait for the network changes nothing a replay holds.
+    if (!bb_app__app->FilesReadyForUpdate()) return;
     m_input->p_BeginUpdate();
     bb_app__app->p_OnUpdate();
     m_input->p_EndUpdate();

@@ -28,6 +28,9 @@ public:
     virtual int p_OnResume() { return 0; }
     virtual int p_OnUpdate() { return 0; }
     virtual int p_OnRender() { return 0; }
+    // False while a file the next update reads has not arrived (only a host
+    // that fetches its files says one has not): the update is not run yet.
+    virtual bool FilesReadyForUpdate() { return true; }
     int p_OnLoading() { return 0; }
     int p_OnClose();  // ends the program
     int p_OnBack();   // ends the program

@@ -45,6 +45,7 @@ void BBGame::OpenUrl(String) {}
 bool BBGame::SoundNeedsGesture() { return false; }
 bool BBGame::TouchInUse() { return false; }
 void BBGame::PlayerStarted() {}
+bool BBGame::FileReady(String) { return true; }
 void BBGame::SetMouseVisible(bool) {}
 String BBGame::PathToFilePath(String path) { return path; }
 

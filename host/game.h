@@ -102,6 +102,13 @@ public:
     // The player has passed the start screen: the gesture that lets sound
     // start has just happened (a host may use it for what needs one).
     virtual void PlayerStarted();
+    // Whether the file at `path` (a data path, as the loaders take it) can be
+    // read now. A host that fetches its files as they are wanted starts
+    // fetching one it does not have and answers false until it has arrived or
+    // failed; a failed file answers true and then reads as a missing one. The
+    // game runs no update that reads a file not ready (host/app.h). Files on
+    // a disk are always ready.
+    virtual bool FileReady(String path);
     virtual void SetMouseVisible(bool visible);
     virtual String PathToFilePath(String path);
     // The one way the host opens files; null when the path maps to nothing or

@@ -94,6 +94,39 @@ TEST_F(FlowTest, ResizingReloadsAtTheArtResolutionOfTheNewSize) {
     EXPECT_EQ(app()->m_SfxChan, channelBefore) << "the jingle plays only on the first load";
 }
 
+TEST_F(FlowTest, BadgeIconsOnTheirWayDoNotHoldTheLoadingAndAreLoadedBetweenFramesWhenTheyArrive) {
+    FinishLoading();
+    bool arrived = false;
+    SetFileReady([&](const std::string& path) { return arrived || path.find("BadgesA") == std::string::npos; });
+    struct AtHand {
+        ~AtHand() {
+            SetFileReady(nullptr);
+            app()->m_BadgesOpen = 0;
+        }
+    } atHand;
+    Resize(700, 500);
+    int updates = 0;
+    for (; app()->m_LoadStage != 0 && updates < 100; ++updates) Update();
+    EXPECT_EQ(updates, 24) << "the loading went on without the icons";
+    EXPECT_EQ(app()->m_Img[80], nullptr);
+    EXPECT_EQ(app()->m_ImgInfo[3 * 80], 64 * app()->m_HD) << "the slot's frames are known already";
+
+    // The box says why its rows have no icons.
+    app()->m_BadgesOpen = 1;
+    Update();
+    EXPECT_TRUE(Drew("Loadingicons...")) << TextDrawn();
+    arrived = true;
+    Update();
+    EXPECT_EQ(app()->m_Img[80], nullptr) << "art is loaded between frames, not in an update";
+    Render();
+    ASSERT_NE(app()->m_Img[80], nullptr);
+    EXPECT_EQ(app()->m_Img[80]->m_width, 64 * app()->m_HD);
+    Update();
+    EXPECT_FALSE(Drew("Loadingicons..."));
+    Resize(640, 480);
+    FinishLoading();
+}
+
 TEST_F(FlowTest, SuspendingARunningGamePausesItAndSlowsTheUpdates) {
     FinishLoading();
     app()->m_Mode = 10;

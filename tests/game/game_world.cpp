@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 #include "alloc_count.h"
@@ -14,7 +15,14 @@
 
 namespace {
 
-BBGlfwGame* g_host;
+// The desktop's host, whose files may be made to arrive late, as a page's do.
+class WorldHost : public BBVorlinGame {
+public:
+    bool FileReady(String path) override { return !fileReady || fileReady(path.ToUtf8()); }
+    std::function<bool(const std::string&)> fileReady;
+};
+
+WorldHost* g_host;
 c_MyApp* g_app;
 std::unique_ptr<ScopedTempDir> g_dir;
 
@@ -28,7 +36,7 @@ void GameTest::SetUpTestSuite() {
     g_dir.reset(new ScopedTempDir());
     if (symlink(LANTERN_DATA_PATH, "data") != 0) std::abort();
     if (!InitGlfwForTest()) std::abort();
-    g_host = new BBVorlinGame();
+    g_host = new WorldHost();
     gc_init();
     bbInit();
     gc_mark();
@@ -45,6 +53,8 @@ void GameTest::SetUp() {
 
 c_MyApp* GameTest::app() { return g_app; }
 BBGlfwGame* GameTest::host() { return g_host; }
+
+void GameTest::SetFileReady(std::function<bool(const std::string&)> answer) { g_host->fileReady = std::move(answer); }
 
 void GameTest::Update(int count) {
     for (int i = 0; i < count; ++i) {

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "game/globals.h"
@@ -36,6 +37,9 @@ protected:
     static void FinishLoading();
     // Sets the window size, waits until the window system applies it and renders.
     static void Resize(int w, int h);
+    // How the host answers FileReady (by data path) from now on; an empty
+    // function: every file is at hand, as on the desktop.
+    static void SetFileReady(std::function<bool(const std::string&)> answer);
     static void KeyDown(int code) { host()->KeyEvent(1, code); }
     static void KeyUp(int code) { host()->KeyEvent(2, code); }
     static void Type(int character) { host()->KeyEvent(3, character); }

@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include "alloc_count.h"
 #include "game/replay.h"
@@ -221,6 +222,47 @@ TEST_F(ReplayTest, ARecordedRoundReplaysUpdateForUpdateFromItsFileWhateverTheWin
     EXPECT_EQ(app()->m_Mode, 1);
     EXPECT_EQ(app()->m_Options[5], 2);
     EXPECT_EQ(app()->m_TunePlaying, 0) << "the round's tune stops with it";
+}
+
+TEST_F(ReplayTest, ARoundWhoseReloadedArtArrivesLateWaitsForItAndReplaysToTheSameEnd) {
+    // A host that fetches its files, as the page does: every "-hd" image (the
+    // art of both of the round's window sizes) arrives only after it has been
+    // asked for six times. The updates of the reloads after each change of
+    // size wait for it, and the round's replay, watched where every file is
+    // at hand, still ends where the round did.
+    std::map<std::string, int> asked;
+    int refused = 0;
+    SetFileReady([&](const std::string& path) {
+        if (path.find("-hd.png") == std::string::npos || ++asked[path] > 6) return true;
+        ++refused;
+        return false;
+    });
+    struct AtHand {
+        ~AtHand() { SetFileReady(nullptr); }
+    } atHand;
+    WorldState world;
+    long updates = 0;
+    PlayScriptedRound(&world, &updates);
+    if (HasFatalFailure()) return;
+    SetFileReady(nullptr);
+    EXPECT_GT(refused, 20) << "the reload waited for its files";
+    EXPECT_GE(asked.size(), 10u) << "every image of the resolution was asked for";
+
+    const ReplayFile* recorded = app()->m_Replays->LastRecorded();
+    ASSERT_NE(recorded, nullptr);
+    EXPECT_LT(static_cast<long>(recorded->updates), updates) << "the frames whose update waited are not the round's";
+    ReplayFile replay = *recorded;
+    app()->m_Replays->Watch(replay);
+    for (long i = 0; i < updates + 100 && app()->m_Replays->Watching(); ++i) Frame();
+    ASSERT_FALSE(app()->m_Replays->Watching());
+    int score = -1;
+    long watched = 0;
+    uint32_t check = 0;
+    app()->m_Replays->LastWatched(&score, &watched, &check);
+    EXPECT_EQ(score, replay.score);
+    EXPECT_EQ(check, replay.world);
+    EXPECT_EQ(watched, static_cast<long>(replay.updates));
+    EXPECT_TRUE(World() == world) << "the same maze, enemies, player, particles and numbers";
 }
 
 TEST_F(ReplayTest, TheWorldCheckChangesWithEveryPartOfTheWorldAndOnlyWithThose) {
