@@ -215,6 +215,17 @@ TEST(WebSounds, EveryEffectDecodesToItsWavInAFractionOfTheBytes) {
         oggBytes += std::filesystem::file_size(ogg);
     }
     EXPECT_LT(oggBytes * 4, wavBytes) << oggBytes << " bytes of Ogg for " << wavBytes << " of WAV";
+
+    // The tune, in fewer bytes than the desktop's and of the same length.
+    const std::string tune = first + "/sfx/Firstlight.ogg";
+    DecodedSound desktop = DecodeSoundFile(DataDir() + "/sfx/Firstlight.ogg"),
+                 web = DecodeSoundFile(tune);
+    ASSERT_TRUE(desktop.ok() && web.ok());
+    EXPECT_EQ(web.length, desktop.length);
+    EXPECT_EQ(web.channels, 2);
+    EXPECT_LT(std::filesystem::file_size(tune), 512u * 1024) << "the page fetches no file over 512 KiB";
+    EXPECT_GT(SnrDb(desktop.samples, web.samples), kWebSoundMinSnrDb);
+    EXPECT_TRUE(FileBytes(tune) == FileBytes(second + "/sfx/Firstlight.ogg")) << "differs between runs";
 }
 
 }  // namespace

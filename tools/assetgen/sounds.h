@@ -25,6 +25,7 @@ bool WriteWebSounds(const std::string& dir);
 std::string WebSoundPath(int id);  // "sfx/001.ogg"
 // libvorbis' VBR scale (-0.1..1); see WriteWebSounds' notes in sfx.cpp.
 constexpr float kWebSoundQuality = 0.4f;
+constexpr float kWebTuneQuality = 0.0f;  // the tune's, for the page
 
 // Instrument samples of the procedural music player.
 struct InstrumentSample {
