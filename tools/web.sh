@@ -2,7 +2,7 @@
 # Builds the game as a static web page: installs what is missing (Debian's
 # packages, and npm's Closure Compiler), makes the game's data with the desktop build's generator, and
 # builds with Emscripten into build-web/. The page is the folder
-# build-web/page/ (index.html, lantern-vault.js, .wasm and .data, the web app
+# build-web/page/ (index.html, lantern-vault.js and .wasm, the data/ folder, the web app
 # manifest with its icons and the service worker that keeps the page for
 # offline play), which any static file server can serve, for example:
 #
@@ -53,14 +53,16 @@ cmake --build build -j"$(nproc)" --target lantern_data lantern_web_icons lantern
 generator=()
 [ -f build-web/CMakeCache.txt ] || generator=(-G Ninja)
 emcmake cmake -S . -B build-web "${generator[@]}" -DLANTERN_DATA_DIR="$PWD/build/data" \
-  -DLANTERN_WEB_ICON_DIR="$PWD/build/web-icons"
+  -DLANTERN_WEB_ICON_DIR="$PWD/build/web-icons" -DLANTERN_WEB_SOUND_DIR="$PWD/build/web-sounds"
 cmake --build build-web -j"$(nproc)"
 
 echo
 echo "Built in $SECONDS s. The page is build-web/page/:"
 ls -l build-web/page
-echo "A player downloads $(du -cb build-web/page/* | tail -1 | cut -f1) bytes" \
-  "($(cat build-web/page/* | gzip -c | wc -c) compressed)."
+# A player fetches the page's own files and, of its data, what the art
+# resolution of the screen needs (tools/bench_web.sh measures it).
+echo "The page and all its data: $(du -cb build-web/page | tail -1 | cut -f1) bytes in" \
+  "$(find build-web/page -type f | wc -l) files, the biggest $(find build-web/page -type f -printf '%s\n' | sort -n | tail -1) bytes."
 # What a player waits for before the game's data: its goal is 400 KB at most.
 echo "The page's script and module: $(du -cb build-web/page/lantern-vault.{js,wasm} | tail -1 | cut -f1) bytes" \
   "(lantern-vault.js $(stat -c %s build-web/page/lantern-vault.js)," \

@@ -6,14 +6,18 @@
 // the page's own first download), either a new version of the worker, which
 // installed in the background during an earlier visit and waits, is asked
 // to take over, and the page starts once more, from the new version's files
-// alone; or the worker is registered (the first time, it fills its cache:
+// alone; or, once the player has started, the worker is registered (the
+// first time, it fills its cache:
 // the whole page, once), and the active worker is asked to complete its
-// cache.
+// cache: the page's own files, and every piece of the game's data the page
+// has fetched so far (one resolution of the art, the sounds); each piece it
+// fetches later (after the player's start, or when the game wants it) is
+// handed to the worker as it arrives.
 //
 // window.lanternOffline.state says how far it got: 'starting', 'updating' (a
-// new version takes over and the page starts again), 'registering', 'ready'
-// (the active worker holds every file of its version: the page starts
-// without a network), 'unsupported' (no service workers here: the page is
+// new version takes over and the page starts again), 'waiting' (for the
+// player's start), 'registering', 'ready' (the active worker holds the
+// page and the data it has fetched: the page starts without a network), 'unsupported' (no service workers here: the page is
 // not served over HTTPS or from this machine) or 'failed' (with .error).
 // window.lanternOffline.ready is a promise of the version, once 'ready'.
 (function() {
@@ -106,20 +110,47 @@
   async function register() {
     offline.state = 'registering';
     const registration = await workers.register('service-worker.js');
-    const answer = await ask(await activeWorker(registration), { type: 'fill' });
+    const worker = await activeWorker(registration);
+    const data = typeof Module === 'object' && Module && Module.lanternData;
+    const pieces = data ? data.pieces() : [];
+    const answer = await ask(worker, { type: 'fill', pieces });
     if (!answer || !answer.ok) throw new Error((answer && answer.error) || 'no answer from the service worker');
+    if (data) {
+      // Kept as they come; a piece that cannot be kept now is fetched again
+      // when the page next wants it.
+      const keep = (piece) => {
+        ask(worker, { type: 'fill', pieces: [piece] }).then((kept) => {
+          if (!kept || !kept.ok) console.warn('The page cannot keep ' + piece + ' for offline play');
+        });
+      };
+      data.onPiece = keep;
+      // Those that arrived while the worker was filling.
+      for (const piece of data.pieces().filter((each) => !pieces.includes(each))) keep(piece);
+    }
     offline.version = answer.version;
     offline.cache = answer.cache;
     offline.state = 'ready';
     settle.resolve(answer.version);
   }
 
+  // The player's start (index.html says it with the event 'lantern-started').
+  function playerStarted() {
+    return new Promise((resolve) => {
+      if (window.lanternStarted) resolve();
+      else window.addEventListener('lantern-started', resolve, { once: true });
+    });
+  }
+
   // The take-over waits for the runtime too: a browser activates a new
   // version only when the old one is answering no requests, and this page's
-  // own downloads would keep it busy.
+  // own downloads would keep it busy. The registration, which fetches the
+  // page's files that the game does not need to start, waits for the
+  // player's start: before it, the page fetches only what the start needs.
   async function afterStart() {
     const waiting = await waitingVersion();
     if (waiting && (await takeOver(waiting))) return;
+    offline.state = 'waiting';
+    await playerStarted();
     await register();
   }
 

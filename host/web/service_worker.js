@@ -4,13 +4,17 @@
 // next start, never file by file.
 //
 // The web build writes service-worker.js from this file after every link
-// (host/web/service_worker.cmake): FILES names every file of the page with
-// the SHA-256 of its bytes, and VERSION is a hash of all of them and of this
-// file. Each version keeps its files in a cache of its own and answers only
-// from it, so a page never gets files of two builds.
+// (host/web/page_files.mjs): FILES names every file of the page itself, and
+// DATA every piece of the game's data, with the SHA-256 of its bytes; VERSION
+// is a hash of all of them and of this file. Each version keeps its files in
+// a cache of its own and answers only from it, so a page never gets files of
+// two builds. The page fetches only the data it needs (one resolution of the
+// art, and the rest later), so only that is kept: the page asks for each
+// piece it has to be kept ('fill'), and a piece it fetches through the
+// worker is kept as it passes.
 //
-//   install   fills this version's cache with every file, revalidated with
-//             the server and checked against its hash. There is no
+//   install   fills this version's cache with every file of the page,
+//             revalidated with the server and checked against its hash. There is no
 //             skipWaiting here: the new version waits until a page starting
 //             up asks it to take over (host/web/offline.js), or until no
 //             page of the old version is open.
@@ -20,8 +24,8 @@
 //             when it is this version's file. Anything else is left to the
 //             browser, as if there were no worker.
 //   message   'take-over' makes a waiting version the active one; 'fill'
-//             completes the cache (a file can also be missing because it is
-//             only fetched later) and answers on the message's port.
+//             completes the cache with the page's files and the data pieces
+//             the message names, and answers on the message's port.
 'use strict';
 
 const VERSION = '@PAGE_VERSION@';
@@ -29,6 +33,11 @@ const VERSION = '@PAGE_VERSION@';
 // Every file of the page, with the SHA-256 of its bytes. The one list of them.
 const FILES = {
 @PAGE_FILE_HASHES@};
+// Every piece of the game's data, likewise.
+const DATA = {
+@DATA_FILE_HASHES@};
+const hashOf = (name) => (Object.prototype.hasOwnProperty.call(FILES, name) ? FILES[name]
+                          : Object.prototype.hasOwnProperty.call(DATA, name) ? DATA[name] : null);
 
 // Caches are shared by the whole site: a cache's name carries the page's
 // folder (the worker's scope) as well as the version, so that the page's
@@ -46,7 +55,7 @@ function fileOf(address) {
   const path = url.origin + url.pathname;
   if (!path.startsWith(SCOPE)) return null;
   const name = path.slice(SCOPE.length) || 'index.html';
-  return Object.prototype.hasOwnProperty.call(FILES, name) ? name : null;
+  return hashOf(name) !== null ? name : null;
 }
 
 async function sha256(bytes) {
@@ -59,20 +68,26 @@ async function sha256(bytes) {
 async function keep(cache, name, response) {
   if (response.status !== 200) throw new Error(`${name}: the server answered ${response.status}`);
   const bytes = await response.arrayBuffer();
-  if ((await sha256(bytes)) !== FILES[name]) throw new Error(`${name}: the server has another build of it`);
+  if ((await sha256(bytes)) !== hashOf(name)) throw new Error(`${name}: the server has another build of it`);
   // A response of our own making: never marked as redirected (which a
   // navigation refuses) and without the transfer's headers.
   const headers = { 'Content-Type': response.headers.get('Content-Type') || 'application/octet-stream' };
   await cache.put(urlOf(name), new Response(bytes, { status: 200, statusText: 'OK', headers }));
 }
 
-// Fetches every file the cache lacks, past the browser's HTTP cache (it is
-// revalidated with the server: never a stale copy of an older build).
-async function fill() {
+// Fetches every file of the page and every named data piece the cache
+// lacks, past the browser's HTTP cache (it is revalidated with the server:
+// never a stale copy of an older build).
+async function fill(pieces = []) {
   const cache = await caches.open(CACHE);
-  await Promise.all(Object.keys(FILES).map(async (name) => {
+  const names = [...Object.keys(FILES), ...pieces.filter((name) => Object.prototype.hasOwnProperty.call(DATA, name))];
+  await Promise.all(names.map(async (name) => {
     if (await cache.match(urlOf(name))) return;
-    await keep(cache, name, await fetch(urlOf(name), { cache: 'no-cache' }));
+    // A data piece's address carries its hash, as the page fetches it: the
+    // copy the browser got for the page serves, and no other build's can.
+    const data = Object.prototype.hasOwnProperty.call(DATA, name);
+    const address = data ? `${urlOf(name)}?v=${DATA[name].slice(0, 16)}` : urlOf(name);
+    await keep(cache, name, await fetch(address, { cache: data ? 'force-cache' : 'no-cache' }));
   }));
 }
 
@@ -114,7 +129,8 @@ self.addEventListener('message', (event) => {
     self.skipWaiting();
   } else if (type === 'fill' && event.ports[0]) {
     const port = event.ports[0];
-    event.waitUntil(fill().then(
+    const pieces = Array.isArray(event.data.pieces) ? event.data.pieces : [];
+    event.waitUntil(fill(pieces).then(
       () => port.postMessage({ ok: true, version: VERSION, cache: CACHE }),
       (error) => port.postMessage({ ok: false, error: String((error && error.message) || error) })));
   }

@@ -13,19 +13,28 @@
 #   audio/music_decode.cpp (thread)  host/web/music_decode.cpp
 #
 # LANTERN_DATA_DIR names the data folder the desktop build's generator made;
-# it is packed into the page (without the procedural music player's tunes
-# and instruments, which this game does not use). LANTERN_WEB_ICON_DIR names
-# the folder of the page's icons the same generator drew (its target
-# lantern_web_icons).
+# its files are laid out in the page's data/ folder (without the procedural
+# music player's tunes and instruments, which this game does not use), for
+# the page to fetch one by one as they are wanted (host/web/page_files.mjs).
+# LANTERN_WEB_SOUND_DIR names the folder of the sound effects as Ogg Vorbis
+# (the generator's target lantern_web_sounds), which the page carries in
+# place of the WAVs. LANTERN_WEB_ICON_DIR names the folder of the page's
+# icons the same generator drew (its target lantern_web_icons).
 #
-# The page is build-web/page/: index.html, lantern-vault.js, .wasm and .data;
-# the web app manifest and its icons, which make the page installable; and
-# the service worker with its script in the page (offline.js), which keep
-# the page for playing without a network.
+# The page is build-web/page/: index.html, lantern-vault.js and .wasm, the
+# data/ folder with its listing files.json; the web app manifest and its
+# icons, which make the page installable; and the service worker with its
+# script in the page (offline.js), which keep the page for playing without
+# a network.
 
 set(LANTERN_DATA_DIR "" CACHE PATH "The data folder made by the desktop build (build/data)")
 if(NOT IS_DIRECTORY "${LANTERN_DATA_DIR}")
   message(FATAL_ERROR "The web build packs the desktop build's data: configure with -DLANTERN_DATA_DIR=<build>/data")
+endif()
+set(LANTERN_WEB_SOUND_DIR "" CACHE PATH "The sound effects as Ogg Vorbis made by the desktop build (build/web-sounds)")
+if(NOT IS_DIRECTORY "${LANTERN_WEB_SOUND_DIR}/sfx")
+  message(FATAL_ERROR "The web build carries the sounds as Ogg Vorbis from the desktop build: build its target "
+                      "lantern_web_sounds and configure with -DLANTERN_WEB_SOUND_DIR=<build>/web-sounds")
 endif()
 set(LANTERN_WEB_ICON_DIR "" CACHE PATH "The web page's icons made by the desktop build (build/web-icons)")
 set(WEB_ICONS icon-192.png icon-512.png)
@@ -67,7 +76,11 @@ target_compile_options(lantern-vault PRIVATE -Oz -Wall -Wextra)
 # The version the game shows, from the project's one place for it.
 target_compile_definitions(lantern-vault PRIVATE LANTERN_VERSION="${PROJECT_VERSION}")
 # The decoder is someone else's code, compiled as it comes.
-set_source_files_properties(${SRC}/host/web/stb_vorbis.c PROPERTIES COMPILE_OPTIONS "-w")
+set_source_files_properties(${SRC}/host/web/stb_vorbis.c PROPERTIES COMPILE_OPTIONS "-w;-O2")
+# The decoders are optimised for speed, not size: a start decodes every
+# image of its art resolution (some 40 MB of pixels on a phone) and every
+# sound, and a few kilobytes of module pay for a quicker start.
+set_source_files_properties(${SRC}/graphics/png_decode.cpp PROPERTIES COMPILE_OPTIONS "-O2")
 
 # The game's title, from its one place (host/title.h), goes into the page's
 # <title>: index.html is configured into the build folder with it
@@ -118,29 +131,29 @@ target_link_options(lantern-vault PRIVATE
   -lopenal
   -sALLOW_MEMORY_GROWTH=1
   -sINITIAL_MEMORY=64MB
-  --js-library ${WEB_HOST_JS}
-  "SHELL:--preload-file ${LANTERN_DATA_DIR}@/data"
-  "SHELL:--exclude-file ${LANTERN_DATA_DIR}/inst"
-  "SHELL:--exclude-file ${LANTERN_DATA_DIR}/tunes")
+  --js-library ${WEB_HOST_JS})
 # A changed data file or JavaScript library links the page again.
-file(GLOB_RECURSE WEB_DATA_FILES CONFIGURE_DEPENDS ${LANTERN_DATA_DIR}/*)
+file(GLOB_RECURSE WEB_DATA_FILES CONFIGURE_DEPENDS ${LANTERN_DATA_DIR}/* ${LANTERN_WEB_SOUND_DIR}/*)
 set_property(TARGET lantern-vault APPEND PROPERTY LINK_DEPENDS ${WEB_HOST_JS} ${WEB_DATA_FILES})
 
-# The page itself: its files beside what the link wrote, then the service
-# worker, which lists them all (PAGE_FILES, the one list of the page's files)
-# and takes its version from their bytes.
-set(PAGE_FILES index.html lantern-vault.js lantern-vault.wasm lantern-vault.data manifest.webmanifest offline.js
-    ${WEB_ICONS})
+# The page itself: its files beside what the link wrote, then its data and
+# the service worker, which lists them all (PAGE_FILES, the one list of the
+# page's own files, and every piece of the data) and takes its version from
+# their bytes. The badges' icons and the tune are fetched only once the
+# player has started (--later).
+set(PAGE_FILES index.html lantern-vault.js lantern-vault.wasm manifest.webmanifest offline.js ${WEB_ICONS})
 set(PAGE_SOURCES ${CMAKE_BINARY_DIR}/index.html ${CMAKE_BINARY_DIR}/manifest.webmanifest ${SRC}/host/web/offline.js)
 foreach(icon ${WEB_ICONS})
   list(APPEND PAGE_SOURCES ${LANTERN_WEB_ICON_DIR}/${icon})
 endforeach()
-set(SERVICE_WORKER ${SRC}/host/web/service_worker.js ${SRC}/host/web/service_worker.cmake)
-string(REPLACE ";" "," PAGE_FILES_ARGUMENT "${PAGE_FILES}")
+set(SERVICE_WORKER ${SRC}/host/web/service_worker.js ${SRC}/host/web/page_files.mjs)
+find_program(NODE_EXECUTABLE NAMES node nodejs REQUIRED)
 add_custom_command(TARGET lantern-vault POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy ${PAGE_SOURCES} ${CMAKE_BINARY_DIR}/page/
-  COMMAND ${CMAKE_COMMAND} -DPAGE_DIR=${CMAKE_BINARY_DIR}/page -DPAGE_FILES=${PAGE_FILES_ARGUMENT}
-          -DTEMPLATE=${SRC}/host/web/service_worker.js -P ${SRC}/host/web/service_worker.cmake
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${CMAKE_BINARY_DIR}/page/lantern-vault.data
+  COMMAND ${NODE_EXECUTABLE} ${SRC}/host/web/page_files.mjs --page ${CMAKE_BINARY_DIR}/page
+          --data ${LANTERN_DATA_DIR} --sounds ${LANTERN_WEB_SOUND_DIR} --skip inst --skip tunes
+          --later BadgesA --later sfx/Firstlight --worker ${SRC}/host/web/service_worker.js ${PAGE_FILES}
   VERBATIM)
 # The steps above run after a link: a change to any of their files links
 # the page again.

@@ -29,10 +29,19 @@ void lantern_web_show_pointer(int visible);
 int lantern_web_store_state(const char* path);
 // Writes the stored copy, if there is one, to the file `path`.
 void lantern_web_restore_state(const char* path);
-// The player passed the start screen with a finger: asks the browser for
-// full screen and a sideways screen (both may be refused). Leaving that full
-// screen later pauses a round (lantern_web_pause).
-void lantern_web_player_started();
+// The player passed the start screen: the page fetches the data the start
+// did not need. Passed with a finger (`byFinger` 1), the page also asks the
+// browser for full screen and a sideways screen (both may be refused);
+// leaving that full screen later pauses a round (lantern_web_pause).
+void lantern_web_player_started(int byFinger);
+// What the page knows of the data file `path` (as the file system names it),
+// asking for it when the page has it to fetch: 2 it is in the file system,
+// 1 it is on its way (or waits for the player to start), 0 the page has no
+// such file, -1 it could not be fetched.
+int lantern_web_file_state(const char* path);
+// Takes the data files the page has fetched into the file system, and every
+// one that arrives from now on as it arrives.
+void lantern_web_take_data();
 // Opens a link in a new tab.
 void lantern_web_open_url(const char* url);
 // Hands the program's end to the page: the frames stop; a normal end (0)

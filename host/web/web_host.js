@@ -176,7 +176,11 @@ var LanternWebHost = {
     return LanternPage.hidden() ? 1 : 0;
   },
 
-  lantern_web_player_started: function() {
+  lantern_web_player_started: function(byFinger) {
+    // The data the start did not need comes now, in the background.
+    var data = Module['lanternData'];
+    if (data) data['playerStarted']();
+    if (!byFinger) return;
     // A page may ask for full screen only while a gesture is active, and a
     // finger's gesture is active from its lifting: the game passes its start
     // screen when the finger comes down, so the request waits for the lift.
@@ -274,6 +278,29 @@ var LanternWebHost = {
     var bytes = new Uint8Array(text.length);
     for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i) & 0xff;
     FS.writeFile(path, bytes);
+  },
+
+  // The game's data comes from the page's own loader (Module.lanternData,
+  // index.html), which fetched what the start needs before the module ran
+  // and fetches the rest as it is wanted. From here on it hands every file
+  // that arrives straight to the file system.
+  lantern_web_take_data__deps: ['$FS'],
+  lantern_web_take_data: function() {
+    var data = Module['lanternData'];
+    if (!data) return;
+    data['deliver'](function(name, bytes) {
+      var path = '/' + name;
+      FS.mkdirTree(path.slice(0, path.lastIndexOf('/')));
+      FS.writeFile(path, bytes);
+    });
+  },
+
+  lantern_web_file_state__deps: ['$FS'],
+  lantern_web_file_state: function(path) {
+    var name = UTF8ToString(path).replace(/^\.?\//, '');
+    if (FS.analyzePath('/' + name).exists) return 2;
+    var data = Module['lanternData'];
+    return data ? data['want'](name) : 0;
   },
 
   lantern_web_open_url: function(url) {

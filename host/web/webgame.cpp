@@ -38,6 +38,7 @@ void BBWebGame::Main(int argc, const char** argv) {
         vorlin_exit(-1);
     }
     BBWebGame* game = new BBWebGame();
+    lantern_web_take_data();
     lantern_web_restore_state(kStateFile);
     try {
         bb_std_main(argc, argv);
@@ -118,6 +119,38 @@ bool BBWebGame::SetGlfwWindow(int width, int height, int red, int green, int blu
 
 void BBWebGame::OpenUrl(String url) { lantern_web_open_url(url.ToUtf8().c_str()); }
 
+// ---------------------------------------------------------------------------
+// The game's data, fetched as it is wanted
+// ---------------------------------------------------------------------------
+
+namespace {
+
+int file_state(BBWebGame* host, const String& path) {
+    String file = host->PathToFilePath(path);
+    return file.Empty() ? 0 : lantern_web_file_state(file.ToUtf8().c_str());
+}
+
+// The page's Ogg version of a sound effect the game names as a WAV, or an
+// empty string when the page has none.
+String ogg_sibling(BBWebGame* host, const String& path) {
+    static const String kWav(".wav"), kOgg(".ogg");
+    if (!path.ToLower().EndsWith(kWav)) return String();
+    String ogg = path.Slice(0, path.Length() - kWav.Length()) + kOgg;
+    return file_state(host, ogg) != 0 ? ogg : String();
+}
+
+}  // namespace
+
+bool BBWebGame::FileReady(String path) {
+    String ogg = ogg_sibling(this, path);
+    return file_state(this, ogg.Empty() ? path : ogg) != 1;
+}
+
+unsigned char* BBWebGame::LoadAudioData(String path, int* length, int* channels, int* format, int* hertz) {
+    String ogg = ogg_sibling(this, path);
+    return BBGlfwGame::LoadAudioData(ogg.Empty() ? path : ogg, length, channels, format, hertz);
+}
+
 BBGlfwVideoMode* BBWebGame::GetGlfwDesktopMode() {
     int width = 0, height = 0;
     lantern_web_screen_size(&width, &height);
@@ -159,7 +192,7 @@ bool BBWebGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Arr
 }
 
 void BBWebGame::PlayerStarted() {
-    if (_touchInUse) lantern_web_player_started();
+    lantern_web_player_started(_touchInUse ? 1 : 0);
 }
 
 // ---------------------------------------------------------------------------

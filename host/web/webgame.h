@@ -83,6 +83,13 @@ public:
                       Array<bool> buttons) override;
     // Opens the link in a new tab.
     void OpenUrl(String url) override;
+    // The page fetches the game's data as it is wanted (host/web/index.html):
+    // a file is ready once it is in the page's file system, or once the page
+    // has given up on it or does not have it.
+    bool FileReady(String path) override;
+    // The page carries its sound effects as Ogg Vorbis under the same names:
+    // a ".wav" the game asks for is read from its ".ogg" where there is one.
+    unsigned char* LoadAudioData(String path, int* length, int* channels, int* format, int* hertz) override;
     // Counted for the benchmark (see below).
     void UpdateGame() override;
     void RenderGame() override;

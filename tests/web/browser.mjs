@@ -13,8 +13,8 @@ import { extname, join, normalize } from 'node:path';
 import { inflateSync } from 'node:zlib';
 
 const kTypes = {
-  '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.data': 'application/octet-stream',
-  '.webmanifest': 'application/manifest+json', '.png': 'image/png',
+  '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.json': 'application/json',
+  '.webmanifest': 'application/manifest+json', '.png': 'image/png', '.ogg': 'audio/ogg',
 };
 
 // Waits until `test` holds, polling every `step` ms, for at most `seconds`.
@@ -33,6 +33,8 @@ export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 // waits for the browser's open connections to end; stop() ends them too, at
 // once, as a server gone away does.
 export async function serveFolder(folder) {
+  // Every file sent whole, in order: its path and its bytes.
+  const served = [];
   const server = createServer((req, res) => {
     const path = normalize(decodeURIComponent(new URL(req.url, 'http://x').pathname)).replace(/^(\.\.[/\\])+/, '');
     const file = join(folder, path.endsWith('/') ? path + 'index.html' : path);
@@ -54,11 +56,13 @@ export async function serveFolder(folder) {
     }
     res.writeHead(200, { 'Content-Type': kTypes[extname(file)] || 'application/octet-stream', 'Content-Length': info.size,
                          'Last-Modified': modified.toUTCString() });
+    served.push({ path, bytes: info.size });
     createReadStream(file).pipe(res);
   });
   await new Promise((r) => server.listen(0, '127.0.0.1', r));
   return {
     url: `http://127.0.0.1:${server.address().port}/`,
+    served,
     close: () => new Promise((r) => server.close(r)),
     stop: () => new Promise((r) => {
       server.close(r);

@@ -33,9 +33,16 @@ async function inPage(page, expression) {
   }
 }
 
-// Waits until the page's service worker holds the whole page; its version and cache.
+// Waits until the page's service worker holds the whole page; its version and
+// cache. The page keeps itself once the player has started: a click passes
+// "Click to Start" when the page waits for it (and only then, since a press
+// before it keeps a new version from taking over).
 async function offlineReady(page) {
-  const ready = await waitUntil(async () => (await inPage(page, 'lanternOffline.state')) === 'ready', 60);
+  const ready = await waitUntil(async () => {
+    const state = await inPage(page, 'lanternOffline.state');
+    if (state === 'waiting') await page.click(320, 240);
+    return state === 'ready';
+  }, 60);
   assert.ok(ready, 'the page was not kept for offline play: ' +
             JSON.stringify(await inPage(page, 'window.lanternOffline')));
   return page.evaluate('({ version: lanternOffline.version, cache: lanternOffline.cache })');

@@ -193,8 +193,12 @@ describe('the web page', () => {
     const slow = { offline: false, latency: 150, downloadThroughput: 1.6e6 / 8, uploadThroughput: 750e3 / 8 };
     await page.send('Network.emulateNetworkConditions', slow);
     await page.goto(own.url);
-    const game = ['lantern-vault.js', 'lantern-vault.wasm', 'lantern-vault.data'];
-    const bytes = game.reduce((sum, name) => sum + statSync(`${kPageFolder}/${name}`).size, 0);
+    // The script, the module, and the data the menu and a round need at
+    // this size: the "-hd" art and every file of all resolutions.
+    const listing = JSON.parse(readFileSync(`${kPageFolder}/files.json`, 'utf8'));
+    const data = Object.values(listing.files).filter((file) => !file.later && (file.art === 0 || file.art === 2));
+    const bytes = ['lantern-vault.js', 'lantern-vault.wasm'].reduce((sum, name) => sum + statSync(`${kPageFolder}/${name}`).size,
+                                                                    data.reduce((sum, file) => sum + file.bytes, 0));
     const load = () => page.evaluate(`Module.pageLoad ? [Module.pageLoad.arrived, Module.pageLoad.total,
                                                          typeof Module._lantern_web_frame_count === 'function'] : null`);
     assert.ok(await waitUntil(async () => (await load())?.[1] === bytes, 10), 'the page does not count the game\'s bytes');

@@ -287,10 +287,20 @@ describe('the web page on a phone', () => {
   test('with the network gone after a first visit it plays; keys and game pads hide the pad, a touch brings it back', async () => {
     const own = await serveFolder(kPageFolder);
     const page = await openPhone(own);
-    assert.ok(await waitUntil(() => page.evaluate('lanternOffline.state === "ready"'), 60), 'the page was not kept for offline play');
+    // The page keeps itself once the player has started.
+    assert.ok(await waitUntil(async () => {
+      const state = await page.evaluate('lanternOffline.state');
+      if (state === 'waiting') await tap(page, at(320, 144));
+      return state === 'ready';
+    }, 60), 'the page was not kept for offline play');
+    // What came after the start is kept too: the badges' icons and the tune.
+    const kept = (piece) => page.evaluate(`caches.match(${JSON.stringify(piece)}).then((r) => !!r)`);
+    assert.ok(await waitUntil(async () => (await kept('data/BadgesA-hd2.png.1')) && (await kept('data/sfx/Firstlight.ogg')), 60),
+              'the files fetched after the start were not kept');
     await own.stop();
     await page.reload();
     await startRound(page);
+    assert.equal(await page.evaluate(`Module.lanternData.state('data/BadgesA-hd2.png')`), 2, 'the icons did not load offline');
     assert.ok(await waitUntil(async () => looks.padAt(await page.screenshot(true), freshPad), 5), 'no pad');
     await page.press('ArrowLeft');
     assert.ok(await waitUntil(async () => !looks.padAt(await page.screenshot(true), freshPad), 5), 'a key did not hide the pad');

@@ -22,11 +22,14 @@ test('the Module properties the page hands to the script keep their names', () =
   const page = source('host/web/index.html') + source('host/web/offline.js');
   const literal = page.match(/var Module = \{([\s\S]*?)\n  \};/)[1];
   const names = new Set([...literal.matchAll(/^ {4}(\w+):/gm), ...page.matchAll(/Module\.(\w+) =/g)].map((m) => m[1]));
-  // The loading bar's figures are the page's own (and its tests').
+  // The loading bar's figures and the start's hook are the page's own (and its tests').
   names.delete('pageLoad');
-  for (const name of ['canvas', 'print', 'setStatus', 'onRuntimeInitialized', 'wasmBinary', 'getPreloadedPackage']) {
+  names.delete('gameStarted');
+  for (const name of ['canvas', 'print', 'setStatus', 'onRuntimeInitialized', 'wasmBinary', 'lanternData']) {
     assert.ok(names.has(name), `index.html no longer sets Module.${name}: is this test reading it right?`);
   }
+  // The page's data loader, as the script calls it.
+  for (const name of ['deliver', 'want', 'playerStarted']) names.add(name);
   // And what the script hands back: the page's tests read these.
   names.add('soundState').add('_lantern_web_frame_count');
   assert.deepEqual([...names].filter((name) => !named(name)), [], 'renamed in lantern-vault.js');

@@ -95,8 +95,17 @@ async function measure(screenName, network) {
     const first = await visit(browser, page, server.url, bytes);
     // The second visit comes once the page has kept its files, as a player's
     // would after a round.
+    // The page keeps itself once the player has started: a click starts.
     for (let i = 0; i < 600; ++i) {
-      if (await page.evaluate('window.lanternOffline ? lanternOffline.state !== "registering" && lanternOffline.state !== "starting" : true')) break;
+      const state = await page.evaluate('window.lanternOffline ? lanternOffline.state : "none"');
+      if (state === 'waiting' && screen.phone) {
+        await page.touch('touchStart', [[screen.width / 2, screen.height / 2]]);
+        await sleep(120);
+        await page.touch('touchEnd', []);
+      } else if (state === 'waiting') {
+        await page.click(screen.width / 2, screen.height / 2);
+      }
+      if (!['registering', 'starting', 'waiting'].includes(state)) break;
       await sleep(100);
     }
     const second = await visit(browser, page, server.url, bytes);
