@@ -55,6 +55,8 @@ public:
 
     void FixRoundSeed(int32_t seed) override { ::FixRoundSeed(seed); }
 
+    std::string Folder() override { return kReplayFolder; }
+
 private:
     std::unique_ptr<ReplayFile> kept_;  // the replay Open read
 };

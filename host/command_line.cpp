@@ -8,7 +8,7 @@
 
 namespace {
 
-const char* const kProgram = "lantern-vault";
+const char* const kProgram = kProgramName;
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 

@@ -46,6 +46,9 @@ public:
     virtual BBRoundEnd Result() = 0;
     // Every round from now on starts from maze `seed` (--seed).
     virtual void FixRoundSeed(int32_t seed) = 0;
+    // The folder the game keeps the replays of its rounds in (the last round
+    // and the best of each variant); a host may keep copies of its files.
+    virtual std::string Folder() = 0;
 };
 
 // Supplied by the program: its replays, for as long as the process lives.

@@ -11,5 +11,7 @@
 #define LANTERN_TITLE "Bramblet in The Lantern Vault"
 
 constexpr const char* kWindowTitle = LANTERN_TITLE;
+// The program's name, as its messages begin.
+constexpr const char* kProgramName = "lantern-vault";
 
 #endif

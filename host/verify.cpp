@@ -2,10 +2,11 @@
 #include "host/verify.h"
 
 #include "host/headless.h"
+#include "host/title.h"
 
 namespace {
 
-const char* const kProgram = "lantern-vault";
+const char* const kProgram = kProgramName;
 
 }  // namespace
 

@@ -6,12 +6,13 @@
 
 #include "host/headless.h"
 #include "host/startup.h"
+#include "host/title.h"
 #include "host/verify.h"
 #include "runtime/gc.h"
 
 namespace {
 
-const char* const kProgram = "lantern-vault";
+const char* const kProgram = kProgramName;
 
 }  // namespace
 

@@ -42,6 +42,12 @@ int lantern_web_file_state(const char* path);
 // Takes the data files the page has fetched into the file system, and every
 // one that arrives from now on as it arrives.
 void lantern_web_take_data();
+// Writes every file the page's storage keeps under the folder `folder` back
+// into the file system (the game's replays).
+void lantern_web_restore_folder(const char* folder);
+// Shows one line to the player on the page for a while (a replay that could
+// not be read).
+void lantern_web_show_note(const char* text);
 // Opens a link in a new tab.
 void lantern_web_open_url(const char* url);
 // Hands the program's end to the page: the frames stop; a normal end (0)

@@ -30,6 +30,15 @@ var LanternWebHost = {
     stateKey: function(path) {
       return 'Bramblet in The Lantern Vault:' + path;
     },
+    // The stored copy of the file at `path`, one character per byte, as
+    // bytes; null when there is none.
+    storedBytes: function(path) {
+      var text = localStorage.getItem(LanternPage.stateKey(path));
+      if (text === null) return null;
+      var bytes = new Uint8Array(text.length);
+      for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i) & 0xff;
+      return bytes;
+    },
 
     // A phone held upright: the game's picture would be too narrow there, so
     // the page asks the player to turn it (index.html shows the request with
@@ -113,6 +122,8 @@ var LanternWebHost = {
     onTouch: function(event) {
       var canvas = Module['canvas'];
       if (!canvas) return;
+      // The page's own controls (its replays) take their touches themselves.
+      if (event.target && event.target.closest && event.target.closest('.page-control')) return;
       var code = event.type === 'touchstart' ? LanternPage.touchDown
                : event.type === 'touchmove' ? LanternPage.touchMoved : LanternPage.touchUp;
       var rect = canvas.getBoundingClientRect();
@@ -142,7 +153,7 @@ var LanternWebHost = {
     },
   },
 
-  lantern_web_install_page__deps: ['$LanternPage'],
+  lantern_web_install_page__deps: ['$LanternPage', '$FS', 'malloc', 'free'],
   lantern_web_install_page: function() {
     LanternPage.upright = {
       portrait: window.matchMedia('(orientation: portrait)'),
@@ -170,6 +181,29 @@ var LanternWebHost = {
     };
     // A right click opens no menu over the game.
     Module['canvas'].addEventListener('contextmenu', function(event) { event.preventDefault(); });
+    // A replay the page opens (a link, a dropped file), named `name`: handed
+    // to the game through the file system; true when it was read and waits
+    // for the menu (else the page was told why).
+    Module['openReplay'] = function(name, bytes, fast) {
+      var path = '/opened.replay';
+      FS.writeFile(path, bytes);
+      var pointers = [path, name].map(function(text) {
+        var size = lengthBytesUTF8(text) + 1, pointer = _malloc(size);
+        stringToUTF8(text, pointer, size);
+        return pointer;
+      });
+      var opened = Module['_lantern_web_open_replay'](pointers[0], pointers[1], fast ? 1 : 0);
+      pointers.forEach(function(pointer) { _free(pointer); });
+      return opened === 1;
+    };
+    // One of the game's files as bytes, or null: the page offers its replays.
+    Module['gameFile'] = function(path) {
+      try {
+        return FS.readFile(path);
+      } catch (e) {
+        return null;
+      }
+    };
   },
 
   lantern_web_page_hidden: function() {
@@ -268,16 +302,13 @@ var LanternWebHost = {
   lantern_web_restore_state__deps: ['$FS', '$LanternPage'],
   lantern_web_restore_state: function(path) {
     path = UTF8ToString(path);
-    var text = null;
+    var bytes = null;
     try {
-      text = localStorage.getItem(LanternPage.stateKey(path));
+      bytes = LanternPage.storedBytes(path);
     } catch (e) {
       return;
     }
-    if (text === null) return;
-    var bytes = new Uint8Array(text.length);
-    for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i) & 0xff;
-    FS.writeFile(path, bytes);
+    if (bytes !== null) FS.writeFile(path, bytes);
   },
 
   // The game's data comes from the page's own loader (Module.lanternData,
@@ -301,6 +332,34 @@ var LanternWebHost = {
     if (FS.analyzePath('/' + name).exists) return 2;
     var data = Module['lanternData'];
     return data ? data['want'](name) : 0;
+  },
+
+  lantern_web_restore_folder__deps: ['$FS', '$LanternPage'],
+  lantern_web_restore_folder: function(folder) {
+    var prefix = LanternPage.stateKey(UTF8ToString(folder) + '/');
+    var paths = [];
+    try {
+      for (var i = 0; i < localStorage.length; ++i) {
+        var key = localStorage.key(i);
+        if (key.indexOf(prefix) === 0) paths.push(key.slice(LanternPage.stateKey('').length));
+      }
+    } catch (e) {
+      return;
+    }
+    paths.forEach(function(path) {
+      // The game names them from its working folder, the root.
+      var file = '/' + path.replace(/^(\.\/)+/, '');
+      try {
+        FS.mkdirTree(file.slice(0, file.lastIndexOf('/')));
+        FS.writeFile(file, LanternPage.storedBytes(path));
+      } catch (e) {
+        // A copy that cannot be written back is left in the storage.
+      }
+    });
+  },
+
+  lantern_web_show_note: function(text) {
+    if (Module['showNote']) Module['showNote'](UTF8ToString(text));
   },
 
   lantern_web_open_url: function(url) {

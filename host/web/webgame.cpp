@@ -4,11 +4,15 @@
 #include <GLFW/glfw3.h>
 #include <emscripten.h>
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdio>
 
 #include "host/files.h"
 #include "host/startup.h"
+#include "host/title.h"
 #include "host/web/web_host.h"
 #include "runtime/error.h"
 
@@ -40,6 +44,7 @@ void BBWebGame::Main(int argc, const char** argv) {
     BBWebGame* game = new BBWebGame();
     lantern_web_take_data();
     lantern_web_restore_state(kStateFile);
+    lantern_web_restore_folder(bbReplays()->Folder().c_str());
     try {
         bb_std_main(argc, argv);
     } catch (ThrowableObject* ex) {
@@ -73,7 +78,11 @@ void BBWebGame::Frame() {
     // A hidden page gets no frames; these are the frames a browser may still
     // deliver around the change.
     if (_suspended) return;
-    if (!_updateRate) {
+    FollowReplay();
+    KeepReplays();
+    if (_replay == Replay::kWatching && _replayFast) {
+        RunFast();
+    } else if (!_updateRate) {
         RenderGame();
     } else if (_schedule.Due(Now())) {
         CatchUp();
@@ -196,6 +205,81 @@ void BBWebGame::PlayerStarted() {
 }
 
 // ---------------------------------------------------------------------------
+// Replays the page opens, and the replays the page keeps
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// Seconds of a frame a fast replay spends on updates.
+const double kFastUpdateSeconds = 0.012;
+
+}  // namespace
+
+bool BBWebGame::OpenReplay(const std::string& path, const std::string& name, bool fast) {
+    std::string error;
+    BBRecordedRound recorded;
+    if (_replay == Replay::kWatching || !bbReplays()->Open(path, &recorded, &error)) {
+        if (error.empty()) error = "a replay is playing already";
+        std::string line = std::string(kProgramName) + ": " + name + ": " + error;
+        std::fprintf(stderr, "%s\n", line.c_str());
+        lantern_web_show_note(line.c_str());
+        return false;
+    }
+    _replay = Replay::kWaiting;
+    _replayFast = fast;
+    _replayName = name;
+    _replayRecorded = recorded;
+    return true;
+}
+
+void BBWebGame::FollowReplay() {
+    BBGameReplays* replays = bbReplays();
+    if (_replay == Replay::kWaiting && replays->Ready()) {
+        replays->Start();
+        _replay = Replay::kWatching;
+    }
+    if (_replay != Replay::kWatching || !replays->Over()) return;
+    _replay = Replay::kNone;
+    BBRoundEnd played = replays->Result();
+    const BBRoundEnd& want = _replayRecorded.end;
+    bool same = played.score == want.score && played.updates == want.updates && played.world == want.world;
+    std::printf("replay %s: score %d updates %ld world %08x; recorded score %d updates %ld world %08x: %s\n",
+                _replayName.c_str(), played.score, played.updates, played.world, want.score, want.updates, want.world,
+                same ? "the same" : "not the same");
+    std::fflush(stdout);
+}
+
+void BBWebGame::RunFast() {
+    double until = Now() + kFastUpdateSeconds;
+    do {
+        _schedule.Advance();
+        UpdateGame();
+    } while (!bbReplays()->Over() && Now() < until);
+    RenderGame();
+    _schedule.Restart(Now());
+}
+
+void BBWebGame::KeepReplays() {
+    double now = Now();
+    if (now - _replaysKeptAt < 1) return;
+    _replaysKeptAt = now;
+    std::string folder = bbReplays()->Folder();
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return;
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name, path = folder + "/" + name;
+        struct stat info;
+        if (name.size() < 8 || name.compare(name.size() - 7, 7, ".replay") != 0 || stat(path.c_str(), &info) != 0)
+            continue;
+        std::string seen = std::to_string(info.st_size) + " " + std::to_string(info.st_mtime);
+        if (_keptReplays[path] == seen) continue;
+        // Kept again next time when the storage refused it now.
+        if (lantern_web_store_state(path.c_str()) == 0) _keptReplays[path] = seen;
+    }
+    closedir(dir);
+}
+
+// ---------------------------------------------------------------------------
 // Saved state
 // ---------------------------------------------------------------------------
 
@@ -228,6 +312,13 @@ EMSCRIPTEN_KEEPALIVE int lantern_web_frame_count(int updates) {
 
 EMSCRIPTEN_KEEPALIVE void lantern_web_touch(int event, int finger, float x, float y) {
     if (BBGame::_game) BBGame::_game->TouchEvent(event, finger, x, y);
+}
+
+// The replay the page wrote to `path`, named `name` for messages; 1 when it
+// was read and waits for the menu.
+EMSCRIPTEN_KEEPALIVE int lantern_web_open_replay(const char* path, const char* name, int fast) {
+    BBWebGame* game = BBWebGame::_webGame;
+    return game && game->OpenReplay(path, name, fast != 0) ? 1 : 0;
 }
 
 }  // extern "C"

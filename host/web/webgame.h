@@ -39,6 +39,10 @@
 #ifndef LANTERN_HOST_WEB_WEBGAME_H
 #define LANTERN_HOST_WEB_WEBGAME_H
 
+#include <map>
+#include <string>
+
+#include "host/game_replays.h"
 #include "host/glfwgame.h"
 
 class BBWebGame : public BBGlfwGame {
@@ -108,9 +112,33 @@ public:
     int renderedFrames = 0;
     int updatesRun = 0;
 
+    // A replay the page hands over (from a link or a dropped file), at
+    // `path` in the page's file system: read as --replay reads one and
+    // watched once the game's menu is up, in real time or, with `fast`, as
+    // fast as the page goes (updates for most of every frame, one picture).
+    // When it ends, one line on standard output compares its end with the
+    // recording's. False, with the one line --verify would print shown on the
+    // page, when it cannot be read.
+    bool OpenReplay(const std::string& path, const std::string& name, bool fast);
+
 private:
     // Fits the canvas's drawing buffer to the page; true when its size changed.
     bool FitCanvas();
+    // Starts an opened replay once the menu is up, and reports its end.
+    void FollowReplay();
+    // Runs updates of a fast replay until this frame's time is spent.
+    void RunFast();
+    // Copies the game's replay files that changed into the page's storage,
+    // at most once a second, so that they outlive the page.
+    void KeepReplays();
+
+    enum class Replay { kNone, kWaiting, kWatching };
+    Replay _replay = Replay::kNone;
+    bool _replayFast = false;
+    std::string _replayName;
+    BBRecordedRound _replayRecorded;
+    double _replaysKeptAt = 0;
+    std::map<std::string, std::string> _keptReplays;  // path -> its size and time when stored
 
     bool _touchInUse = false;
 };

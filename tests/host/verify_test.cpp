@@ -30,6 +30,7 @@ public:
     bool Over() override { return startedAt >= 0 && updates - startedAt >= length; }
     BBRoundEnd Result() override { return end; }
     void FixRoundSeed(int32_t) override {}
+    std::string Folder() override { return "./replays"; }
 };
 
 struct Check {

@@ -1,7 +1,10 @@
 // tools/soak/soak.cpp - the whole game played for a long time by a random
 // player, watching memory and the collector's heap.
 //
-//   soak [--seed N] [--updates N] [--check-every N] [--leak BYTES]
+//   soak [--seed N] [--updates N] [--check-every N] [--leak BYTES] [--keep-rounds DIR]
+//
+// --keep-rounds copies the replay of every round the player finished into
+// DIR (N.replay), for other builds to play.
 //
 // --leak keeps BYTES of collected and BYTES of native memory every update
 // after the warm-up: a leak on purpose, to show that the checks catch one.
@@ -45,7 +48,8 @@
 //
 // Exit status: 0 bounded and clean; 1 memory not bounded; 2 bad arguments;
 // 3 heap check failed; 4 the game ended the process; 5 a round did not
-// replay to its score; 128 + the signal that killed it; otherwise the
+// replay to its score; 6 a round could not be kept (--keep-rounds); 128 +
+// the signal that killed it; otherwise the
 // child's (1 for a sanitizer report).
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -90,6 +94,7 @@ struct Options {
     long updates = 100000;
     long checkEvery = 300;  // updates between heap checks
     long leak = 0;          // bytes leaked on purpose per update after the warm-up
+    std::string keepRounds;  // where the finished rounds' replays are copied; empty: nowhere
 };
 
 // Shared with the parent, which reports where the child stopped.
@@ -155,6 +160,10 @@ bool parse_args(int argc, char** argv, Options* o) {
     for (int i = 1; i < argc; i += 2) {
         std::string arg = argv[i];
         long v = 0;
+        if (arg == "--keep-rounds" && i + 1 < argc && *argv[i + 1]) {
+            o->keepRounds = argv[i + 1];
+            continue;
+        }
         if (i + 1 >= argc || !parse_long(argv[i + 1], &v)) return false;
         if (arg == "--seed") {
             o->seed = static_cast<uint64_t>(v);
@@ -208,6 +217,24 @@ bool keep_round(c_MyApp* app, long n) {
     if (!replay) return false;
     mkdir(kRoundsFolder, 0777);
     return WriteReplayFile(std::string(kRoundsFolder) + "/" + std::to_string(n) + ".replay", *replay) == 0;
+}
+
+// Copies every kept round into `to` (made if need be); false when one could
+// not be copied.
+bool copy_rounds(const std::string& dir, const std::string& to) {
+    mkdir(to.c_str(), 0777);
+    bool ok = true;
+    for (long n = 0;; ++n) {
+        std::ifstream in(round_path(dir, n), std::ios::binary);
+        if (!in) break;
+        std::ofstream out(to + "/" + std::to_string(n) + ".replay", std::ios::binary);
+        out << in.rdbuf();
+        if (!out) {
+            std::printf("soak: FAILED: round %ld could not be copied to %s\n", n, to.c_str());
+            ok = false;
+        }
+    }
+    return ok;
 }
 
 // The game's verifier on every kept round, in the game's folder: each must
@@ -362,7 +389,7 @@ int run(const Options& o, const std::string& dir) {
 int main(int argc, char** argv) {
     Options o;
     if (!parse_args(argc, argv, &o)) {
-        std::fprintf(stderr, "usage: soak [--seed N] [--updates N] [--check-every N] [--leak BYTES]\n");
+        std::fprintf(stderr, "usage: soak [--seed N] [--updates N] [--check-every N] [--leak BYTES] [--keep-rounds DIR]\n");
         return 2;
     }
     std::printf("soak: seed %llu (replay with --seed %llu), %ld updates, heap check every %ld\n",
@@ -398,6 +425,7 @@ int main(int argc, char** argv) {
     while (waitpid(child, &status, 0) < 0) {
     }
     int replays = g_progress->finished ? verify_rounds(dir, o.seed) : 0;
+    if (!o.keepRounds.empty() && !copy_rounds(dir, o.keepRounds) && replays == 0) replays = 6;
     remove_temp_dir(dir);
     if (WIFEXITED(status) && g_progress->finished) return WEXITSTATUS(status) ? WEXITSTATUS(status) : replays;
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
