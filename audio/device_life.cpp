@@ -36,12 +36,15 @@ void EndAudioThreads() {
 
 void DeviceLife::Start() {
     Samples().device = this;
+    failedAttempts_ = 0;
+    oal::Quiet(false);
     Opened r = open_default_device();
     if (r.failure) {
         bbPrint(String("OpenAl error: ") + String(r.failure));
     } else if (!TakeOver(r)) {
         bbPrint(String("OpenAl error: alcMakeContextCurrent failed"));
     }
+    if (!IsOpen()) failedAttempts_ = 1;
     ScheduleNext(gxtkAudioClock());
 }
 
@@ -120,6 +123,10 @@ int DeviceLife::Update() {
         CheckConnected(now);
     } else {
         nextCheck_ = now + kRetrySeconds;
+        // The first attempt of a spell without a device may say why it
+        // fails; the retries would only say it again, every few seconds, for
+        // as long as the game runs.
+        oal::Quiet(failedAttempts_ > 0);
         attempt_.reset(new DeviceAttempt());
     }
     return 0;
@@ -131,6 +138,9 @@ void DeviceLife::TakeAttempt() {
     if (r.device && TakeOver(r)) {
         bbPrint(String("OpenAl: audio device connected"));
         restoring_ = true;
+        failedAttempts_ = 0;
+    } else {
+        ++failedAttempts_;
     }
     ScheduleNext(gxtkAudioClock());
 }

@@ -15,7 +15,10 @@
 // still sound, then the rest; and starts each channel that still plays where
 // the channel model says its sound is, with its volume, pan, rate and
 // looping. One line is printed when the device is lost and one when a device
-// is there again.
+// is there again. The sound libraries' own reasons for a failed attempt are
+// shown once per spell without a device: the retries after a failed attempt
+// run with the libraries quiet (oal::Quiet), so a game started without any
+// sound device prints its one line and nothing more however long it runs.
 //
 // Ownership: each gxtkAudio owns one DeviceLife for its whole life. The
 // DeviceLife owns what its device opened: the OpenAL device and context
@@ -94,6 +97,7 @@ private:
     bool detectsLoss_ = false;  // the open device reports whether it is connected
     double nextCheck_ = 0;      // clock time of the next connection check or attempt (seconds)
     std::unique_ptr<DeviceAttempt> attempt_;  // the attempt under way, if any
+    int failedAttempts_ = 0;    // attempts that failed since a device was last open
     bool restoring_ = false;           // samples are still being uploaded again
     gxtkSample* rereading_ = nullptr;  // the sample being read again; null once it gave up its samples
     std::unique_ptr<MusicDecode> decode_;  // its decode

@@ -63,6 +63,21 @@ bool Load();
 void Unload();
 bool Loaded();
 
+// Whether the sound libraries keep their own complaints to themselves. An
+// attempt to open a device that fails makes OpenAL Soft and ALSA write their
+// reasons to standard error (nine lines on a machine without a sound card);
+// the device lets the first attempt of a spell without a device say them
+// and keeps the retries quiet (audio/device_life.h). Takes effect at the
+// next Load: OpenAL Soft reads its log level (ALSOFT_LOGLEVEL) afresh with
+// each load of the library, and ALSA's error handler lasts only as long as
+// libasound stays loaded, so while quiet libasound is held loaded here with
+// a handler that drops the messages. A log level that the environment
+// already names is left as it is: whoever set it wants that level. Call it
+// only while the library is not loaded and no other thread reads the
+// environment or loads the library (the device calls it on the main thread
+// just before an attempt starts).
+void Quiet(bool quiet);
+
 // The state OpenAL reports for a source: AL_STOPPED for none (name 0).
 inline ALint SourceState(ALuint source) {
     ALint state = AL_STOPPED;

@@ -44,6 +44,9 @@ const int kHitStart = 1;           // MenuButtons: the start button is touched
 const int kHitCredits = 2;         // MenuButtons: the credits icon is touched
 const int kHitBadges = 4;          // MenuButtons: the trophy is touched
 const int kTrophyFrame = 11;       // of the buttons image
+const float kCreditsIconSize = 0.35f;   // the credits icon's scale (its frame is 256 pixels)
+const float kCreditsIconInset = 38;     // its centre from the strip's right and the top edge (pixels)
+const float kTrophyInset = 106;         // the trophy's centre from the strip's right edge (pixels)
 const int kHitWatch = 8;           // MenuButtons: the watch button is touched
 const int kWatchFrame = 1;         // of the icons image: the play arrow
 const int kKeyWatch = 'R';         // watches the selected variant's best replay
@@ -231,13 +234,16 @@ int c_MyApp::MenuButtons() {
             p_SetCol(255, 255, 255, 1);
         }
     }
-    // The credits icon rides with the highscore strip, in its corner above
-    // the first heading.
-    p_SetSize(0.25f);
-    if (p_Button(kSlotStudioLogo, w - 30 + 4 * m_MenuSlide, 30, 0)) hits |= kHitCredits;
-    // The trophy beside it opens the badges.
+    // The credits icon rides with the highscore strip, in its top-right
+    // corner: far enough in that its round face (the middle 208 of the
+    // frame's 256 pixels, 73 pixels across at this size) is seen whole. It
+    // is touched anywhere in its frame (90 pixels square).
+    p_SetSize(kCreditsIconSize);
+    if (p_Button(kSlotStudioLogo, w - kCreditsIconInset + 4 * m_MenuSlide, kCreditsIconInset, 0)) hits |= kHitCredits;
+    // The trophy that opens the badges sits left of the icon's frame, clear
+    // of it, and above the first heading, so that each is touched on its own.
     p_SetSize(0.5f);
-    if (p_Button(kSlotButtons, w - 72 + 4 * m_MenuSlide, 30, kTrophyFrame)) hits |= kHitBadges;
+    if (p_Button(kSlotButtons, w - kTrophyInset + 4 * m_MenuSlide, 24, kTrophyFrame)) hits |= kHitBadges;
     return hits;
 }
 

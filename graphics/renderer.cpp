@@ -28,17 +28,6 @@ int clamp_to_int(double v) {
     return static_cast<int>(v);
 }
 
-// Texture coordinates are moved this far into the texel (texels): a pixel
-// whose centre falls exactly on the line between two texels, which happens
-// whenever art is drawn at half size at a whole-pixel position, then takes
-// the texel that exact arithmetic picks (the one after the line), whatever
-// rounding the rasteriser's interpolation adds. Without it, which of the two
-// it takes depends on the texture's size and the quad's place in it, so the
-// same frame could come out a texel apart from another texture. (A pixel
-// centre less than this from a frame's far edge may so read one texel past
-// it: a packed frame's ring holds a copy of its edge there.)
-const float kTexelNudge = 1.0f / 64;
-
 // Corner count of an oval whose two radius vectors are `size` pixels long in
 // total: 12 for small ones, then one corner per pixel in steps of 4, at most
 // the corners of one polygon.

@@ -62,6 +62,18 @@ const int kBatchQuads = kBatchVertices / 4;       // 1024 quads
 const int kQuadIndices = kBatchQuads * 6;         // 6144 indices
 const int kMaxPolygonVertices = 1024;             // corners of one polygon or oval, at most
 
+// Texture coordinates are moved this far into the texel (texels): a pixel
+// whose centre falls exactly on the line between two texels, which happens
+// whenever art is drawn at half size at a whole-pixel position (a 640 x 480
+// window shows the "-hd" art, made for twice that size, at half size), takes
+// the texel that exact arithmetic picks (the one after the line), whatever
+// rounding the rasteriser's interpolation adds. Without it, which of the two
+// it takes depends on the texture's size and the quad's place in it, so the
+// same frame could come out a texel apart from another texture. (A pixel
+// centre less than this from a frame's far edge may so read one texel past
+// it: a packed frame's ring holds a copy of its edge there.)
+const float kTexelNudge = 1.0f / 64;
+
 // The quads the game has asked for since start-up, as it asked for them:
 // whole frames and rectangles, before margins that show nothing are left out
 // and before a rectangle over the whole window becomes a clear. `pixels` is

@@ -13,6 +13,13 @@
 void BBVorlinGame::Main(int argc, const char** argv) {
     if (!glfwInit()) {
         std::puts("glfwInit failed");
+        // The line above is all a script may rely on; the reason is for the
+        // player, who otherwise has nothing to go on (GLFW keeps the
+        // description of its last error, e.g. which display did not open).
+        const char* reason = nullptr;
+        glfwGetError(&reason);
+        std::fprintf(stderr, "lantern-vault: the window system could not start: %s\n",
+                     reason ? reason : "GLFW gave no reason");
         vorlin_exit(-1);
     }
     BBVorlinGame* game = new BBVorlinGame();

@@ -20,7 +20,10 @@ start_test_lanes() {
   trap stop_test_lanes EXIT
   for ((i = 0; i < count; i++)); do
     # -displayfd: the server picks a free display number and writes it once it accepts clients.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$LANES_DIR/display$i" >/dev/null 2>&1 &
+    # -noreset: without it the server resets whenever its last client leaves
+    # (an xdotool call, a finished game) and refuses connections meanwhile, so
+    # a game started right then fails with "X11: Failed to open display".
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$LANES_DIR/display$i" >/dev/null 2>&1 &
     LANES_PIDS+=($!)
   done
   for ((i = 0; i < count; i++)); do

@@ -32,4 +32,7 @@ void Unload() {
 
 bool Loaded() { return loaded; }
 
+// Web Audio has no libraries that complain on their own.
+void Quiet(bool) {}
+
 }  // namespace oal

@@ -40,27 +40,43 @@ protected:
 
 bool HaveDisplay() { return std::getenv("DISPLAY") != nullptr; }
 
+// A display name that no server on this machine answers to (":180" to ":199"), or "".
+std::string FreeDisplay() {
+    for (int n = 180; n < 200; ++n) {
+        struct stat st;
+        std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
+        if (stat(lock.c_str(), &st) != 0) return ":" + std::to_string(n);
+    }
+    return "";
+}
+
 }  // namespace
 
-TEST_F(GameProcessTest, WithoutADisplayItSaysSoAndExitsWithMinusOne) {
+// The line and the status stay as they were; the reason goes to standard error.
+TEST_F(GameProcessTest, WithoutADisplayItSaysSoAndWhyAndExitsWithMinusOne) {
     ChildResult r = RunProgram({Exe()}, {"DISPLAY", "WAYLAND_DISPLAY"});
     EXPECT_EQ(r.out, "glfwInit failed\n");
     EXPECT_EQ(r.status, 255);
+    EXPECT_NE(r.err.find("the window system could not start: X11: The DISPLAY environment variable is missing"),
+              std::string::npos)
+        << r.err;
+
+    std::string display = FreeDisplay();
+    ASSERT_NE(display, "") << "no free display number";
+    r = RunProgram({Exe()}, {"DISPLAY=" + display, "WAYLAND_DISPLAY"});
+    EXPECT_EQ(r.out, "glfwInit failed\n");
+    EXPECT_EQ(r.status, 255);
+    EXPECT_NE(r.err.find("Failed to open display " + display + "\n"), std::string::npos) << r.err;
 }
 
 TEST_F(GameProcessTest, WithoutOpenGLItSaysSoAndExitsWithMinusOne) {
     // A display server without the GLX extension: the window system starts,
     // but no window with an OpenGL context can be made.
-    int number = 0;
-    for (int n = 180; n < 200 && !number; ++n) {
-        struct stat st;
-        std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-        if (stat(lock.c_str(), &st) != 0) number = n;
-    }
-    ASSERT_NE(number, 0) << "no free display number";
-    std::string display = ":" + std::to_string(number);
+    std::string display = FreeDisplay();
+    ASSERT_NE(display, "") << "no free display number";
+    std::string number = display.substr(1);
     BackgroundProcess server({"Xvfb", display, "-screen", "0", "800x600x24", "-extension", "GLX", "-nolisten", "tcp"});
-    std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+    std::string socket = "/tmp/.X11-unix/X" + number;
     struct stat st;
     for (int i = 0; i < 500 && stat(socket.c_str(), &st) != 0; ++i) usleep(10000);
     ChildResult r = RunProgram({Exe()}, {"DISPLAY=" + display, "ALSOFT_DRIVERS=null"});

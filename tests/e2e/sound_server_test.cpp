@@ -4,6 +4,7 @@
 // and sound is heard again without a restart.
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "game_window.h"
 
@@ -83,6 +85,22 @@ int Count(const std::string& text, const std::string& line) {
     return n;
 }
 
+// Lines of `text` that occur more than once.
+std::vector<std::string> Repeated(const std::string& text) {
+    std::vector<std::string> lines, repeated;
+    for (size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(at, end - at));
+    }
+    std::sort(lines.begin(), lines.end());
+    for (size_t i = 1; i < lines.size(); ++i)
+        if (lines[i] == lines[i - 1] && (repeated.empty() || repeated.back() != lines[i])) repeated.push_back(lines[i]);
+    return repeated;
+}
+
+int LineCount(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+
 const char* const kLost = "OpenAl error: audio device disconnected";
 const char* const kBack = "OpenAl: audio device connected";
 
@@ -144,4 +162,37 @@ TEST_F(SoundServerTest, AGameStartedBeforeTheServerIsHeardOnceItRuns) {
     EXPECT_EQ(Count(out, "OpenAl error: alcOpenDevice failed"), 1) << out;
     EXPECT_EQ(Count(out, kBack), 1) << out;
     EXPECT_EQ(Count(out, kLost), 0) << out;
+}
+
+// No sound card and no server, with the sound libraries left to their own
+// choice of backend (ALSA among them, which has much to say about a missing
+// card): the game keeps trying, says why the first attempt failed, and stays
+// quiet through the retries; a server that comes up later is still found.
+TEST_F(SoundServerTest, WithoutAnyDeviceTheRetriesAreQuietAndAServerIsStillFound) {
+    environment.push_back("ALSOFT_DRIVERS");
+    environment.push_back("ALSOFT_LOGLEVEL");
+    environment.push_back("ALSOFT_CONF");
+    Start();
+    ASSERT_TRUE(WaitForMenu());
+    // Long enough for several retries, two seconds apart.
+    const double kQuietSeconds = 12;
+    usleep(static_cast<useconds_t>(kQuietSeconds * 1e6));
+    ASSERT_TRUE(server.Start()) << "the sound server did not start";
+    double serverUp = MonotonicSeconds();
+    StartRound();
+    double heard = server.WaitForSound(20);
+    double late = MonotonicSeconds() - serverUp;
+    game->Signal(SIGKILL);
+    ASSERT_TRUE(game->Wait(10));
+    double ran = MonotonicSeconds() - game->started();
+    const ProcessResult& r = game->result();
+    if (Count(r.out, "OpenAl error: alcOpenDevice failed") == 0) GTEST_SKIP() << "a sound device was there from the start";
+    EXPECT_GE(heard, 0) << "no sound once the server ran";
+    std::string printed = r.out + r.err;
+    std::printf("%d lines in %.1f s (%.0f a minute); sound heard %.2f s after the server was up\n", LineCount(printed),
+                ran, LineCount(printed) * 60 / ran, late);
+    EXPECT_EQ(Count(r.out, "OpenAl error: alcOpenDevice failed"), 1) << r.out;
+    EXPECT_EQ(Count(r.out, kBack), 1) << r.out;
+    // One attempt's reasons, each said once: a retry would repeat them.
+    for (const std::string& line : Repeated(printed)) ADD_FAILURE() << "said again: " << line;
 }

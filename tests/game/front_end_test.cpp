@@ -4,6 +4,7 @@
 //
 // The quit key itself is exercised by the end-to-end tests: here no update
 // ever sees the quit key on the bare menu, as it would end the test program.
+#include <cmath>
 #include <regex>
 
 #include "common/test_support.h"
@@ -108,8 +109,8 @@ TEST_F(FrontEndTest, TheHighscoreStripAndItsIconsSlideInFromTheLeftOfTheirPlace)
         float strip = drawnX(c_MyApp::kKindRect, 0);
         float expected = update < 32 ? rest - 4 * (32 - update) : rest;
         ASSERT_FLOAT_EQ(strip, expected) << "update " << update;
-        EXPECT_FLOAT_EQ(drawnX(c_MyApp::kSlotStudioLogo, 0) - strip, 110) << "the credits icon, update " << update;
-        EXPECT_FLOAT_EQ(drawnX(95, 11) - strip, 68) << "the trophy, update " << update;
+        EXPECT_FLOAT_EQ(drawnX(c_MyApp::kSlotStudioLogo, 0) - strip, 102) << "the credits icon, update " << update;
+        EXPECT_FLOAT_EQ(drawnX(95, 11) - strip, 34) << "the trophy, update " << update;
         EXPECT_GE(strip, last) << "it only ever moves right";
         last = strip;
     }
@@ -303,7 +304,7 @@ TEST_F(FrontEndTest, TheBadgesBoxOpensFromTheMenuListsEveryBadgeAndClosesWithout
     EXPECT_EQ(a->m_BadgesOpen, 0) << "action 15 closes it";
 
     // The trophy beside the credits icon, then a click beside the box.
-    Click(bb_Zanth_jscrw - 72, 30);
+    Click(bb_Zanth_jscrw - 106, 24);
     ASSERT_EQ(a->m_BadgesOpen, 1);
     EXPECT_EQ(a->m_CreditsOpen, 0);
     Click(10, 200);
@@ -320,4 +321,47 @@ TEST_F(FrontEndTest, TheBadgesBoxOpensFromTheMenuListsEveryBadgeAndClosesWithout
     KeyUp(kEscape);
     Update();
     a->m_Badges[1] = false;
+}
+
+// The credits icon at its size in the top-right corner, its round face (the
+// middle 208 of its 256 pixels) on the screen whole; the trophy beside it
+// whole as well (its face is the middle 54 of its 64 pixels). A click
+// anywhere on either face opens that one's box and not the other's.
+TEST_F(FrontEndTest, TheCreditsIconAndTheTrophyAreSeenWholeAndEachOpensItsOwnBox) {
+    c_MyApp* a = app();
+    struct Icon {
+        int slot, frame;
+        float face;  // share of the frame its art covers
+        const char* name;
+    };
+    const Icon icons[] = {{c_MyApp::kSlotStudioLogo, 0, 208.0f / 256, "credits icon"}, {95, 11, 54.0f / 64, "trophy"}};
+    float centre[2][2], radius[2];
+    for (int k = 0; k < 2; ++k) {
+        const float* c = nullptr;
+        for (int i = 0; i < Commands() && !c; ++i)
+            if (Command(i)[0] == icons[k].slot && Command(i)[6] == icons[k].frame) c = Command(i);
+        ASSERT_NE(c, nullptr) << icons[k].name << " not drawn";
+        if (k == 0) EXPECT_FLOAT_EQ(c[4], 0.35f) << "the credits icon's size";
+        centre[k][0] = c[1];
+        centre[k][1] = c[2];
+        radius[k] = a->m_ImgInfo[3 * icons[k].slot] * c[4] * a->m_ImgScale * icons[k].face / 2;
+        EXPECT_GE(c[1] - radius[k], 0) << icons[k].name;
+        EXPECT_LE(c[1] + radius[k], bb_Zanth_jscrw) << icons[k].name;
+        EXPECT_GE(c[2] - radius[k], 0) << icons[k].name;
+    }
+    float apart = std::hypot(centre[0][0] - centre[1][0], centre[0][1] - centre[1][1]);
+    EXPECT_GT(apart, radius[0] + radius[1]) << "the two overlap";
+
+    // Each face's centre and the points of it nearest the other.
+    for (int k = 0; k < 2; ++k) {
+        float dx = (centre[1 - k][0] - centre[k][0]) / apart, dy = (centre[1 - k][1] - centre[k][1]) / apart;
+        for (float reach : {0.0f, 0.9f}) {
+            Click(centre[k][0] + reach * radius[k] * dx, centre[k][1] + reach * radius[k] * dy);
+            EXPECT_EQ(a->m_CreditsOpen, k == 0 ? 1 : 0) << icons[k].name << " at " << reach;
+            EXPECT_EQ(a->m_BadgesOpen, k == 1 ? 1 : 0) << icons[k].name << " at " << reach;
+            Click(10, 200);  // closes either box
+            Update(31);
+            ASSERT_EQ(a->m_CreditsOpen + a->m_BadgesOpen, 0);
+        }
+    }
 }

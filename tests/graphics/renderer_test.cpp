@@ -1,6 +1,10 @@
 // tests/graphics/renderer_test.cpp - gxtkGraphics: batching, colours, blending, scissor, primitives.
 #include <GLFW/glfw3.h>
 
+#include <cstdio>
+#include <set>
+#include <vector>
+
 #include "gl_world.h"
 
 namespace {
@@ -281,6 +285,55 @@ TEST_F(RendererTest, SurfaceRectangleShowsOnlyItsSourceRectangle) {
     EXPECT_TRUE(PixelNear(35, 11, 0, 255, 0));
     EXPECT_TRUE(PixelNear(31, 15, 0, 0, 255));
     EXPECT_TRUE(PixelNear(37, 17, 255, 255, 255));
+}
+
+// Art drawn at half size at whole-pixel positions, as a 640 x 480 window
+// shows the "-hd" art: each pixel centre falls exactly on the line between
+// two texels. One frame of 32 texels, each column its own colour, is placed
+// in textures of several widths at several places, and each pixel should
+// show texel 2j + 1 of the frame (the one after the line) wherever the frame
+// lies. Drawn with exact texture coordinates (the nudge taken back out of the
+// source position), which texel a pixel gets follows the rounding of the
+// texture's scale and the frame's place in it: some copies come out a texel
+// off. With the renderer's nudge every copy is the same.
+TEST_F(RendererTest, ArtAtHalfSizeTakesTheSameTexelsFromEveryTexture) {
+    const int kFrameW = 32;
+    auto column = [](int i) { return Rgb(i * 8, 255 - i * 8, (i * 77) & 0xff); };
+    struct Place {
+        int textureW, srcx;
+    };
+    const Place places[] = {{32, 0},   {37, 5},    {100, 61},  {129, 97},  {250, 200},
+                            {333, 17}, {600, 555}, {1000, 901}, {1021, 3}, {2047, 1999}};
+    const int n = sizeof places / sizeof places[0];
+    // Rows of both drawings: exact at y 10 + 4k, nudged at y 100 + 4k.
+    for (int k = 0; k < n; ++k) {
+        const Place& p = places[k];
+        gxtkSurface* s = MakeSurface(p.textureW, 2, [&](int x, int) {
+            return x >= p.srcx && x < p.srcx + kFrameW ? column(x - p.srcx) : 0xff808080u;
+        });
+        float w = kFrameW, d = -kTexelNudge;
+        gfx()->SetMatrix(0.5f, 0, 0, 0.5f, 20, 10 + 4 * k);
+        gfx()->DrawPoly2(Floats({0, 0, d, d, w, 0, w + d, d, w, 2, w + d, 2 + d, 0, 2, d, 2 + d}), s, p.srcx, 0);
+        gfx()->SetMatrix(0.5f, 0, 0, 0.5f, 20, 100 + 4 * k);
+        gfx()->DrawSurface2(s, 0, 0, p.srcx, 0, kFrameW, 2);
+    }
+    gfx()->SetMatrix(1, 0, 0, 1, 0, 0);
+    int exactOff = 0;
+    std::set<std::vector<uint32_t>> exactLooks;  // the different pictures the exact copies made
+    for (int k = 0; k < n; ++k) {
+        std::vector<uint32_t> look;
+        for (int j = 0; j < kFrameW / 2; ++j) {
+            uint32_t want = column(2 * j + 1);
+            look.push_back(PixelAt(20 + j, 10 + 4 * k));
+            if (look.back() != want) ++exactOff;
+            EXPECT_EQ(Hex(PixelAt(20 + j, 100 + 4 * k)), Hex(want))
+                << "nudged: texture " << places[k].textureW << " wide, frame at " << places[k].srcx << ", pixel " << j;
+        }
+        exactLooks.insert(look);
+    }
+    std::printf("exact coordinates: %d of %d pixels a texel off, %zu different pictures of one frame\n", exactOff,
+                n * kFrameW / 2, exactLooks.size());
+    EXPECT_GT(exactLooks.size(), 1u) << "exact coordinates showed no fault for the nudge to mend";
 }
 
 TEST_F(RendererTest, VertexColourTintsTextures) {
