@@ -11,17 +11,26 @@ namespace {
 
 const char* const kProgram = kProgramName;
 
+// How a replay went.
+enum class Play {
+    kEnded,       // its round ran and ended
+    kNotStarted,  // the game was over at once: it did not take the replay
+    kNotEnded,    // the round did not end within its bound (the game stays busy with it)
+};
+
 // Plays the replay `replays` holds on the started game of `host`: waits for
-// the game to be ready, starts it and updates until it is over. False when
-// the round did not end within its bound (the game stays busy with it).
-bool PlayReplay(BBHeadlessGame* host, BBGameReplays* replays, const BBRecordedRound& recorded) {
+// the game to be ready, starts it and updates until it is over.
+Play PlayReplay(BBHeadlessGame* host, BBGameReplays* replays, const BBRecordedRound& recorded) {
     for (int i = 0; i < kReadyUpdates && !replays->Ready(); ++i) host->Update();
     replays->Start();
+    // A round takes at least one update; a game that is over before any
+    // refused the replay, and its result is still the last round's.
+    if (replays->Over()) return Play::kNotStarted;
     // The round ends by itself; the bound only guards against a game that
     // would never start it.
     long limit = recorded.end.updates + kReadyUpdates;
     for (long i = 0; i < limit && !replays->Over(); ++i) host->Update();
-    return replays->Over();
+    return replays->Over() ? Play::kEnded : Play::kNotEnded;
 }
 
 bool SameLength(const BBRoundEnd& a, const BBRoundEnd& b) { return a.score == b.score && a.updates == b.updates; }
@@ -96,8 +105,12 @@ int CheckReplays(const std::vector<std::string>& paths, BBGameReplays* replays,
             status = 1;
         } else {
             if (!host) host = start();
-            if (PlayReplay(host, replays, recorded)) {
+            Play play = PlayReplay(host, replays, recorded);
+            if (play == Play::kEnded) {
                 status = PrintPlayed(name, replays->Result(), recorded, out);
+            } else if (play == Play::kNotStarted) {
+                std::fprintf(out, "%s: not checked: the game did not start its round\n", name.c_str());
+                status = 1;
             } else {
                 unfinished = name;
                 std::fprintf(out, "%s: not checked: the game did not finish its round within %ld updates\n",

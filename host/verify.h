@@ -11,7 +11,7 @@
 //   NAME: score S updates U: did not match (recorded score S in U updates)
 //   NAME: score S updates U: did not match (ended in another state than recorded)
 //   NAME: could not be read: REASON
-//   NAME: not checked: REASON            (the game did not finish a round)
+//   NAME: not checked: REASON            (the game did not start or finish a round)
 //
 // where a mismatch of a file written by another version of the game ends in
 // ", by version V" inside the brackets, and control characters in NAME are

@@ -126,6 +126,7 @@ public:
     int updates = 0;
     std::vector<int> startedAt;  // the update each round started at
     std::vector<std::string> played;
+    std::string refused;  // a file whose replay the game does not start
 
     void UpdateGame() override { ++updates; }
     bool Open(const std::string& path, BBRecordedRound* recorded, std::string* error) override {
@@ -141,7 +142,7 @@ public:
     void WatchOnceReady() override {}
     bool Ready() override { return updates >= readyAfter && !Playing(); }
     void Start() override {
-        if (Playing()) return;  // as the game: no round starts inside another
+        if (Playing() || open_ == refused) return;  // as the game: no round starts inside another
         startedAt.push_back(updates);
         played.push_back(open_);
     }
@@ -247,6 +248,18 @@ TEST(VerifyReplaysTest, ARoundThatNeverEndsLeavesTheFilesAfterItUnchecked) {
     EXPECT_EQ(c.status, 2);
     EXPECT_EQ(game->startedAt.size(), 2u) << "nothing was started inside the unfinished round";
     EXPECT_EQ(game->updates, 30 + 200 + 1040) << "the unfinished round was given its bound and no more";
+}
+
+TEST(VerifyReplaysTest, AReplayTheGameDidNotStartIsNotTakenForTheRoundBeforeIt) {
+    ListGame* game = new ListGame();
+    game->Good("a.replay", BBRoundEnd{120, 200, 0xabcd});
+    game->Good("copy.replay", BBRoundEnd{120, 200, 0xabcd});
+    game->refused = "copy.replay";
+    ListCheck c = CheckList(game, {"a.replay", "copy.replay", "a.replay"});
+    EXPECT_EQ(c.out, "a.replay: score 120 updates 200: matched\n"
+                     "copy.replay: not checked: the game did not start its round\n"
+                     "a.replay: score 120 updates 200: matched\n");
+    EXPECT_EQ(c.status, 1);
 }
 
 TEST(VerifyReplaysTest, ANameWithControlCharactersStaysOnItsOneLine) {
