@@ -33,6 +33,7 @@ struct Option {
     char letter;           // one-letter name, or 0
     const char* argument;  // placeholder of the value it takes ("FILE"), or null for none
     const char* help;      // one line for the usage text
+    bool more;             // shown as "FILE...": more values may follow it (IsVerifyFile)
     // Records the option (and its value, null for none) in the command line.
     void (*apply)(CommandLine& line, const char* value);
 };
@@ -40,15 +41,15 @@ struct Option {
 // The options, in the order the usage lists them.
 const Option kOptions[] = {
     {"help", 'h', nullptr, "print this help and exit",
-     [](CommandLine& line, const char*) { line.showHelp = true; }},
+     false, [](CommandLine& line, const char*) { line.showHelp = true; }},
     {"version", 0, nullptr, "print the version and exit",
-     [](CommandLine& line, const char*) { line.showVersion = true; }},
+     false, [](CommandLine& line, const char*) { line.showVersion = true; }},
     {"replay", 0, "FILE", "watch the round recorded in FILE, then go on to the menu",
-     [](CommandLine& line, const char* value) { line.replayFile = value; }},
-    {"verify", 0, "FILE", "replay FILE without a window and print its score and updates",
-     [](CommandLine& line, const char* value) { line.verifyFile = value; }},
+     false, [](CommandLine& line, const char* value) { line.replayFile = value; }},
+    {"verify", 0, "FILE", "replay each FILE without a window and print its score and updates",
+     true, [](CommandLine& line, const char* value) { line.verifyFiles.push_back(value); }},
     {"seed", 0, "N", "start every round from maze N instead of a random one",
-     [](CommandLine& line, const char* value) { ReadSeed(line, value); }},
+     false, [](CommandLine& line, const char* value) { ReadSeed(line, value); }},
 };
 
 // ---------------------------------------------------------------------------
@@ -69,6 +70,12 @@ const Option* FindLetter(char letter) {
 
 bool Answered(const CommandLine& line) { return line.showHelp || line.showVersion || !line.error.empty(); }
 
+// "-x" and "--x" are options; "-" alone, like any other word, is not.
+bool IsOption(const std::string& arg) { return arg.size() > 1 && arg[0] == '-'; }
+
+// Whether `arg`, which is no option, is one more replay file for --verify.
+bool IsVerifyFile(const CommandLine& line, const char* arg) { return !line.verifyFiles.empty() && arg[0]; }
+
 }  // namespace
 
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
@@ -78,6 +85,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
         std::string arg = argv[i];
         if (arg == "--") {
             ++i;
+            break;
+        }
+        if (!IsOption(arg)) {
+            if (IsVerifyFile(line, argv[i])) {
+                line.verifyFiles.push_back(arg);
+                continue;
+            }
+            line.error = "unexpected argument " + Quoted(arg);
             break;
         }
         const Option* option = nullptr;
@@ -92,11 +107,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
                 shown = arg.substr(0, equals);
             }
             option = FindLong(shown.substr(2));
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            option = arg.size() == 2 ? FindLetter(arg[1]) : nullptr;
         } else {
-            line.error = "unexpected argument " + Quoted(arg);
-            break;
+            option = arg.size() == 2 ? FindLetter(arg[1]) : nullptr;
         }
         if (!option) {
             line.error = "unknown option " + Quoted(shown);
@@ -118,12 +130,15 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
             break;
         }
     }
-    // Whatever follows "--" is no option, and the game takes no other arguments.
+    // Whatever follows "--" is no option: more files to check when --verify
+    // was given, and the game takes no other arguments.
+    if (!Answered(line))
+        for (; i < argc && IsVerifyFile(line, argv[i]); ++i) line.verifyFiles.push_back(argv[i]);
     if (!Answered(line) && i < argc) line.error = "unexpected argument " + Quoted(argv[i]);
-    if (!Answered(line) && !line.replayFile.empty() && !line.verifyFile.empty())
+    if (!Answered(line) && !line.replayFile.empty() && !line.verifyFiles.empty())
         line.error = "'--replay' and '--verify' cannot be given together";
     // A checked replay plays its own maze.
-    if (!Answered(line) && line.seedGiven && !line.verifyFile.empty())
+    if (!Answered(line) && line.seedGiven && !line.verifyFiles.empty())
         line.error = "'--seed' and '--verify' cannot be given together";
     return line;
 }
@@ -133,14 +148,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 // ---------------------------------------------------------------------------
 
 std::string CommandLineUsage() {
-    // The left column: "-h, --help" or "    --replay FILE".
+    // The left column: "-h, --help", "    --replay FILE" or "    --verify FILE...".
     std::string left[sizeof kOptions / sizeof kOptions[0]];
     size_t width = 0, n = 0;
     for (const Option& o : kOptions) {
         std::string& l = left[n++];
         l = o.letter ? std::string("-") + o.letter + ", " : "    ";
         l += std::string("--") + o.name;
-        if (o.argument) l += std::string(" ") + o.argument;
+        if (o.argument) l += std::string(" ") + o.argument + (o.more ? "..." : "");
         if (l.size() > width) width = l.size();
     }
 
@@ -151,6 +166,11 @@ std::string CommandLineUsage() {
         const std::string& l = left[n++];
         text += "  " + l + std::string(width - l.size() + 2, ' ') + o.help + "\n";
     }
+    text +=
+        "\n--verify takes one or more files: every later argument that is no option, and\n"
+        "every argument after \"--\". Each is checked in turn; with more than one, each\n"
+        "gets a line: \"FILE: score S updates U: matched\" (or \"did not match (...)\"),\n"
+        "or \"FILE: could not be read: REASON\". The exit status is the worst one.\n";
     return text;
 }
 

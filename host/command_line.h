@@ -12,6 +12,12 @@
 // A value follows its option as the next argument or after "=" ("--x FILE",
 // "--x=FILE"); "--" ends the options, and nothing may follow it.
 //
+// --verify takes one or more files: its value, then every later argument
+// that is no option (an option starts with "-" and is more than "-"), and,
+// once it was given, every argument after "--" (so a file whose name starts
+// with "-" can be named). It may be given more than once; the files are
+// checked in the order they were named.
+//
 // The game's process entry (host/main.cpp) reads the command line before
 // anything else starts: --help and --version need no display and open no
 // window. Other programs built on the host (test tools) keep their own.
@@ -21,13 +27,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // What the command line asks of the program.
 struct CommandLine {
     bool showHelp = false;     // print the usage and stop
     bool showVersion = false;  // print the version and stop
     std::string replayFile;    // --replay: the replay to watch; empty when none
-    std::string verifyFile;    // --verify: the replay to check without a window; empty when none
+    std::vector<std::string> verifyFiles;  // --verify: the replays to check without a window, in order
     bool seedGiven = false;    // --seed: every round starts from `seed`
     int32_t seed = 0;
     std::string error;         // what was wrong with the command line; empty when nothing

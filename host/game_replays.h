@@ -3,7 +3,7 @@
 // The host knows the game through the program's entry points (host/startup.h:
 // bbInit, and bbMain, which creates the application) and this one interface,
 // which the program supplies as well (bbReplays). The command line reaches
-// replays through it: --verify plays one without a window (host/verify.h),
+// replays through it: --verify plays them without a window (host/verify.h),
 // --replay hands one to the game to watch once its menu is up, and --seed
 // fixes the maze every round starts from.
 #ifndef LANTERN_HOST_GAME_REPLAYS_H

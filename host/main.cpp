@@ -17,10 +17,10 @@ int main(int argc, const char** argv) {
     CommandLine line = ParseCommandLine(argc, argv);
     int status = AnswerCommandLine(line, LANTERN_VERSION, stdout, stderr);
     if (status >= 0) return status;
-    // Checking a replay opens no window at all. It ends as the game does, at
+    // Checking replays opens no window at all. It ends as the game does, at
     // once: the game and its devices are left as they are, as a quit leaves
     // them.
-    if (!line.verifyFile.empty()) vorlin_exit(VerifyReplay(line.verifyFile, stdout, stderr));
+    if (!line.verifyFiles.empty()) vorlin_exit(VerifyReplays(line.verifyFiles, stdout, stderr));
     BBGameReplays* replays = bbReplays();
     if (line.seedGiven) replays->FixRoundSeed(line.seed);
     // A replay to watch is read before the window opens, so a bad file is

@@ -1,5 +1,8 @@
-// host/verify.cpp - CheckReplay: a replay played to its end and compared with its recording.
+// host/verify.cpp - CheckReplay and CheckReplays: replays played to their end
+// and compared with their recordings.
 #include "host/verify.h"
+
+#include <algorithm>
 
 #include "host/headless.h"
 #include "host/title.h"
@@ -8,25 +11,70 @@ namespace {
 
 const char* const kProgram = kProgramName;
 
-}  // namespace
+// How a replay went.
+enum class Play {
+    kEnded,       // its round ran and ended
+    kNotStarted,  // the game was over at once: it did not take the replay
+    kNotEnded,    // the round did not end within its bound (the game stays busy with it)
+};
 
-int CheckReplay(BBHeadlessGame* host, BBGameReplays* replays, const BBRecordedRound& recorded,
-                const std::string& path, std::FILE* out, std::FILE* err) {
+// Plays the replay `replays` holds on the started game of `host`: waits for
+// the game to be ready, starts it and updates until it is over.
+Play PlayReplay(BBHeadlessGame* host, BBGameReplays* replays, const BBRecordedRound& recorded) {
     for (int i = 0; i < kReadyUpdates && !replays->Ready(); ++i) host->Update();
     replays->Start();
+    // A round takes at least one update; a game that is over before any
+    // refused the replay, and its result is still the last round's.
+    if (replays->Over()) return Play::kNotStarted;
     // The round ends by itself; the bound only guards against a game that
     // would never start it.
     long limit = recorded.end.updates + kReadyUpdates;
     for (long i = 0; i < limit && !replays->Over(); ++i) host->Update();
+    return replays->Over() ? Play::kEnded : Play::kNotEnded;
+}
 
+bool SameLength(const BBRoundEnd& a, const BBRoundEnd& b) { return a.score == b.score && a.updates == b.updates; }
+
+bool SameEnd(const BBRoundEnd& a, const BBRoundEnd& b) { return SameLength(a, b) && a.world == b.world; }
+
+// A file's name as its line shows it: one line, whatever the name holds.
+std::string LineName(const std::string& path) {
+    std::string name = path;
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+    return name;
+}
+
+// Prints the line of a file that was played, and returns its status.
+int PrintPlayed(const std::string& name, const BBRoundEnd& played, const BBRecordedRound& recorded, std::FILE* out) {
+    const BBRoundEnd& want = recorded.end;
+    std::fprintf(out, "%s: score %d updates %ld: ", name.c_str(), played.score, played.updates);
+    if (SameEnd(played, want)) {
+        std::fputs("matched\n", out);
+        return 0;
+    }
+    if (SameLength(played, want)) {
+        std::fputs("did not match (ended in another state than recorded", out);
+    } else {
+        std::fprintf(out, "did not match (recorded score %d in %ld updates", want.score, want.updates);
+    }
+    if (!recorded.otherVersion.empty()) std::fprintf(out, ", by version %s", recorded.otherVersion.c_str());
+    std::fputs(")\n", out);
+    return 1;
+}
+
+}  // namespace
+
+int CheckReplay(BBHeadlessGame* host, BBGameReplays* replays, const BBRecordedRound& recorded,
+                const std::string& path, std::FILE* out, std::FILE* err) {
+    PlayReplay(host, replays, recorded);
     BBRoundEnd played = replays->Result();
     std::fprintf(out, "score %d updates %ld\n", played.score, played.updates);
     std::fflush(out);
     const BBRoundEnd& want = recorded.end;
-    bool sameLength = played.score == want.score && played.updates == want.updates;
-    if (sameLength && played.world == want.world) return 0;
+    if (SameEnd(played, want)) return 0;
     std::string by = recorded.otherVersion.empty() ? "" : " (by version " + recorded.otherVersion + ")";
-    if (sameLength) {
+    if (SameLength(played, want)) {
         std::fprintf(err, "%s: %s: the round reached its score and length but ended in another state than it was recorded%s\n",
                      kProgram, path.c_str(), by.c_str());
     } else {
@@ -34,4 +82,44 @@ int CheckReplay(BBHeadlessGame* host, BBGameReplays* replays, const BBRecordedRo
                      kProgram, path.c_str(), played.score, played.updates, want.score, want.updates, by.c_str());
     }
     return 1;
+}
+
+int CheckReplays(const std::vector<std::string>& paths, BBGameReplays* replays,
+                 const std::function<BBHeadlessGame*()>& start, std::FILE* out) {
+    BBHeadlessGame* host = nullptr;
+    std::string unfinished;  // the file whose round the game is still playing, if any
+    int worst = 0;
+    for (const std::string& path : paths) {
+        const std::string name = LineName(path);
+        BBRecordedRound recorded;
+        std::string error;
+        int status;
+        if (!replays->Open(path, &recorded, &error)) {
+            std::fprintf(out, "%s: could not be read: %s\n", name.c_str(), error.c_str());
+            status = 2;
+        } else if (!unfinished.empty()) {
+            // A game still in a round would not start another, and one that
+            // did not finish a round is not to be trusted with the next.
+            std::fprintf(out, "%s: not checked: the game did not finish the round of %s\n", name.c_str(),
+                         unfinished.c_str());
+            status = 1;
+        } else {
+            if (!host) host = start();
+            Play play = PlayReplay(host, replays, recorded);
+            if (play == Play::kEnded) {
+                status = PrintPlayed(name, replays->Result(), recorded, out);
+            } else if (play == Play::kNotStarted) {
+                std::fprintf(out, "%s: not checked: the game did not start its round\n", name.c_str());
+                status = 1;
+            } else {
+                unfinished = name;
+                std::fprintf(out, "%s: not checked: the game did not finish its round within %ld updates\n",
+                             name.c_str(), recorded.end.updates + kReadyUpdates);
+                status = 1;
+            }
+        }
+        std::fflush(out);
+        worst = std::max(worst, status);
+    }
+    return worst;
 }

@@ -1,4 +1,4 @@
-// host/verify_start.cpp - VerifyReplay: the start-up of --verify.
+// host/verify_start.cpp - VerifyReplays: the start-up of --verify.
 //
 // Linked with the program, beside host/startup.cpp, since it starts the
 // program's own bbInit and bbMain and asks its bbReplays.
@@ -14,16 +14,9 @@ namespace {
 
 const char* const kProgram = kProgramName;
 
-}  // namespace
-
-int VerifyReplay(const std::string& path, std::FILE* out, std::FILE* err) {
-    BBGameReplays* replays = bbReplays();
-    BBRecordedRound recorded;
-    std::string error;
-    if (!replays->Open(path, &recorded, &error)) {
-        std::fprintf(err, "%s: %s: %s\n", kProgram, path.c_str(), error.c_str());
-        return 2;
-    }
+// Starts the program's game without a window. Once in a process: there is
+// one application in it.
+BBHeadlessGame* StartGame() {
     // No sound device is needed: sound goes nowhere, and the game's sound
     // answers never depend on a device anyway.
     setenv("ALSOFT_DRIVERS", "null", 1);
@@ -33,5 +26,23 @@ int VerifyReplay(const std::string& path, std::FILE* out, std::FILE* err) {
     gc_mark();
     bbMain();
     host->StartGame();
-    return CheckReplay(host, replays, recorded, path, out, err);
+    return host;
+}
+
+int VerifyOne(const std::string& path, std::FILE* out, std::FILE* err) {
+    BBGameReplays* replays = bbReplays();
+    BBRecordedRound recorded;
+    std::string error;
+    if (!replays->Open(path, &recorded, &error)) {
+        std::fprintf(err, "%s: %s: %s\n", kProgram, path.c_str(), error.c_str());
+        return 2;
+    }
+    return CheckReplay(StartGame(), replays, recorded, path, out, err);
+}
+
+}  // namespace
+
+int VerifyReplays(const std::vector<std::string>& paths, std::FILE* out, std::FILE* err) {
+    if (paths.size() == 1) return VerifyOne(paths[0], out, err);
+    return CheckReplays(paths, bbReplays(), StartGame, out);
 }

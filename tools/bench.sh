@@ -22,7 +22,8 @@ fi
 export ALSOFT_DRIVERS=null
 
 need="lantern-vault tools/bench_graphics/bench_graphics tools/bench_game/bench_game tools/bench_gc/bench_gc
-      tools/bench_play/bench_play tools/bench_reference/bench_reference tools/frame_probe/frame_probe.so data/gfx.png"
+      tools/bench_play/bench_play tools/bench_reference/bench_reference tools/frame_probe/frame_probe.so data/gfx.png
+      tools/soak/soak"
 for f in $need; do
     if [ ! -e "$build/$f" ]; then
         echo "bench.sh: $build/$f is missing; build first: cmake --build $build" >&2
@@ -80,6 +81,32 @@ row "display-list replay" "$(time_us bench_game BM_Render_FullList)" "us" "" \
 read -r mean p99 max live garbage _ < <(sort -n "$tmp/gc.txt" | sed -n 2p)
 row "collection step under load" "$mean" "us" "" \
     "mean of 20000 steps (median of 3 runs), p99 $p99, max $max; live ${live} MiB small objects, ${garbage} KiB garbage a step"
+# Checking replays (--verify): the rounds of a soak run, all in one run of the
+# game, against its shortest round alone (start-up and little else). The
+# difference over the difference in updates is the cost of an update; a
+# five-minute round is start-up plus 18000 of them. CPU times, median of 3.
+"$build/tools/soak/soak" --seed 3 --updates 30000 --keep-rounds "$tmp/rounds" >"$tmp/soak.txt" ||
+    { cat "$tmp/soak.txt"; echo "bench.sh: the soak run failed" >&2; exit 1; }
+ln -s "$build/data" "$tmp/rounds/data"
+verify_cpu() {
+    local t
+    TIMEFORMAT='%3U %3S'
+    t=$( { time (cd "$tmp/rounds" && "$build/lantern-vault" --verify "$@" >/dev/null 2>&1); } 2>&1)
+    awk -v t="$t" 'BEGIN { split(t, a, " "); print a[1] + a[2] }'
+}
+median3() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
+rounds=("$tmp"/rounds/*.replay)
+# "FILE: score S updates U: matched", a line each.
+(cd "$tmp/rounds" && "$build/lantern-vault" --verify "${rounds[@]}") >"$tmp/verified.txt" ||
+    { cat "$tmp/verified.txt"; echo "bench.sh: a soak round did not verify" >&2; exit 1; }
+read -r shortest shortest_updates all_updates < <(sed -E 's/^(.*): score -?[0-9]+ updates ([0-9]+): matched$/\1 \2/' \
+    "$tmp/verified.txt" | awk '{ n += $2; if (min == "" || $2 < min) { min = $2; f = $1 } } END { print f, min, n }')
+one=$(median3 "$(verify_cpu "$shortest")" "$(verify_cpu "$shortest")" "$(verify_cpu "$shortest")")
+all=$(median3 "$(verify_cpu "${rounds[@]}")" "$(verify_cpu "${rounds[@]}")" "$(verify_cpu "${rounds[@]}")")
+read -r per_update five_minutes < <(awk -v one="$one" -v all="$all" -v n="$all_updates" -v s="$shortest_updates" \
+    'BEGIN { u = (all - one) / (n - s); printf "%.1f %.0f\n", u * 1e6, (one + 18000 * u) * 1e3 }')
+row "verifying a five-minute round" "$five_minutes" "ms" "under 1000" \
+    "start-up $(awk -v t="$one" 'BEGIN { printf "%.0f", t * 1e3 }') ms + 18000 updates at $per_update us; ${#rounds[@]} soak rounds, $all_updates updates, in one run"
 # The SDL2 peer is built where SDL2 is installed (tools/install-deps.sh).
 peer=()
 [ -x "$build/tools/bench_sdl2/bench_sdl2" ] && peer=("$build/tools/bench_sdl2/bench_sdl2")

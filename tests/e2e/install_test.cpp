@@ -112,4 +112,16 @@ TEST_F(InstallTest, TheInstalledGameRunsFromAnywhereAndKeepsItsStateInThePlayers
     ASSERT_EQ(chdir(dir.path().c_str()), 0);
     EXPECT_EQ(verify.status, 2);
     EXPECT_EQ(verify.err, "lantern-vault: " + dir.path() + "/elsewhere/foreign.replay: not a replay file\n");
+    // So is every file of several, those after "--" too.
+    WriteFile(dir.path() + "/elsewhere/-dash.replay", "not one either");
+    ASSERT_EQ(chdir((dir.path() + "/elsewhere").c_str()), 0);
+    ChildResult several = RunProgram({prefix + "/bin/lantern-vault", "--verify", "foreign.replay", "missing.replay",
+                                      "--", "-dash.replay"}, {"HOME=" + home}, "", 60);
+    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    const std::string there = dir.path() + "/elsewhere/";
+    EXPECT_EQ(several.status, 2);
+    EXPECT_EQ(several.out, there + "foreign.replay: could not be read: not a replay file\n" + there +
+                               "missing.replay: could not be read: No such file or directory\n" + there +
+                               "-dash.replay: could not be read: not a replay file\n");
+    EXPECT_EQ(several.err, "");
 }

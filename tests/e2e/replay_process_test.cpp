@@ -1,12 +1,14 @@
 // Replays of the shipped game: a round played with real keys leaves its
 // replay beside the state file; --verify replays it without a window to the
 // score the highscore table recorded; the menu's R key and --replay show it
-// with the REPLAY mark, and a key returns to the menu.
+// with the REPLAY mark, and a key returns to the menu. --verify checks
+// several files in one run, a line each.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <regex>
 
+#include "game/replay.h"
 #include "game_window.h"
 
 namespace {
@@ -109,4 +111,103 @@ TEST_F(ReplayProcessTest, ARoundPlayedWithKeysIsVerifiedToItsTableScoreAndWatche
     EXPECT_TRUE(game->Running());
     EXPECT_EQ(ReadFile(dir.path() + "/.vorlinstate"), state) << "watching recorded no score";
     EXPECT_EQ(ReadFile(last), ReadFile(dir.path() + "/replays/best-2.replay")) << "nor any replay";
+}
+
+// ---------------------------------------------------------------------------
+// Several files checked in one run
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// Rounds of random play kept by the soak program, with what each recorded.
+struct KeptRound {
+    std::string path;
+    ReplayFile replay;
+};
+
+std::vector<KeptRound> KeepRounds(const std::string& folder) {
+    ChildResult soak = RunProgram({LANTERN_SOAK_PATH, "--seed", "3", "--updates", "6000", "--keep-rounds", folder},
+                                  {"ALSOFT_DRIVERS=null"}, "", 240);
+    EXPECT_EQ(soak.status, 0) << soak.out << soak.err;
+    std::vector<KeptRound> rounds;
+    for (int n = 0;; ++n) {
+        KeptRound r{folder + "/" + std::to_string(n) + ".replay", {}};
+        std::string error;
+        if (!ReadReplayFile(r.path, &r.replay, &error)) break;
+        rounds.push_back(r);
+    }
+    return rounds;
+}
+
+std::string Bytes(const ReplayFile& replay) {
+    std::vector<uint8_t> bytes = EncodeReplay(replay);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+ChildResult VerifyFiles(const std::vector<std::string>& files) {
+    std::vector<std::string> argv{LANTERN_EXE_PATH, "--verify"};
+    argv.insert(argv.end(), files.begin(), files.end());
+    return RunProgram(argv, {"ALSOFT_DRIVERS=null"}, "", 120);
+}
+
+std::string Played(const ReplayFile& r) {
+    return "score " + std::to_string(r.score) + " updates " + std::to_string(r.updates);
+}
+
+}  // namespace
+
+TEST(ReplayFilesTest, SeveralFilesGetALineEachFromOneRunAndTheWorstStatusWhileOneFileIsPrintedAsAlways) {
+    ScopedTempDir dir;
+    ASSERT_EQ(symlink(LANTERN_DATA_PATH, "data"), 0);
+    std::vector<KeptRound> rounds = KeepRounds("rounds");
+    ASSERT_GE(rounds.size(), 2u) << "the random player finished too few rounds";
+    const KeptRound &a = rounds[0], &b = rounds[1];
+
+    // Another round's copy that claims a score it did not make: it reads, and does not match.
+    ReplayFile claimed = b.replay;
+    claimed.score += 5;
+    WriteFile("tampered.replay", Bytes(claimed));
+    // A copy with one bit changed: refused by its checksum.
+    std::string bytes = ReadFile(a.path);
+    bytes[bytes.size() / 2] ^= 1;
+    WriteFile("damaged.replay", bytes);
+
+    // One file prints what it always printed, on its own.
+    ChildResult one = VerifyFiles({a.path});
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(one.out, Played(a.replay) + "\n");
+    EXPECT_EQ(one.err, "");
+    ChildResult damaged = VerifyFiles({"damaged.replay"});
+    EXPECT_EQ(damaged.status, 2);
+    EXPECT_EQ(damaged.out, "");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(damaged.err, m, std::regex("lantern-vault: damaged.replay: ([^\n]*checksum[^\n]*)\n")))
+        << damaged.err;
+    const std::string reason = m[1];
+    ChildResult tampered = VerifyFiles({"tampered.replay"});
+    EXPECT_EQ(tampered.status, 1);
+    EXPECT_EQ(tampered.out, Played(b.replay) + "\n");
+
+    // Several: a line each, in order, from one game; the rounds after another
+    // round end exactly as they do alone.
+    ChildResult many = VerifyFiles({a.path, "damaged.replay", "tampered.replay", b.path, a.path});
+    EXPECT_EQ(many.out, a.path + ": " + Played(a.replay) + ": matched\n" +
+                        "damaged.replay: could not be read: " + reason + "\n" +
+                        "tampered.replay: " + Played(b.replay) + ": did not match (recorded score " +
+                        std::to_string(claimed.score) + " in " + std::to_string(b.replay.updates) + " updates)\n" +
+                        b.path + ": " + Played(b.replay) + ": matched\n" +
+                        a.path + ": " + Played(a.replay) + ": matched\n");
+    EXPECT_EQ(many.status, 2) << "the worst of the files'";
+    EXPECT_EQ(many.err, "");
+
+    ChildResult unmatched = VerifyFiles({"tampered.replay", a.path});
+    EXPECT_EQ(unmatched.status, 1) << unmatched.out;
+    // Every kept round, all in one run, after "--" too.
+    std::vector<std::string> all{rounds[0].path, "--"};
+    for (size_t i = 1; i < rounds.size(); ++i) all.push_back(rounds[i].path);
+    ChildResult every = VerifyFiles(all);
+    EXPECT_EQ(every.status, 0) << every.out;
+    std::string lines;
+    for (const KeptRound& r : rounds) lines += r.path + ": " + Played(r.replay) + ": matched\n";
+    EXPECT_EQ(every.out, lines);
 }

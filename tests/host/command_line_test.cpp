@@ -20,7 +20,8 @@ CommandLine Parse(std::initializer_list<const char*> args) {
 }
 
 // The usage's option rows: "  -h, --help     print ..." or "      --version  print ...".
-const std::regex kOptionRow(R"(  (?:-., |    )(--[a-z-]+)(?: [A-Z]+)?( +)\S.*)");
+// A value that may be followed by more is written "FILE...".
+const std::regex kOptionRow(R"(  (?:-., |    )(--[a-z-]+)(?: [A-Z]+(?:\.\.\.)?)?( +)\S.*)");
 
 std::vector<std::string> UsageLines() {
     std::vector<std::string> lines;
@@ -86,12 +87,36 @@ TEST(CommandLineTest, MistakesAreNamedAsWritten) {
 
 TEST(CommandLineTest, ReplayAndVerifyTakeAFileAndExcludeEachOther) {
     EXPECT_EQ(Parse({"--replay", "a.replay"}).replayFile, "a.replay");
-    EXPECT_EQ(Parse({"--verify=b c.replay"}).verifyFile, "b c.replay");
+    EXPECT_EQ(Parse({"--verify=b c.replay"}).verifyFiles, std::vector<std::string>{"b c.replay"});
     EXPECT_EQ(Parse({"--verify"}).error, "option '--verify' needs a value (FILE)");
     EXPECT_EQ(Parse({"--replay="}).error, "option '--replay' needs a value (FILE)");
     EXPECT_EQ(Parse({"--replay", ""}).error, "option '--replay' needs a value (FILE)");
     EXPECT_EQ(Parse({"--replay", "a", "--verify", "b"}).error, "'--replay' and '--verify' cannot be given together");
     EXPECT_EQ(Parse({"--replay", "a", "b"}).error, "unexpected argument 'b'");
+}
+
+TEST(CommandLineTest, VerifyTakesEveryLaterArgumentThatIsNoOptionAndEveryOneAfterTheEnd) {
+    using Files = std::vector<std::string>;
+    EXPECT_EQ(Parse({"--verify", "a", "b", "c"}).verifyFiles, (Files{"a", "b", "c"}));
+    EXPECT_EQ(Parse({"--verify=a", "b"}).verifyFiles, (Files{"a", "b"}));
+    EXPECT_EQ(Parse({"--verify", "a", "--verify", "b"}).verifyFiles, (Files{"a", "b"}));
+    // "-" alone is no option; after "--" nothing is.
+    EXPECT_EQ(Parse({"--verify", "a", "-", "b"}).verifyFiles, (Files{"a", "-", "b"}));
+    EXPECT_EQ(Parse({"--verify", "a", "--", "-x", "--help"}).verifyFiles, (Files{"a", "-x", "--help"}));
+    EXPECT_EQ(Parse({"--verify", "a", "--", "-x", "--help"}).error, "");
+    // Its own value is whatever follows it, as any option's.
+    EXPECT_EQ(Parse({"--verify", "--help", "b"}).verifyFiles, (Files{"--help", "b"}));
+    // Options among the files are read as options.
+    EXPECT_TRUE(Parse({"--verify", "a", "b", "--help"}).showHelp);
+    EXPECT_EQ(Parse({"--verify", "a", "--bogus", "b"}).error, "unknown option '--bogus'");
+    EXPECT_EQ(Parse({"--verify", "a", "b", "--seed", "7"}).error, "'--seed' and '--verify' cannot be given together");
+    EXPECT_EQ(Parse({"--verify", "a", "b", "--replay", "c"}).error,
+              "'--replay' and '--verify' cannot be given together");
+    // Files follow --verify, and none is empty.
+    EXPECT_EQ(Parse({"a", "--verify", "b"}).error, "unexpected argument 'a'");
+    EXPECT_EQ(Parse({"--", "a"}).error, "unexpected argument 'a'");
+    EXPECT_EQ(Parse({"--verify", "a", ""}).error, "unexpected argument ''");
+    EXPECT_EQ(Parse({"--verify", "a", "--", ""}).error, "unexpected argument ''");
 }
 
 TEST(CommandLineTest, SeedTakesAnyThirtyTwoBitWholeNumberAndNothingElse) {
@@ -111,6 +136,7 @@ TEST(CommandLineTest, SeedTakesAnyThirtyTwoBitWholeNumberAndNothingElse) {
 TEST(CommandLineTest, UsageListsEveryOptionInOneAlignedColumn) {
     EXPECT_EQ(UsageLines().at(0), "Usage: lantern-vault [OPTION]...");
     EXPECT_EQ(UsageOptions(), (std::vector<std::string>{"--help", "--version", "--replay", "--verify", "--seed"}));
+    EXPECT_NE(CommandLineUsage().find("\n      --verify FILE...  "), std::string::npos) << "one or more files";
     // Every help text starts in the same column.
     std::smatch m;
     size_t column = 0;
@@ -143,6 +169,14 @@ TEST(CommandLineTest, TheGameAnswersWithoutADisplayAndExitsWithTheStatusAScriptE
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out, CommandLineUsage());
     EXPECT_EQ(help.err, "");
+
+    // Files that cannot be read need no display either: no game starts for them.
+    ChildResult unread = RunGame({"--verify", "no-such.replay", "--", "-also-none.replay"});
+    EXPECT_EQ(unread.status, 2);
+    EXPECT_TRUE(std::regex_match(unread.out, std::regex("no-such\\.replay: could not be read: [^\n]+\n"
+                                                        "-also-none\\.replay: could not be read: [^\n]+\n")))
+        << unread.out;
+    EXPECT_EQ(unread.err, "");
 
     ChildResult wrong = RunGame({"--bogus"});
     EXPECT_EQ(wrong.status, 2);
