@@ -378,8 +378,7 @@ void measure_play(const std::string& game, const std::string& reference, const s
     }
     // Peaks before anything ends; the game's resident pages at the end of play.
     double gamePeak = peak_mib(g.pid()), gameRss = proc_mib(g.pid(), "smaps_rollup", "Rss:"),
-           gameAnon = proc_mib(g.pid(), "smaps_rollup", "Anonymous:"),
-           gameShared = proc_mib(g.pid(), "smaps_rollup", "Shmem:");
+           gameAnon = proc_mib(g.pid(), "smaps_rollup", "Anonymous:");
     std::vector<double> peerPeaks;
     for (Peer& peer : peers) peerPeaks.push_back(peak_mib(peer.process->pid()));
     for (Peer& peer : peers) peer.process->Signal(SIGCONT);
@@ -439,8 +438,8 @@ void measure_play(const std::string& game, const std::string& reference, const s
                maximum(figure(gs, &Slice::allocsOwn)), median(figure(gs, &Slice::allocs))));
     row("peak resident memory: game", gamePeak, 1, "MiB", "",
         format("VmHWM, loading included; in play %.1f: %.1f anonymous (heaps, pixels, textures, sound), "
-               "%.1f program and libraries, %.1f shared with the X server",
-               gameRss, gameAnon, gameRss - gameAnon - gameShared, gameShared));
+               "%.1f program, libraries and memory shared with the X server",
+               gameRss, gameAnon, gameRss - gameAnon));
     for (size_t i = 0; i < peers.size(); ++i) {
         if (peers[i].label.find("(sent)") != std::string::npos) continue;  // the same program again
         row("peak resident memory: " + peers[i].label, peerPeaks[i], 1, "MiB", "", "VmHWM");
