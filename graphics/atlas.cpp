@@ -19,8 +19,11 @@
 //   - A block of opaque white texels on every page lets untextured
 //     rectangles join the page's batches.
 // The images' old surfaces are left to the collector, since other images may
-// still draw from them; the page's pixels and texture count as native memory
-// like any surface's.
+// still draw from them; they keep their pixels until then, but their textures
+// are given back before the page's is made (with llvmpipe every texture is
+// system memory, and both at once would be the load's peak). Anything that
+// still draws from an old surface gets its texture made again by Bind. The
+// page's pixels and texture count as native memory like any surface's.
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -38,6 +41,7 @@ const int kPad = 1;            // texels of copied edge around every frame
 const int kWhiteBlock = 3;     // side of the white block; its centre texel is sampled
 const int kMaxPageSide = 4096; // pixels; less where OpenGL takes less
 const int kNoWindowSide = 2048;
+const int kWidthTries = 48;    // page widths tried when packing
 
 // One rectangle to place: a frame with its ring, or the white block.
 struct Item {
@@ -123,14 +127,10 @@ int max_page_side() {
     return side > 0 ? std::min(side, kMaxPageSide) : kNoWindowSide;
 }
 
-int power_of_two_at_least(long long size) {
-    int p = 1;
-    while (p < size && p < (1 << 30)) p *= 2;
-    return p;
-}
-
 // Packs `items` (the rings included) on a page at most `maxSide` square.
-// Returns the page width and height, or false when they do not all fit.
+// Widths from the square root of the items' area up are tried, and the page
+// of least area wins: pixels and texture both cost its area, four bytes a
+// texel. Returns the page width and height, or false when they do not all fit.
 bool pack(std::vector<Item>& items, int maxSide, int* pageW, int* pageH) {
     long long area = 0;
     int widest = 0;
@@ -138,9 +138,13 @@ bool pack(std::vector<Item>& items, int maxSide, int* pageW, int* pageH) {
         area += static_cast<long long>(it.w) * it.h;
         widest = std::max(widest, it.w);
     }
-    // A square page first; a wider one when the items leave gaps.
-    for (int w = power_of_two_at_least(std::max<long long>(widest, std::llround(std::sqrt(double(area))))); w <= maxSide;
-         w *= 2) {
+    int first = static_cast<int>(std::max<long long>(widest, std::llround(std::ceil(std::sqrt(double(area))))));
+    if (first > maxSide) return false;
+    // At most kWidthTries widths, evenly spread; multiples of 4 texels.
+    int step = std::max(4, ((maxSide - first) / kWidthTries + 3) / 4 * 4);
+    long long bestArea = -1;
+    std::vector<Item> best;
+    for (int w = first; w <= maxSide; w = w == maxSide ? maxSide + 1 : std::min(maxSide, w + step)) {
         Skyline sky(w, maxSide);
         bool fits = true;
         for (Item& it : items) {
@@ -149,13 +153,18 @@ bool pack(std::vector<Item>& items, int maxSide, int* pageW, int* pageH) {
                 break;
             }
         }
-        if (fits) {
+        if (!fits) continue;
+        long long a = static_cast<long long>(w) * sky.Height();
+        if (bestArea < 0 || a < bestArea) {
+            bestArea = a;
+            best = items;
             *pageW = w;
             *pageH = sky.Height();
-            return true;
         }
     }
-    return false;
+    if (bestArea < 0) return false;
+    items = best;
+    return true;
 }
 
 // Reads pixel (x, y) of a surface's pixels as premultiplied RGBA.
@@ -265,6 +274,7 @@ bool make_page(const std::vector<c_Image*>& images, const std::vector<Item>& ite
     for (const Item& it : items)
         if (it.image >= 0) images[it.image]->m_frames[it.frame]->m_measuredAt = page->pixelsVersion;
     for (c_Image* image : images) {
+        image->m_surface->DropTexture();
         gc_assign(image->m_surface, page);
         // Its one frame no longer covers the whole surface, but the image
         // still ignores the frame index as it did.

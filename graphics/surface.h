@@ -63,6 +63,10 @@ public:
     // Makes the texture current, creating and filling it first if the current
     // context has none. Does nothing while no window exists.
     void Bind();
+    // Gives the texture back and keeps the pixels: for a surface whose pixels
+    // have been copied elsewhere and are not expected to be drawn from again.
+    // Should it be drawn after all, Bind makes the texture anew.
+    void DropTexture() { ReleaseTexture(); }
 
     // The white texel, which lets untextured quads join this surface's
     // batches (see graphics/renderer.h), as texture coordinates.

@@ -209,3 +209,66 @@ TEST_F(AtlasTest, AnOpaqueRectOverTheWholeWindowIsAClearUnlessClippedOrSeeThroug
     EXPECT_TRUE(PixelNear(10, 10, 255, 0, 0, 0));
     EXPECT_TRUE(PixelNear(200, 200, 0, 0, 40, 1));
 }
+
+TEST_F(AtlasTest, PackingGivesBackTheReplacedTexturesAndKeepsTheirPixels) {
+    c_Image* sheet = Sheet();
+    gxtkSurface* old = sheet->m_surface;
+    // Another image on the same surface, left out of the packing.
+    c_Image* sharer = (new c_Image())->m_new()->p_Init2(old, 0, 0, 12, 10, 4, 0, nullptr, 0, 0, 24, 20);
+    ASSERT_GT(old->seq, 0);
+    ASSERT_GT(old->textureBytes, 0);
+    int64_t pixelBytes = old->dataBytes;
+    int64_t before = gxtkSurfaceNativeBytes();
+
+    c_Image* images[] = {sheet};
+    ASSERT_EQ(bb_graphics_PackImages(images, 1), 1);
+    gxtkSurface* page = sheet->m_surface;
+    ASSERT_NE(page, old);
+    EXPECT_EQ(old->seq, -1);
+    EXPECT_EQ(old->textureBytes, 0);
+    ASSERT_NE(old->data, nullptr);
+    EXPECT_EQ(old->dataBytes, pixelBytes);
+    // What the packing holds on top: the page, and nothing of the old texture.
+    EXPECT_EQ(gxtkSurfaceNativeBytes() - before, page->dataBytes + page->textureBytes - 24 * 20 * 4);
+
+    // The image still on the old surface draws its frames as before; its
+    // texture is made again from the kept pixels.
+    bb_graphics_Cls(0, 0, 0);
+    bb_graphics_DrawImage(sharer, 0, 0, 3);
+    bb_graphics_DrawImage(sheet, 20 + 6, 5, 3);  // its handle is at the centre
+    Array<int> pixels(40 * 10);
+    gfx()->ReadPixels(pixels, 0, 0, 40, 10, 0, 40);
+    EXPECT_GT(old->seq, 0);
+    for (int y = 0; y < 10; ++y) {
+        for (int x = 0; x < 12; ++x) {
+            uint32_t want = SheetPixel(12 + x, 10 + y) | 0xff000000u;
+            EXPECT_EQ(Hex(pixels[y * 40 + x]), Hex(static_cast<int>(want))) << "old surface at " << x << ", " << y;
+            EXPECT_EQ(Hex(pixels[y * 40 + 20 + x]), Hex(static_cast<int>(want))) << "page at " << x << ", " << y;
+        }
+    }
+}
+
+TEST_F(AtlasTest, ThePageIsNoBiggerThanItsFramesNeed) {
+    // Four frames of 100 x 100 (102 x 102 with their rings) fill a square
+    // page of 204 x 204 up to the white block: a page as wide as the next
+    // power of two, 256, would waste a fifth of its texels.
+    c_Image* images[4];
+    for (int i = 0; i < 4; ++i) {
+        gxtkSurface* s = MakeSurface(100, 100, [i](int x, int y) { return 0xff000000u | (x * 2 + i) << 8 | y; });
+        images[i] = (new c_Image())->m_new()->p_Init(s, 1, 0);
+    }
+    ASSERT_EQ(bb_graphics_PackImages(images, 4), 4);
+    gxtkSurface* page = images[0]->m_surface;
+    long long needed = 4 * 102 * 102 + 3 * 3;
+    EXPECT_LE(static_cast<long long>(page->width) * page->height, needed * 105 / 100)
+        << "page of " << page->width << " x " << page->height;
+    // Still every frame where its image says.
+    for (int i = 0; i < 4; ++i) {
+        c_Frame* f = images[i]->m_frames[0];
+        ASSERT_LE(f->m_x + 101, page->width);
+        ASSERT_LE(f->m_y + 101, page->height);
+        const unsigned char* p = page->data + (static_cast<size_t>(f->m_y + 7) * page->width + f->m_x + 5) * 4;
+        EXPECT_EQ(p[1], 10 + i);  // green: x * 2 + i
+        EXPECT_EQ(p[2], 7);       // blue: y
+    }
+}

@@ -28,6 +28,12 @@
 // process (from /proc), its frames and heap requests. A turn of the game in
 // which the round ended is dropped with the others' turns after it, and a new
 // round is started.
+//
+// Memory: the peak resident memory (VmHWM) of each program over its whole
+// run, the game's loading included, and what the game holds at the end of
+// play split into the pages of its program and libraries and the anonymous
+// ones (heaps, pixels, textures, which Mesa's llvmpipe keeps in system
+// memory, and sound buffers), from /proc/PID/smaps_rollup.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -35,6 +41,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <fstream>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -82,6 +89,22 @@ std::string format(const char* fmt, ...) {
     va_end(args);
     return buf;
 }
+
+// ---------------------------------------------------------------------------
+// Memory of a process
+// ---------------------------------------------------------------------------
+
+// The figure of the line starting with `key` in a /proc file of `pid`, in
+// MiB (the files give KiB), or -1.
+double proc_mib(int pid, const char* file, const std::string& key) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.compare(0, key.size(), key) == 0) return std::atof(line.c_str() + key.size()) / 1024;
+    return -1;
+}
+
+double peak_mib(int pid) { return proc_mib(pid, "status", "VmHWM:"); }
 
 // ---------------------------------------------------------------------------
 // A folder and a probe file
@@ -353,6 +376,11 @@ void measure_play(const std::string& game, const std::string& reference, const s
         gs.push_back(difference(g0, g1));
         for (size_t i = 0; i < peers.size(); ++i) peers[i].slices.push_back(peerSlices[i]);
     }
+    // Peaks before anything ends; the game's resident pages at the end of play.
+    double gamePeak = peak_mib(g.pid()), gameRss = proc_mib(g.pid(), "smaps_rollup", "Rss:"),
+           gameAnon = proc_mib(g.pid(), "smaps_rollup", "Anonymous:");
+    std::vector<double> peerPeaks;
+    for (Peer& peer : peers) peerPeaks.push_back(peak_mib(peer.process->pid()));
     for (Peer& peer : peers) peer.process->Signal(SIGCONT);
     round.Stop();
     if (gs.empty()) throw std::runtime_error("no slice of play was measured");
@@ -408,6 +436,19 @@ void measure_play(const std::string& game, const std::string& reference, const s
     row("heap allocations per frame: game", median(figure(gs, &Slice::allocsOwn)), 2, "/frame", "0",
         format("by our code (median; worst slice %.2f); all threads %.2f (drivers, X)",
                maximum(figure(gs, &Slice::allocsOwn)), median(figure(gs, &Slice::allocs))));
+    row("peak resident memory: game", gamePeak, 1, "MiB", "",
+        format("VmHWM, loading included; in play %.1f: %.1f anonymous (heaps, pixels, textures, sound), "
+               "%.1f program, libraries and memory shared with the X server",
+               gameRss, gameAnon, gameRss - gameAnon));
+    for (size_t i = 0; i < peers.size(); ++i) {
+        if (peers[i].label.find("(sent)") != std::string::npos) continue;  // the same program again
+        row("peak resident memory: " + peers[i].label, peerPeaks[i], 1, "MiB", "", "VmHWM");
+    }
+    for (size_t i = 0; i < peers.size(); ++i) {
+        if (peers[i].label.find("(sent)") != std::string::npos) continue;
+        row("peak memory game - " + peers[i].label, gamePeak - peerPeaks[i], 1, "MiB",
+            peers[i].label.compare(0, 4, "SDL2") == 0 ? "<= 25" : "", "");
+    }
     const std::vector<Slice>& rs = peers[0].slices;
     row("heap allocations per frame: reference", median(figure(rs, &Slice::allocsOwn)), 2, "/frame", "",
         format("by its code (median; worst slice %.2f); all threads %.2f (drivers, X)",
