@@ -423,3 +423,21 @@ export function shareChanged(a, b, tolerance, step = 4) {
   }
   return all ? changed / all : 0;
 }
+
+// "Click to Start" on a tab of `width` x `height` CSS pixels: the loading
+// screen's band, and white letters under the logo.
+export async function showsStartScreen(page, width, height) {
+  const shot = await page.screenshot(true);
+  if (!colourNear(shot.pixel(40, height / 2), 0xbb7c42, 4)) return false;
+  let white = 0;
+  for (let y = Math.round(0.7 * height) - 10; y < 0.7 * height + 10; ++y) {
+    for (let x = width / 2 - 120; x < width / 2 + 120; x += 2) if (colourNear(shot.pixel(x, y), 0xffffff, 24)) ++white;
+  }
+  return white > 40;
+}
+
+// The menu: neither the loading screen's band nor its background.
+export async function showsMenu(page, height) {
+  const p = (await page.screenshot(true)).pixel(40, height / 2);
+  return !colourNear(p, 0xbb7c42, 12) && !colourNear(p, 0x282850, 4) && p !== 0;
+}

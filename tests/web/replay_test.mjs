@@ -18,7 +18,7 @@ import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
 
-import { Browser, colourNear, serveFolder, sleep, waitUntil } from './browser.mjs';
+import { Browser, serveFolder, showsMenu, showsStartScreen, sleep, waitUntil } from './browser.mjs';
 
 const kPageFolder = process.env.LANTERN_WEB_PAGE || fileURLToPath(new URL('../../build-web/page', import.meta.url));
 const kBuild = process.env.LANTERN_BUILD || fileURLToPath(new URL('../../build', import.meta.url));
@@ -71,18 +71,9 @@ after(async () => {
 async function openToMenu(address) {
   const page = await browser.newPage(640, 480);
   await page.goto(address);
-  const pixel = async (x, y) => (await page.screenshot()).pixel(x, y);
-  assert.ok(await waitUntil(async () => {
-    const shot = await page.screenshot();
-    let white = 0;
-    for (let x = 236; x < 416; x += 2) if (colourNear(shot.pixel(x, 336), 0xffffff, 24)) ++white;
-    return colourNear(shot.pixel(64, 240), 0xbb7c42, 4) && white > 5;
-  }, 60), '"Click to Start" did not appear');
+  assert.ok(await waitUntil(() => showsStartScreen(page, 640, 480), 60), '"Click to Start" did not appear');
   await page.click(320, 240);
-  assert.ok(await waitUntil(async () => {
-    const p = await pixel(40, 240);
-    return !colourNear(p, 0xbb7c42, 12) && !colourNear(p, 0x282850, 4) && p !== 0;
-  }, 30), 'no menu after the click');
+  assert.ok(await waitUntil(() => showsMenu(page, 480), 30), 'no menu after the click');
   return page;
 }
 
