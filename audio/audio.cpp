@@ -85,6 +85,8 @@ int bb_audio_PrepareMusic(String path) {
     return bb_audio_device->PrepareMusic(bb_data_FixDataPath(path));
 }
 
+int bb_audio_FinishMusic() { return bb_audio_device ? bb_audio_device->FinishMusic() : 0; }
+
 int bb_audio_StopMusic() { return bb_audio_device ? bb_audio_device->StopMusic() : 0; }
 int bb_audio_PauseMusic() { return bb_audio_device ? bb_audio_device->PauseMusic() : 0; }
 int bb_audio_ResumeMusic() { return bb_audio_device ? bb_audio_device->ResumeMusic() : 0; }

@@ -41,6 +41,9 @@ int bb_audio_PlayMusic(String path, int flags);
 // bb_audio_PlayMusic of it starts at once; 0, or -1 when the file cannot be
 // opened or is of no known kind.
 int bb_audio_PrepareMusic(String path);
+// Uploads the music being prepared now, waiting for its decode if need be, so
+// that its decoded copy is gone before the caller takes much memory. 0.
+int bb_audio_FinishMusic();
 int bb_audio_StopMusic();
 int bb_audio_PauseMusic();
 int bb_audio_ResumeMusic();

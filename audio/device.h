@@ -118,10 +118,18 @@ public:
     // a later PlayMusic of it starts at once. 0 when the decode is under way or
     // already done, -1 when the file cannot be opened or is of no known kind.
     virtual int PrepareMusic(String path);
+    // Uploads the music PrepareMusic is decoding now, waiting for its worker
+    // if it is not done yet. The decoded copy lives until OpenAL has taken its
+    // own, so for a moment the tune is held twice: a caller about to take much
+    // memory (the loader before its biggest images) lets that moment pass
+    // first. 0.
+    virtual int FinishMusic();
 
-    // Keeps a device open (audio/device_life.h) and starts music whose file
-    // has arrived: once per game update.
+    // Keeps a device open (audio/device_life.h), uploads music decoded ahead
+    // once its worker is done and starts music whose file has arrived: once
+    // per game update.
     int Update() {
+        TakeFinishedMusic();
         ArriveMusic();
         return life.Update();
     }

@@ -84,6 +84,11 @@ gxtkSample* gxtkAudio::KeptMusic(const String& path) {
     return music;
 }
 
+int gxtkAudio::FinishMusic() {
+    if (prepared && prepared->decode) FinishPreparedMusic();
+    return 0;
+}
+
 void gxtkAudio::TakeFinishedMusic() {
     if (prepared && prepared->decode && prepared->decode->Done()) FinishPreparedMusic();
 }

@@ -18,6 +18,9 @@
 // The streamed tune is decoded ahead, off the main thread, while the first
 // load runs (the audio device keeps it, so later loads find it done), so
 // that starting it in the update that starts a round costs next to nothing.
+// It is handed to the sound device before the menu's art is loaded: for a
+// moment the decoded tune and the device's copy are both held, and that
+// moment must not fall where the art is nearly all loaded.
 #include <cstdio>
 
 #include "game/globals.h"
@@ -77,6 +80,8 @@ String sound_file(int n) {
 bool at_hand(const String& file) { return BBGame::_game->FileReady(bb_data_FixDataPath(file)); }
 
 const int kSoundJingle = 96;
+// The stage that loads the menu's art, the first of the big images.
+const int kStageMenuArt = 11;
 // The tune the game start plays (see p_PlayTune), with the path it builds.
 const char* const kTunePath = "sfx/Firstlight.ogg";
 
@@ -148,6 +153,7 @@ int c_MyApp::p_Reload() {
 
 int c_MyApp::p_Loader() {
     ChooseArtResolution();
+    if (m_LoadStage == kStageMenuArt && bb_Zanth_HasMusicStream == 1) bb_audio_FinishMusic();
     const StageImage* image = stage_image(m_LoadStage);
     if (image && image->font) {
         p_LoadFont(image->slot, String(image->name), 7, 10);

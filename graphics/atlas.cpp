@@ -18,12 +18,15 @@
 //     so that its quad can leave out the margins where it is transparent.
 //   - A block of opaque white texels on every page lets untextured
 //     rectangles join the page's batches.
-// The images' old surfaces are left to the collector, since other images may
-// still draw from them; they keep their pixels until then, but their textures
-// are given back before the page's is made (with llvmpipe every texture is
-// system memory, and both at once would be the load's peak). Anything that
-// still draws from an old surface gets its texture made again by Bind. The
-// page's pixels and texture count as native memory like any surface's.
+// With llvmpipe every texture is system memory, so the page is made without
+// holding more than it adds: the old surfaces give back their textures before
+// the page's pixels are written (Bind makes one again should an old surface be
+// drawn after all), and their pixels once they are copied, before the page's
+// texture is made. Only an old surface that no other image was ever given
+// (gxtkSurface::images) and that the renderer's batch does not hold gives back
+// its pixels, since nobody can draw from it any more; one that other images
+// may still draw from keeps them and is left to the collector. The page's
+// pixels and texture count as native memory like any surface's.
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -252,6 +255,7 @@ std::vector<Item> items_of(const std::vector<c_Image*>& images) {
 // Makes one page for `images`, whose items were packed into pageW x pageH;
 // false when there is no memory for it.
 bool make_page(const std::vector<c_Image*>& images, const std::vector<Item>& items, int pageW, int pageH) {
+    for (c_Image* image : images) image->m_surface->DropTexture();
     size_t bytes = static_cast<size_t>(pageW) * pageH * 4;
     unsigned char* pixels = static_cast<unsigned char*>(std::calloc(bytes, 1));
     if (!pixels) return false;
@@ -274,8 +278,10 @@ bool make_page(const std::vector<c_Image*>& images, const std::vector<Item>& ite
     for (const Item& it : items)
         if (it.image >= 0) images[it.image]->m_frames[it.frame]->m_measuredAt = page->pixelsVersion;
     for (c_Image* image : images) {
-        image->m_surface->DropTexture();
+        gxtkSurface* old = image->m_surface;
+        if (old->images == 1 && !(bb_graphics_renderDevice && bb_graphics_renderDevice->primSurf == old)) old->Discard();
         gc_assign(image->m_surface, page);
+        ++page->images;
         // Its one frame no longer covers the whole surface, but the image
         // still ignores the frame index as it did.
         if (image->m_flags & c_Image::kWholeSurface) image->m_flags = (image->m_flags & ~c_Image::kWholeSurface) | c_Image::kSoleFrame;

@@ -44,6 +44,7 @@ c_Image* c_Image::p_Init(gxtkSurface* surface, int frameCount, int flags) {
     // A strip has at least one frame; zero would divide by zero.
     if (frameCount < 1) frameCount = 1;
     gc_assign(m_surface, surface);
+    ++surface->images;
     m_width = surface->Width() / frameCount;
     m_height = surface->Height();
     m_frames = Array<c_Frame*>(frameCount);
@@ -55,6 +56,7 @@ c_Image* c_Image::p_Init(gxtkSurface* surface, int frameCount, int flags) {
 c_Image* c_Image::p_Init2(gxtkSurface* surface, int x, int y, int width, int height, int frameCount, int flags,
                           c_Image* source, int srcx, int srcy, int srcw, int srch) {
     gc_assign(m_surface, surface);
+    ++surface->images;
     gc_assign(m_source, source);
     m_width = width;
     m_height = height;

@@ -102,7 +102,7 @@ void gxtkPremultiply(unsigned char* pixels, long count, int depth) {
 gxtkSurface::gxtkSurface()
     : data(nullptr), width(0), height(0), depth(0), format(0), seq(-1), texture(0), uscale(0), vscale(0),
       dataBytes(0), textureBytes(0), whiteX(-1), whiteY(-1),
-      pixelsVersion(0) {
+      pixelsVersion(0), images(0) {
     ++live_surfaces;
 }
 

@@ -37,6 +37,8 @@ public:
     int64_t textureBytes; // estimated size of the texture, 4 bytes a texel (bytes)
     int whiteX, whiteY;   // a texel inside a block of opaque white texels, or -1: none (pixels)
     uint32_t pixelsVersion; // counts changes of the pixels (what was measured of them may be out of date)
+    int images;           // c_Images ever given this surface; never counted down, since images die
+                          // at the collector's leisure (a surface of one image is that image's alone)
 
     gxtkSurface();
     ~gxtkSurface() override;

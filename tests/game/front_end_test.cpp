@@ -341,7 +341,9 @@ TEST_F(FrontEndTest, TheCreditsIconAndTheTrophyAreSeenWholeAndEachOpensItsOwnBox
         for (int i = 0; i < Commands() && !c; ++i)
             if (Command(i)[0] == icons[k].slot && Command(i)[6] == icons[k].frame) c = Command(i);
         ASSERT_NE(c, nullptr) << icons[k].name << " not drawn";
-        if (k == 0) EXPECT_FLOAT_EQ(c[4], 0.35f) << "the credits icon's size";
+        if (k == 0) {
+            EXPECT_FLOAT_EQ(c[4], 0.35f) << "the credits icon's size";
+        }
         centre[k][0] = c[1];
         centre[k][1] = c[2];
         radius[k] = a->m_ImgInfo[3 * icons[k].slot] * c[4] * a->m_ImgScale * icons[k].face / 2;

@@ -210,7 +210,18 @@ TEST_F(AtlasTest, AnOpaqueRectOverTheWholeWindowIsAClearUnlessClippedOrSeeThroug
     EXPECT_TRUE(PixelNear(200, 200, 0, 0, 40, 1));
 }
 
-TEST_F(AtlasTest, PackingGivesBackTheReplacedTexturesAndKeepsTheirPixels) {
+TEST_F(AtlasTest, PackingGivesBackTheReplacedTexturesAndThePixelsOfSurfacesNoOtherImageHas) {
+    // Alone on its surface: nobody can draw from the old one any more.
+    c_Image* lone = Single(0xff40c040u);
+    gxtkSurface* loneOld = lone->m_surface;
+    int64_t loneBefore = gxtkSurfaceNativeBytes();
+    c_Image* lonely[] = {lone};
+    ASSERT_EQ(bb_graphics_PackImages(lonely, 1), 1);
+    EXPECT_EQ(loneOld->data, nullptr);
+    EXPECT_EQ(loneOld->seq, -1);
+    EXPECT_EQ(gxtkSurfaceNativeBytes() - loneBefore,
+              lone->m_surface->dataBytes + lone->m_surface->textureBytes - 2 * 8 * 8 * 4);
+
     c_Image* sheet = Sheet();
     gxtkSurface* old = sheet->m_surface;
     // Another image on the same surface, left out of the packing.
