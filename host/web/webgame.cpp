@@ -3,6 +3,8 @@
 
 #include <GLFW/glfw3.h>
 #include <emscripten.h>
+#include <emscripten/heap.h>
+#include <malloc.h>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -308,6 +310,13 @@ EMSCRIPTEN_KEEPALIVE int lantern_web_frame_count(int updates) {
     BBWebGame* game = BBWebGame::_webGame;
     if (!game) return 0;
     return updates ? game->updatesRun : game->renderedFrames;
+}
+
+// The module's memory, which only ever grows and so is its peak (0), or what
+// the C heap has handed out of it now (1), in bytes: for the benchmark.
+EMSCRIPTEN_KEEPALIVE double lantern_web_heap_bytes(int used) {
+    if (used) return static_cast<double>(mallinfo().uordblks);
+    return static_cast<double>(emscripten_get_heap_size());
 }
 
 EMSCRIPTEN_KEEPALIVE void lantern_web_touch(int event, int finger, float x, float y) {

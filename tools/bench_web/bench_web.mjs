@@ -12,6 +12,9 @@
 // which runs the game, and its GPU process, which rasterises WebGL in
 // software) from /proc. Prints rows of the benchmark table: medians of the
 // turns. tools/bench_web.sh puts the desktop game's figures beside them.
+// Then the memory after the turns: the module's memory (which only grows, so
+// it is the page's peak heap) and what the C heap holds of it, the script's
+// own heap, and the peak resident memory of the browser's processes.
 import { readdirSync, readFileSync } from 'node:fs';
 import { fileURLToPath } from 'node:url';
 
@@ -34,21 +37,28 @@ const median = (values) => {
   return v.length % 2 ? v[(v.length - 1) / 2] : (v[v.length / 2 - 1] + v[v.length / 2]) / 2;
 };
 
-// CPU seconds of process `root` and all its descendants, in all and by
-// Chromium's process type (browser, renderer, gpu-process, utility, ...).
-function treeCpu(root) {
-  const parent = new Map(), cpu = new Map();
+// A figure of every process, summed over process `root` and all its
+// descendants, in all and by Chromium's process type (browser, renderer,
+// gpu-process, utility, ...): CPU seconds, or with `field` a line of
+// /proc/PID/status in MiB.
+function treeSum(root, field) {
+  const parent = new Map(), figure = new Map();
   for (const name of readdirSync('/proc')) {
     if (!/^\d+$/.test(name)) continue;
     try {
       const stat = readFileSync(`/proc/${name}/stat`, 'utf8');
       const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
       parent.set(Number(name), Number(fields[1]));
-      cpu.set(Number(name), (Number(fields[11]) + Number(fields[12])) / kTicks);
+      if (field) {
+        const line = readFileSync(`/proc/${name}/status`, 'utf8').split('\n').find((l) => l.startsWith(field + ':'));
+        figure.set(Number(name), line ? Number(line.split(/\s+/)[1]) / 1024 : 0);
+      } else {
+        figure.set(Number(name), (Number(fields[11]) + Number(fields[12])) / kTicks);
+      }
     } catch {}
   }
   const byType = { all: 0 };
-  for (const [pid, seconds] of cpu) {
+  for (const [pid, seconds] of figure) {
     for (let p = pid; p > 1; p = parent.get(p) ?? 0) {
       if (p !== root) continue;
       let type = 'browser';
@@ -63,6 +73,7 @@ function treeCpu(root) {
   return byType;
 }
 
+const treeCpu = (root) => treeSum(root);
 const minus = (a, b) => Object.fromEntries(Object.keys(a).map((k) => [k, a[k] - (b[k] ?? 0)]));
 
 const server = await serveFolder(folder);
@@ -130,6 +141,16 @@ try {
   const types = Object.keys(turns[0].split).filter((k) => k !== 'all');
   row('CPU per second of play: web page', median(turns.map((t) => t.cpu)), 3, 's/s', '',
       'all of Chromium: ' + types.map((k) => `${k} ${median(turns.map((t) => t.split[k] ?? 0)).toFixed(3)}`).join(', '));
+
+  const mib = 1024 * 1024;
+  const [memory, used, script] = await page.evaluate(
+    '[Module._lantern_web_heap_bytes(0), Module._lantern_web_heap_bytes(1), performance.memory ? performance.memory.usedJSHeapSize : 0]');
+  row('page heap: module memory', memory / mib, 1, 'MiB', '', `its peak (it only grows); the C heap holds ${(used / mib).toFixed(1)} MiB of it now`);
+  row('page heap: script', script / mib, 1, 'MiB', '', 'the JavaScript heap in use (performance.memory)');
+  const peak = treeSum(browser.child.pid, 'VmHWM');
+  row('peak resident memory: Chromium', peak.all, 1, 'MiB', '',
+      'the sum of its processes\' peaks, shared pages counted in each: ' +
+      Object.keys(peak).filter((k) => k !== 'all').map((k) => `${k} ${peak[k].toFixed(1)}`).join(', '));
 } finally {
   await browser.close();
   await server.close();
