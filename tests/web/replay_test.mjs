@@ -3,8 +3,9 @@
 // end in the page with the score, length and world check they recorded,
 // one watched in real time from a link and the others as fast as the page
 // goes; a round played in the page with keys, taken out through the page's
-// own download, verifies with the desktop build's --verify; a damaged link
-// is answered with the line --verify would print.
+// own download, verifies with the desktop build's --verify and plays again
+// from a link that names it on the site (?replay=) and dropped on the page;
+// a damaged link is answered with the line --verify would print.
 //
 //   node --experimental-websocket --test tests/web/
 //
@@ -12,7 +13,7 @@
 // LANTERN_BUILD the desktop build (default build).
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { existsSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { existsSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
@@ -120,7 +121,7 @@ describe('replays between the desktop and the page', () => {
     }
   });
 
-  test('a round played in the page leaves through its download and verifies with the desktop; a damaged link is refused', async () => {
+  test('a round played in the page leaves through its download, verifies with the desktop and plays again named by a link and dropped; a damaged link is refused', async () => {
     const downloads = join(folder, 'downloads');
     await browser.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
     const page = await openToMenu(server.url);
@@ -150,9 +151,31 @@ describe('replays between the desktop and the page', () => {
       assert.equal(verified.status, 0, verified.err);
       assert.match(verified.out, /^score -?\d+ updates \d+\n$/);
       assert.deepEqual(readFileSync(file), Buffer.from(await page.evaluate(`Array.from(${last})`)));
-
     } finally {
       await page.send('Page.close');
+    }
+
+    // The same file put on a site beside the page and named by a link, then
+    // dropped on the page: both times it ends as it was recorded.
+    const file = join(downloads, 'lantern-vault-last.replay');
+    const [, score, updates] = /^score (-?\d+) updates (\d+)$/.exec(verify(file).out.trim());
+    const ending = new RegExp(`score ${score} updates ${updates} world \\w+; .*: the same$`);
+    const site = join(folder, 'site');
+    mkdirSync(join(site, 'shared'), { recursive: true });
+    for (const name of readdirSync(kPageFolder)) symlinkSync(join(kPageFolder, name), join(site, name));
+    writeFileSync(join(site, 'shared/round.replay'), readFileSync(file));
+    const siteServer = await serveFolder(site);
+    const named = await openToMenu(`${siteServer.url}?replay=shared/round.replay`);
+    try {
+      assert.match(await watchedEnd(named, 'shared/round.replay', Number(updates) / 60 + 30), ending);
+      assert.ok(await waitUntil(() => showsMenu(named, 480), 30), 'no menu after the replay');
+      for (const type of ['dragEnter', 'dragOver', 'drop']) {
+        await named.send('Input.dispatchDragEvent', { type, x: 320, y: 240, data: { items: [], files: [file], dragOperationsMask: 1 } });
+      }
+      assert.match(await watchedEnd(named, 'lantern-vault-last.replay', Number(updates) / 60 + 30), ending);
+    } finally {
+      await named.send('Page.close');
+      await siteServer.close();
     }
     // A link whose file is damaged: the line --verify prints, on the page.
     const bytes = readFileSync(join(downloads, 'lantern-vault-last.replay'));
