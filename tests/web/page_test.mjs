@@ -1,14 +1,17 @@
 // tests/web/page_test.mjs - the web page in headless Chromium, as a player
 // meets it: loading screen, "Click to Start" and the sound it unlocks, the
 // menu, a round started with a key, the pause menu, a hidden tab, the saved
-// state across reloads, quitting, touches and a game pad. Pictures are
+// state across reloads, quitting, touches, a game pad and a runtime error
+// (the game stops and says why). Pictures are
 // compared by colours at places, as the desktop's end-to-end tests do.
 //
 //   node --experimental-websocket --test tests/web/
 //
 // LANTERN_WEB_PAGE names the page's folder (default build-web/page).
 import assert from 'node:assert/strict';
-import { existsSync, readFileSync, statSync } from 'node:fs';
+import { existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, statSync, symlinkSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
 
@@ -282,6 +285,36 @@ describe('the web page', () => {
     await page.touch('touchEnd', []);
     assert.ok(await waitUntil(() => looks.menu(page), 20), 'the touch did not reach the menu');
     await page.send('Page.close');
+  });
+
+  test('a runtime error stops the game and the page says so with what the game printed', async () => {
+    // A site whose icons (32 x 32 frames, 64 x 64 in the "-hd" art of a
+    // 640 x 480 page) come as the page's 192 x 192 icon: nine frames where
+    // the game cuts sixteen, which the runtime answers with an error.
+    const site = mkdtempSync(join(tmpdir(), 'lantern-broken-'));
+    const siteServer = await (async () => {
+      for (const name of readdirSync(kPageFolder)) {
+        if (name !== 'files.json') symlinkSync(join(kPageFolder, name), join(site, name));
+      }
+      const listing = JSON.parse(readFileSync(join(kPageFolder, 'files.json'), 'utf8'));
+      const bytes = statSync(join(kPageFolder, 'icon-192.png')).size;
+      listing.files['data/common/icons-hd.png'].bytes = bytes;
+      listing.files['data/common/icons-hd.png'].pieces = [{ file: 'icon-192.png', bytes, hash: 'broken' }];
+      writeFileSync(join(site, 'files.json'), JSON.stringify(listing));
+      return serveFolder(site);
+    })();
+    const page = await browser.newPage(640, 480);
+    try {
+      await page.goto(siteServer.url);
+      const status = () => page.evaluate(`document.getElementById('status').textContent`);
+      assert.ok(await waitUntil(async () => (await status()).startsWith('The game stopped.'), 60),
+                `the page says: '${await status()}'`);
+      assert.match(await status(), /Vorlin Runtime Error/);
+    } finally {
+      await page.send('Page.close');
+      await siteServer.close();
+      rmSync(site, { recursive: true, force: true });
+    }
   });
 
   test('a game pad in the browser\'s standard layout starts a round with its A button', async () => {
