@@ -134,6 +134,12 @@ int c_MyApp::p_LoadGame() {
     m_RoundUpdates = 0;
     m_EnemyCap = m_GameType == 1 ? 8 : (m_GameType == 3 ? 16 : 12);
     m_CamX = m_CamY = m_CamTX = m_CamTY = 0;
+    // A pinch of the paused pad never carries over from an earlier round
+    // (one ended from its pause menu with two fingers still down): the span
+    // it compares with is not part of a replay, so a round starting in the
+    // middle of one would replay differently in another program.
+    m_PadDrag = 0;
+    m_PadSpan = 0;
 
     if (bb_Zanth_HasMusicStream == 1) p_PlayTune(String("Firstlight"), 1);
     if (bb_Zanth_HasMusic == 1) {

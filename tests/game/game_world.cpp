@@ -15,11 +15,14 @@
 
 namespace {
 
-// The desktop's host, whose files may be made to arrive late, as a page's do.
+// The desktop's host, whose files may be made to arrive late and whose
+// player may play with fingers, as a page's do.
 class WorldHost : public BBVorlinGame {
 public:
     bool FileReady(String path) override { return !fileReady || fileReady(path.ToUtf8()); }
+    bool TouchInUse() override { return touchInUse; }
     std::function<bool(const std::string&)> fileReady;
+    bool touchInUse = false;
 };
 
 WorldHost* g_host;
@@ -53,6 +56,8 @@ void GameTest::SetUp() {
 
 c_MyApp* GameTest::app() { return g_app; }
 BBGlfwGame* GameTest::host() { return g_host; }
+
+void GameTest::SetTouchInUse(bool touch) { g_host->touchInUse = touch; }
 
 void GameTest::SetFileReady(std::function<bool(const std::string&)> answer) { g_host->fileReady = std::move(answer); }
 

@@ -40,6 +40,9 @@ protected:
     // How the host answers FileReady (by data path) from now on; an empty
     // function: every file is at hand, as on the desktop.
     static void SetFileReady(std::function<bool(const std::string&)> answer);
+    // Whether the host says the player plays with fingers (the on-screen pad
+    // follows it at every render), as a page does after a touch; false at first.
+    static void SetTouchInUse(bool touch);
     static void KeyDown(int code) { host()->KeyEvent(1, code); }
     static void KeyUp(int code) { host()->KeyEvent(2, code); }
     static void Type(int character) { host()->KeyEvent(3, character); }

@@ -10,6 +10,7 @@
 #include <map>
 
 #include "alloc_count.h"
+#include "common/test_support.h"
 #include "game/replay.h"
 #include "input/device.h"
 #include "round_world.h"
@@ -400,4 +401,98 @@ TEST_F(ReplayTest, RecordingARoundAllocatesNothingPerUpdate) {
         KeyUp(i % 2 ? kLeft : kRight);
         EXPECT_EQ(AllocationsIn(20), 0) << i;
     }
+}
+
+// A round ended from its pause menu while two fingers pinch the pad leaves the
+// pinch under way. The next round must not go on from it: the span the pinch
+// compares with is no part of a replay, so that round would replay to another
+// pad size alone than after the first, or than where it was recorded, and a
+// finger on the pad's arrow would then move the player differently.
+TEST_F(ReplayTest, APinchHeldAsARoundEndsLeavesTheNextRoundToReplayTheSameAloneAndAfterIt) {
+    FixRoundSeed(kWalkerUntouchedSeed);
+    struct Forget {
+        ~Forget() {
+            ForgetRoundSeed();
+            SetTouchInUse(false);
+        }
+    } forget;
+    c_MyApp* a = app();
+    const float padY = bb_Zanth_jscrh - 100;
+    auto finger = [&](int event, int id, float vx, float vy) {
+        host()->TouchEvent(event, id, vx * a->m_ScaleX, vy * a->m_ScaleY);
+    };
+    auto startRound = [&] {
+        a->m_Options[10] = a->m_Options[11] = 100;
+        a->m_Options[12] = 10;
+        a->m_GameType = 2;
+        a->m_Mode = 11;
+        Frame(30);
+        ASSERT_EQ(a->m_Mode, 10);
+        HoldFrames(kEscape, 3);
+        Frame(20);
+        ASSERT_EQ(a->m_Paused, 1);
+    };
+    // Keys end a round, as on a page, where a key hides the pad.
+    auto endRound = [&] {
+        SetTouchInUse(false);
+        if (!a->m_Paused) HoldFrames(kEscape, 3);
+        Frame(20);
+        HoldFrames(kLeft, 3);
+        HoldFrames(kEnter, 3);
+        for (int i = 0; i < 400 && a->m_Mode != 2; ++i) Frame();
+        ASSERT_EQ(a->m_Mode, 2) << "the round handed back to the menu";
+        Frame();
+    };
+
+    // The first round: paused, pinched (320 pixels apart), ended with the fingers down.
+    SetTouchInUse(true);
+    startRound();
+    if (HasFatalFailure()) return;
+    finger(7, 0, 100, padY);
+    finger(7, 1, 420, padY);
+    Frame(5);
+    ASSERT_EQ(a->m_PadDrag, 1) << "the pinch is under way";
+    endRound();
+    if (HasFatalFailure()) return;
+    ReplayFile first = *a->m_Replays->LastRecorded();
+    finger(8, 1, 0, 0);
+    finger(8, 0, 0, 0);
+    Frame();
+
+    // The second: started with keys, paused, then pinched by fingers 80 pixels
+    // apart, resumed by a finger, and a finger where the pad's right arrow is at
+    // the size a stale pinch would leave (1.5), beyond it at the pad's own size.
+    startRound();
+    if (HasFatalFailure()) return;
+    SetTouchInUse(true);
+    Frame();
+    finger(7, 0, 100, padY);
+    finger(7, 1, 180, padY);
+    Frame(3);
+    finger(8, 1, 0, 0);
+    finger(8, 0, 0, 0);
+    Frame();
+    EXPECT_EQ(a->m_Options[12], 10) << "the new pinch starts from its own fingers";
+    finger(7, 0, bb_Zanth_jscrw / 2, bb_Zanth_jscrh / 2);  // "Resume"
+    Frame(2);
+    finger(8, 0, 0, 0);
+    Frame(30);
+    ASSERT_EQ(a->m_Paused, 0);
+    finger(7, 0, 160, padY);
+    Frame(30);
+    finger(8, 0, 0, 0);
+    Frame();
+    endRound();
+    if (HasFatalFailure()) return;
+    ReplayFile second = *a->m_Replays->LastRecorded();
+
+    ASSERT_EQ(WriteReplayFile("pinch-first.replay", first), 0);
+    ASSERT_EQ(WriteReplayFile("pinch-second.replay", second), 0);
+    ChildResult alone = RunProgram({LANTERN_EXE_PATH, "--verify", "pinch-second.replay"}, {"ALSOFT_DRIVERS=null"}, "", 120);
+    EXPECT_EQ(alone.status, 0) << alone.out << alone.err;
+    ChildResult both = RunProgram({LANTERN_EXE_PATH, "--verify", "pinch-first.replay", "pinch-second.replay"},
+                                  {"ALSOFT_DRIVERS=null"}, "", 120);
+    EXPECT_EQ(both.status, 0) << both.out << both.err;
+    EXPECT_NE(both.out.find("pinch-second.replay: score " + std::to_string(second.score)), std::string::npos)
+        << both.out;
 }
