@@ -45,8 +45,9 @@ const int kHitCredits = 2;         // MenuButtons: the credits icon is touched
 const int kHitBadges = 4;          // MenuButtons: the trophy is touched
 const int kTrophyFrame = 11;       // of the buttons image
 const float kCreditsIconSize = 0.35f;   // the credits icon's scale (its frame is 256 pixels)
-const float kCreditsIconInset = 38;     // its centre from the strip's right and the top edge (pixels)
-const float kTrophyInset = 106;         // the trophy's centre from the strip's right edge (pixels)
+const float kCreditsIconX = -17;        // its centre from the strip's left edge (pixels)
+const float kCreditsIconY = 38;         // its centre from the top edge (pixels)
+const float kTrophyInset = 26;          // the trophy's centre from the strip's right and the top edge (pixels)
 const int kHitWatch = 8;           // MenuButtons: the watch button is touched
 const int kWatchFrame = 1;         // of the icons image: the play arrow
 const int kKeyWatch = 'R';         // watches the selected variant's best replay
@@ -213,7 +214,7 @@ void c_MyApp::MenuItems(int buttons) {
     }
 }
 
-int c_MyApp::MenuButtons() {
+int c_MyApp::MenuButtons(float stripLeft) {
     float w = bb_Zanth_jscrw, h = bb_Zanth_jscrh;
     int hits = 0;
     p_ResetDraw();
@@ -234,16 +235,20 @@ int c_MyApp::MenuButtons() {
             p_SetCol(255, 255, 255, 1);
         }
     }
-    // The credits icon rides with the highscore strip, in its top-right
-    // corner: far enough in that its round face (the middle 208 of the
-    // frame's 256 pixels, 73 pixels across at this size) is seen whole. It
-    // is touched anywhere in its frame (90 pixels square).
+    // The credits icon rides with the highscore strip, at the top, just
+    // left of where the headings begin (20 pixels into the strip): its round
+    // face (the middle 208 of the frame's 256 pixels, 73 pixels across at
+    // this size) is too tall for the room above the first heading, so it
+    // sits beside it, seen whole, and at 640 pixels wide still clear of the
+    // title's right end. It is touched anywhere in its frame (90 pixels
+    // square).
     p_SetSize(kCreditsIconSize);
-    if (p_Button(kSlotStudioLogo, w - kCreditsIconInset + 4 * m_MenuSlide, kCreditsIconInset, 0)) hits |= kHitCredits;
-    // The trophy that opens the badges sits left of the icon's frame, clear
-    // of it, and above the first heading, so that each is touched on its own.
+    if (p_Button(kSlotStudioLogo, stripLeft + kCreditsIconX, kCreditsIconY, 0)) hits |= kHitCredits;
+    // The trophy that opens the badges takes the strip's top-right corner,
+    // above the first heading and clear of the icon's frame, so that each is
+    // touched on its own.
     p_SetSize(0.5f);
-    if (p_Button(kSlotButtons, w - kTrophyInset + 4 * m_MenuSlide, 24, kTrophyFrame)) hits |= kHitBadges;
+    if (p_Button(kSlotButtons, stripLeft + kStripWidth - kTrophyInset, kTrophyInset, kTrophyFrame)) hits |= kHitBadges;
     return hits;
 }
 
@@ -382,7 +387,7 @@ int c_MyApp::p_Menu() {
     // The start button lies under the end of the recent list: the list is
     // drawn over it so that it stays legible.
     float stripLeft = MenuStrip();
-    int buttons = MenuButtons();
+    int buttons = MenuButtons(stripLeft);
     MenuScores(stripLeft);
     MenuItems(buttons);
     return 0;

@@ -305,7 +305,7 @@ private:
     void MenuTitle();
     float MenuStrip();
     void MenuScores(float left);
-    int MenuButtons();
+    int MenuButtons(float stripLeft);
     void MenuItems(int buttons);
     void MenuItemsInput(float cx, float cy, int buttons);
     void MenuActivate();

@@ -73,7 +73,7 @@ TEST_F(BadgesProcessTest, TheBadgesBoxOpensByKeyAndByClickAndEscapeOnlyClosesIt)
     usleep(300000);
     EXPECT_TRUE(game->Running()) << "Escape closes the box, not the game";
 
-    ASSERT_TRUE(ClickUntil(640 - 106, 24, [&] { return ShowsBadgesBox(); })) << "the trophy should open it";
+    ASSERT_TRUE(ClickUntil(640 - 26, 26, [&] { return ShowsBadgesBox(); })) << "the trophy should open it";
     EXPECT_TRUE(PressUntil("Escape", [&] { return !ShowsBadgesBox(); }));
     usleep(300000);
     ASSERT_TRUE(game->Running());

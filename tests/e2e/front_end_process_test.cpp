@@ -182,7 +182,7 @@ TEST_F(FrontEndProcessTest, EachVariantIsPlayedAndEndedIntoBothListsWithKeysOrCl
     ASSERT_TRUE(XScreen::WaitUntil([&] { return CentreVariant() == 3; }, 30)) << "no menu after the round";
 
     EXPECT_FALSE(ShowsCredits());
-    EXPECT_TRUE(ClickUntil(640 - 38, 38, [&] { return ShowsCredits(); })) << "the credits icon";
+    EXPECT_TRUE(ClickUntil(640 - 140 - 17, 38, [&] { return ShowsCredits(); })) << "the credits icon";
     EXPECT_TRUE(ClickUntil(320, 240, [&] { return !ShowsCredits(); }));
     QuitFromMenu();
     // One round each, all scoring 0: above the -1 entries, below the 10.

@@ -109,8 +109,8 @@ TEST_F(FrontEndTest, TheHighscoreStripAndItsIconsSlideInFromTheLeftOfTheirPlace)
         float strip = drawnX(c_MyApp::kKindRect, 0);
         float expected = update < 32 ? rest - 4 * (32 - update) : rest;
         ASSERT_FLOAT_EQ(strip, expected) << "update " << update;
-        EXPECT_FLOAT_EQ(drawnX(c_MyApp::kSlotStudioLogo, 0) - strip, 102) << "the credits icon, update " << update;
-        EXPECT_FLOAT_EQ(drawnX(95, 11) - strip, 34) << "the trophy, update " << update;
+        EXPECT_FLOAT_EQ(drawnX(c_MyApp::kSlotStudioLogo, 0) - strip, -17) << "the credits icon, update " << update;
+        EXPECT_FLOAT_EQ(drawnX(95, 11) - strip, 114) << "the trophy, update " << update;
         EXPECT_GE(strip, last) << "it only ever moves right";
         last = strip;
     }
@@ -303,8 +303,8 @@ TEST_F(FrontEndTest, TheBadgesBoxOpensFromTheMenuListsEveryBadgeAndClosesWithout
     Press(kKeyO);
     EXPECT_EQ(a->m_BadgesOpen, 0) << "action 15 closes it";
 
-    // The trophy beside the credits icon, then a click beside the box.
-    Click(bb_Zanth_jscrw - 106, 24);
+    // The trophy in the corner, then a click beside the box.
+    Click(bb_Zanth_jscrw - 26, 26);
     ASSERT_EQ(a->m_BadgesOpen, 1);
     EXPECT_EQ(a->m_CreditsOpen, 0);
     Click(10, 200);
@@ -323,11 +323,13 @@ TEST_F(FrontEndTest, TheBadgesBoxOpensFromTheMenuListsEveryBadgeAndClosesWithout
     a->m_Badges[1] = false;
 }
 
-// The credits icon at its size in the top-right corner, its round face (the
-// middle 208 of its 256 pixels) on the screen whole; the trophy beside it
-// whole as well (its face is the middle 54 of its 64 pixels). A click
-// anywhere on either face opens that one's box and not the other's.
-TEST_F(FrontEndTest, TheCreditsIconAndTheTrophyAreSeenWholeAndEachOpensItsOwnBox) {
+// The credits icon at its size, its round face (the middle 208 of its 256
+// pixels) on the screen whole; the trophy whole as well (its face is the
+// middle 54 of its 64 pixels); and the first heading of the highscore strip
+// clear of both, on every shape of screen: a desktop window, a small one, a
+// wide one, a phone held sideways and an upright window. A click anywhere on
+// either face opens that one's box and not the other's.
+TEST_F(FrontEndTest, TheCreditsIconTheTrophyAndTheFirstHeadingAreSeenWholeAndEachIconOpensItsOwnBox) {
     c_MyApp* a = app();
     struct Icon {
         int slot, frame;
@@ -336,23 +338,53 @@ TEST_F(FrontEndTest, TheCreditsIconAndTheTrophyAreSeenWholeAndEachOpensItsOwnBox
     };
     const Icon icons[] = {{c_MyApp::kSlotStudioLogo, 0, 208.0f / 256, "credits icon"}, {95, 11, 54.0f / 64, "trophy"}};
     float centre[2][2], radius[2];
-    for (int k = 0; k < 2; ++k) {
-        const float* c = nullptr;
-        for (int i = 0; i < Commands() && !c; ++i)
-            if (Command(i)[0] == icons[k].slot && Command(i)[6] == icons[k].frame) c = Command(i);
-        ASSERT_NE(c, nullptr) << icons[k].name << " not drawn";
-        if (k == 0) {
-            EXPECT_FLOAT_EQ(c[4], 0.35f) << "the credits icon's size";
+    struct Restore {
+        ~Restore() {
+            Resize(640, 480);
+            FinishLoading();
         }
-        centre[k][0] = c[1];
-        centre[k][1] = c[2];
-        radius[k] = a->m_ImgInfo[3 * icons[k].slot] * c[4] * a->m_ImgScale * icons[k].face / 2;
-        EXPECT_GE(c[1] - radius[k], 0) << icons[k].name;
-        EXPECT_LE(c[1] + radius[k], bb_Zanth_jscrw) << icons[k].name;
-        EXPECT_GE(c[2] - radius[k], 0) << icons[k].name;
+    } restore;
+    for (const auto& size : {std::make_pair(480, 320), std::make_pair(915, 412), std::make_pair(1920, 1080),
+                             std::make_pair(480, 640), std::make_pair(640, 480)}) {
+        Resize(size.first, size.second);
+        FinishLoading();
+        Update();
+        std::string where = std::to_string(size.first) + " x " + std::to_string(size.second) + ": ";
+        // The heading's glyphs: its colour, on its line; a glyph's ink lies in
+        // the middle 8 of its 16 pixels across and 10 down.
+        float box[4] = {1e9f, 1e9f, -1e9f, -1e9f};  // left, top, right, bottom
+        for (int i = 0; i < Commands(); ++i) {
+            const float* c = Command(i);
+            if (c[0] != c_MyApp::kSlotFont || c[2] != 60 || c[10] != 255 || c[11] != 200 || c[12] != 100) continue;
+            box[0] = std::fmin(box[0], c[1] - 4 * c[4]);
+            box[2] = std::fmax(box[2], c[1] + 4 * c[4]);
+            box[1] = std::fmin(box[1], c[2] - 5 * c[5]);
+            box[3] = std::fmax(box[3], c[2] + 5 * c[5]);
+        }
+        ASSERT_LT(box[0], box[2]) << where << "the first heading is not drawn: " << TextDrawn();
+        EXPECT_LE(box[2], bb_Zanth_jscrw) << where << "the heading";
+        for (int k = 0; k < 2; ++k) {
+            const float* c = nullptr;
+            for (int i = 0; i < Commands() && !c; ++i)
+                if (Command(i)[0] == icons[k].slot && Command(i)[6] == icons[k].frame) c = Command(i);
+            ASSERT_NE(c, nullptr) << where << icons[k].name << " not drawn";
+            if (k == 0) {
+                EXPECT_FLOAT_EQ(c[4], 0.35f) << "the credits icon's size";
+            }
+            centre[k][0] = c[1];
+            centre[k][1] = c[2];
+            radius[k] = a->m_ImgInfo[3 * icons[k].slot] * c[4] * a->m_ImgScale * icons[k].face / 2;
+            EXPECT_GE(c[1] - radius[k], 0) << where << icons[k].name;
+            EXPECT_LE(c[1] + radius[k], bb_Zanth_jscrw) << where << icons[k].name;
+            EXPECT_GE(c[2] - radius[k], 0) << where << icons[k].name;
+            // The point of the heading's box nearest the face's centre lies outside the face.
+            float nx = std::fmax(box[0], std::fmin(c[1], box[2])), ny = std::fmax(box[1], std::fmin(c[2], box[3]));
+            EXPECT_GT(std::hypot(nx - c[1], ny - c[2]), radius[k]) << where << icons[k].name << " over the heading";
+        }
+        float apart = std::hypot(centre[0][0] - centre[1][0], centre[0][1] - centre[1][1]);
+        EXPECT_GT(apart, radius[0] + radius[1]) << where << "the two overlap";
     }
     float apart = std::hypot(centre[0][0] - centre[1][0], centre[0][1] - centre[1][1]);
-    EXPECT_GT(apart, radius[0] + radius[1]) << "the two overlap";
 
     // Each face's centre and the points of it nearest the other.
     for (int k = 0; k < 2; ++k) {
