@@ -124,7 +124,7 @@ private:
 };
 
 int max_page_side() {
-    if (glfwGraphicsSeq == 0) return kNoWindowSide;
+    if (graphicsContextSeq == 0) return kNoWindowSide;
     GLint side = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
     return side > 0 ? std::min(side, kMaxPageSide) : kNoWindowSide;

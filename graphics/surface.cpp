@@ -1,7 +1,7 @@
 // graphics/surface.cpp - gxtkSurface, loading surfaces, and the renderer's pixel transfer.
 //
 // Depends on the host for files (BBGame::LoadImageData, graphics/image_data.cpp)
-// and for glfwGraphicsSeq, which tells a texture that its context is gone.
+// and for graphicsContextSeq, which tells a texture that its context is gone.
 #include "graphics/surface.h"
 
 #include <GL/gl.h>
@@ -131,7 +131,7 @@ void gxtkSurface::FreeData() {
 
 void gxtkSurface::ReleaseTexture() {
     // A texture of an earlier context died with it; its name means nothing now.
-    if (seq == glfwGraphicsSeq && seq > 0) glDeleteTextures(1, &texture);
+    if (seq == graphicsContextSeq && seq > 0) glDeleteTextures(1, &texture);
     seq = -1;
     texture = 0;
     surface_native_bytes -= textureBytes;
@@ -180,8 +180,8 @@ void gxtkSurface::SetPremultipliedData(unsigned char* rgba, int w, int h) {
 }
 
 void gxtkSurface::Bind() {
-    if (glfwGraphicsSeq == 0) return;
-    if (seq == glfwGraphicsSeq) {
+    if (graphicsContextSeq == 0) return;
+    if (seq == graphicsContextSeq) {
         glBindTexture(GL_TEXTURE_2D, texture);
         return;
     }
@@ -191,7 +191,7 @@ void gxtkSurface::Bind() {
 void gxtkSurface::CreateTexture() {
     // Any texture this surface had belonged to a context that is gone.
     ReleaseTexture();
-    seq = glfwGraphicsSeq;
+    seq = graphicsContextSeq;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -247,7 +247,7 @@ void gxtkSurface::SetSubData(int x, int y, int w, int h, const int* values, int 
             dst[j * 4 + 3] = static_cast<unsigned char>(a);
         }
     }
-    if (seq == glfwGraphicsSeq) UploadRows(c.x, c.y, c.w, c.h);
+    if (seq == graphicsContextSeq) UploadRows(c.x, c.y, c.w, c.h);
 }
 
 void gxtkSurface::UploadRows(int x, int y, int w, int h) {

@@ -3,7 +3,7 @@
 // A surface keeps its pixels in `data` (malloc'd, owned, premultiplied by
 // alpha, rows of `width` pixels of `depth` bytes with no gaps) and an OpenGL
 // texture made from them. The texture is created lazily by Bind, and tagged
-// with the glfwGraphicsSeq under which it was made: once the window (and with
+// with the graphicsContextSeq under which it was made: once the window (and with
 // it the OpenGL context) has been re-opened the tag no longer matches, the old
 // texture counts as lost and the next Bind uploads the kept pixels into a new
 // one. No file is read again.
@@ -30,7 +30,7 @@ public:
     int width, height;    // image size, pixels (the texture may be larger)
     int depth;            // bytes per pixel: 1 grey, 2 grey+alpha, 3 RGB, 4 RGBA
     uint32_t format;      // OpenGL pixel format matching depth (also the internal format)
-    int seq;              // glfwGraphicsSeq when `texture` was made; -1: no texture
+    int seq;              // graphicsContextSeq when `texture` was made; -1: no texture
     uint32_t texture;     // OpenGL texture name
     float uscale, vscale; // 1 / texture width, 1 / texture height (pixel -> texture coordinate)
     int64_t dataBytes;    // size of `data` as reported to the collector (bytes)

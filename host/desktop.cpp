@@ -1,4 +1,4 @@
-// host/desktop.cpp - BBVorlinGame: the desktop's main loop, its hooks and links.
+// host/desktop.cpp - BBDesktopGame: the desktop's main loop, its hooks and links.
 #include "host/desktop.h"
 
 #include <GLFW/glfw3.h>
@@ -9,35 +9,35 @@
 
 #include "runtime/error.h"
 
-BBVorlinGame::BBVorlinGame() : BBGlfwGame(0) {}
+BBDesktopGame::BBDesktopGame() : BBGlfwGame(0) {}
 
-BBVorlinGame::~BBVorlinGame() {}
+BBDesktopGame::~BBDesktopGame() {}
 
 // ---------------------------------------------------------------------------
 // Clock and window hooks
 // ---------------------------------------------------------------------------
 
-void BBVorlinGame::SleepFor(double seconds) {
+void BBDesktopGame::SleepFor(double seconds) {
     // Waiting for events rather than sleeping blindly: an event wakes the loop
     // early, which then polls and re-checks the schedule.
     glfwWaitEventsTimeout(seconds);
 }
 
-void BBVorlinGame::PollEvents() { glfwPollEvents(); }
+void BBDesktopGame::PollEvents() { glfwPollEvents(); }
 
-void BBVorlinGame::WaitEvents() { glfwWaitEvents(); }
+void BBDesktopGame::WaitEvents() { glfwWaitEvents(); }
 
-bool BBVorlinGame::WindowOpen() { return _window != nullptr; }
+bool BBDesktopGame::WindowOpen() { return _window != nullptr; }
 
-bool BBVorlinGame::WindowIconified() { return _window && _windowIconified; }
+bool BBDesktopGame::WindowIconified() { return _window && _windowIconified; }
 
-bool BBVorlinGame::WindowActive() { return _window && _windowFocused; }
+bool BBDesktopGame::WindowActive() { return _window && _windowFocused; }
 
 // ---------------------------------------------------------------------------
 // Main loop
 // ---------------------------------------------------------------------------
 
-void BBVorlinGame::Run() {
+void BBDesktopGame::Run() {
     if (!SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false)) {
         std::fprintf(stderr, "%s: could not open a 640 x 480 window with an OpenGL context\n", kWindowTitle);
         glfwTerminate();
@@ -69,7 +69,7 @@ void BBVorlinGame::Run() {
 // Links
 // ---------------------------------------------------------------------------
 
-void BBVorlinGame::OpenUrl(String url) {
+void BBDesktopGame::OpenUrl(String url) {
     // Hand the address to the desktop's default handler. The handler runs in a
     // grandchild so that nothing is left to reap and the game never waits on it.
     String::CString<char> address = url.ToCString();

@@ -1,6 +1,6 @@
 // host/desktop.h - the desktop host: a GLFW window and the blocking main loop.
 //
-// BBVorlinGame is the concrete host start-up creates on the desktop. Its Run
+// BBDesktopGame is the concrete host start-up creates on the desktop. Its Run
 // opens a 640 x 480 window and runs the main loop on the main thread until
 // the window closes: poll events; suspend the game while the window is
 // iconified or has lost the focus (still drawing it while it only lost the
@@ -17,10 +17,10 @@
 
 #include "host/glfwgame.h"
 
-class BBVorlinGame : public BBGlfwGame {
+class BBDesktopGame : public BBGlfwGame {
 public:
-    BBVorlinGame();
-    ~BBVorlinGame() override;
+    BBDesktopGame();
+    ~BBDesktopGame() override;
 
     // The process start-up after static initialisation; returns when the main
     // loop ends.

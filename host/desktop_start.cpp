@@ -1,4 +1,4 @@
-// host/desktop_start.cpp - BBVorlinGame::Main: the desktop's start-up.
+// host/desktop_start.cpp - BBDesktopGame::Main: the desktop's start-up.
 //
 // Linked with the program, beside host/startup.cpp, since it starts the
 // program's own bbInit and bbMain.
@@ -10,7 +10,7 @@
 #include "host/startup.h"
 #include "runtime/error.h"
 
-void BBVorlinGame::Main(int argc, const char** argv) {
+void BBDesktopGame::Main(int argc, const char** argv) {
     if (!glfwInit()) {
         std::puts("glfwInit failed");
         // The line above is all a script may rely on; the reason is for the
@@ -22,7 +22,7 @@ void BBVorlinGame::Main(int argc, const char** argv) {
                      reason ? reason : "GLFW gave no reason");
         vorlin_exit(-1);
     }
-    BBVorlinGame* game = new BBVorlinGame();
+    BBDesktopGame* game = new BBDesktopGame();
     try {
         bb_std_main(argc, argv);
     } catch (ThrowableObject* ex) {

@@ -6,7 +6,7 @@
 #include "runtime/error.h"
 
 BBGame* BBGame::_game;
-int glfwGraphicsSeq;
+int graphicsContextSeq;
 
 BBGame::BBGame()
     : _delegate(nullptr), _keyboardEnabled(false), _updateRate(0), _started(false), _suspended(false) {

@@ -37,7 +37,7 @@ enum {
 // Incremented each time the host opens a window (and with it an OpenGL
 // context): textures made under an earlier value belong to a context that is
 // gone. 0 until the first window opens.
-extern int glfwGraphicsSeq;
+extern int graphicsContextSeq;
 
 // A video mode: size in pixels and bits per colour channel.
 class BBGlfwVideoMode : public Object {

@@ -8,7 +8,7 @@
 // arrives during an update or a render.
 //
 // The two hosts that derive from it run different loops over the same parts:
-// the desktop's blocking loop (BBVorlinGame, host/desktop.h) and the page's
+// the desktop's blocking loop (BBDesktopGame, host/desktop.h) and the page's
 // animation frames (BBWebGame, host/web/webgame.h). Both keep one
 // UpdateSchedule (host/schedule.h), run the updates due through CatchUp, and
 // suspend and resume the game through FollowWindow; the schedule's dueEarly

@@ -34,6 +34,6 @@ int main(int argc, const char** argv) {
         }
         replays->WatchOnceReady();
     }
-    BBVorlinGame::Main(argc, argv);
+    BBDesktopGame::Main(argc, argv);
     return 0;
 }

@@ -78,7 +78,7 @@ bool BBGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
     if (!fullscreen) ScaleForDesktop(primary, &w, &h);
     _window = OpenWindow(w, h, red, green, blue, alpha, depth, stencil, fullscreen);
     bool fellBack = false;
-    if (!_window && glfwGraphicsSeq > 0 && (fullscreen || width != 640 || height != 480)) {
+    if (!_window && graphicsContextSeq > 0 && (fullscreen || width != 640 || height != 480)) {
         // A later switch failed: rather than leave the player with no window,
         // go back to the start-up window.
         w = 640, h = 480;
@@ -86,9 +86,9 @@ bool BBGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
         _window = OpenWindow(w, h, 8, 8, 8, 0, 0, 0, false);
         fellBack = true;
     }
-    ++glfwGraphicsSeq;
+    ++graphicsContextSeq;
     if (!_window) {
-        if (glfwGraphicsSeq > 1) {
+        if (graphicsContextSeq > 1) {
             std::fprintf(stderr, "%s: the window could not be opened again\n", kWindowTitle);
             glfwTerminate();
             vorlin_exit(-1);

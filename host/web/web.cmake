@@ -7,7 +7,7 @@
 #
 #   desktop                          web
 #   host/main.cpp, desktop_start.cpp host/web/main.cpp
-#   host/desktop.cpp (BBVorlinGame)  host/web/webgame.cpp (BBWebGame)
+#   host/desktop.cpp (BBDesktopGame)  host/web/webgame.cpp (BBWebGame)
 #   runtime/exit.cpp                 host/web/exit.cpp
 #   audio/ogg.cpp (libvorbisfile)    host/web/ogg_stb.cpp, stb_vorbis.c
 #   audio/music_decode.cpp (thread)  host/web/music_decode.cpp

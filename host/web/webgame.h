@@ -1,7 +1,7 @@
 // host/web/webgame.h - the web host: the desktop host's sibling in a browser page.
 //
 // BBWebGame is the concrete host of the web build (tools/web.sh), where it
-// takes the place of the desktop's BBVorlinGame (host/desktop.h). Both derive
+// takes the place of the desktop's BBDesktopGame (host/desktop.h). Both derive
 // from BBGlfwGame; here that runs on Emscripten's GLFW, which opens the one
 // "window" on the page's canvas with a WebGL context
 // (legacy GL emulation runs the renderer's fixed-function calls), delivers

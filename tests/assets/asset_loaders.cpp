@@ -14,7 +14,7 @@ namespace {
 // The host whose decoders the game uses (LoadImageData, LoadAudioData); they
 // open files through its OpenFile and need no window.
 BBGlfwGame& host() {
-    static BBGlfwGame* h = BBGlfwGame::_glfwGame ? BBGlfwGame::_glfwGame : new BBVorlinGame();
+    static BBGlfwGame* h = BBGlfwGame::_glfwGame ? BBGlfwGame::_glfwGame : new BBDesktopGame();
     return *h;
 }
 

@@ -21,7 +21,7 @@ protected:
         static bool started = false;
         if (started) return;
         started = true;
-        if (!BBGlfwGame::_glfwGame) new BBVorlinGame();
+        if (!BBGlfwGame::_glfwGame) new BBDesktopGame();
         gc_init();
         bb_framework_init();
         gc_mark();

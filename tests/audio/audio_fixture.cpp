@@ -23,7 +23,7 @@ void AudioTest::SetUpTestSuite() { Device(); }
 
 gxtkAudio* AudioTest::Device() {
     static gxtkAudio* device = [] {
-        if (!BBGame::_game) new BBVorlinGame();
+        if (!BBGame::_game) new BBDesktopGame();
         temp_dir = new ScopedTempDir();  // also the working directory
         bb_audio_init();
         gxtkAudio* audio = new gxtkAudio();

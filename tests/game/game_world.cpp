@@ -17,7 +17,7 @@ namespace {
 
 // The desktop's host, whose files may be made to arrive late and whose
 // player may play with fingers, as a page's do.
-class WorldHost : public BBVorlinGame {
+class WorldHost : public BBDesktopGame {
 public:
     bool FileReady(String path) override { return !fileReady || fileReady(path.ToUtf8()); }
     bool TouchInUse() override { return touchInUse; }

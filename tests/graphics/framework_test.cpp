@@ -69,7 +69,7 @@ TEST(FrameworkGraphics, FramesDrawnThroughTheHostShowWhatTheGameDrew) {
 TEST(FrameworkGraphicsFresh, DISABLED_RenderThroughTheHost) {
     if (!InFreshProcess()) GTEST_SKIP();
     ASSERT_TRUE(InitGlfwForTest());
-    BBVorlinGame* host = new BBVorlinGame();
+    BBDesktopGame* host = new BBDesktopGame();
     gc_init();
     bbInit();
     gc_add_roots(mark_pixels);

@@ -11,7 +11,7 @@
 
 namespace {
 
-BBVorlinGame* g_host;
+BBDesktopGame* g_host;
 
 void append_bytes(void* context, void* data, int size) {
     static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<size_t>(size));
@@ -28,7 +28,7 @@ std::string Hex(uint32_t p) {
 void GlTest::SetUpTestSuite() {
     if (g_host) return;
     ASSERT_TRUE(InitGlfwForTest()) << "no display: run the tests under xvfb-run";
-    g_host = new BBVorlinGame();
+    g_host = new BBDesktopGame();
     gc_init();
     bbInit();
     gc_mark();

@@ -40,7 +40,7 @@ TEST_F(SurfaceTest, LoadedRgbaImageKeepsItsSizeAndGetsATextureAtOnce) {
     EXPECT_EQ(s->Height(), 60);
     EXPECT_EQ(s->depth, 4);
     EXPECT_EQ(s->format, static_cast<uint32_t>(GL_RGBA));
-    EXPECT_EQ(s->seq, glfwGraphicsSeq);
+    EXPECT_EQ(s->seq, graphicsContextSeq);
     EXPECT_TRUE(glIsTexture(s->texture));
     // This OpenGL takes any texture size.
     EXPECT_FLOAT_EQ(s->uscale, 1.0f / 100);
@@ -200,13 +200,13 @@ TEST_F(SurfaceTest, CreatedSurfaceIsEmptyRgbaWithATexture) {
     EXPECT_EQ(s->depth, 4);
     EXPECT_EQ(s->format, static_cast<uint32_t>(GL_RGBA));
     EXPECT_EQ(s->data, nullptr);
-    EXPECT_EQ(s->seq, glfwGraphicsSeq);
+    EXPECT_EQ(s->seq, graphicsContextSeq);
     EXPECT_TRUE(glIsTexture(s->texture));
 }
 
 TEST_F(SurfaceTest, BindWithoutAWindowWaitsForOne) {
-    int seq = glfwGraphicsSeq;
-    glfwGraphicsSeq = 0;
+    int seq = graphicsContextSeq;
+    graphicsContextSeq = 0;
     gxtkSurface* s = new gxtkSurface();
     s->width = s->height = 4;
     s->depth = 4;
@@ -214,7 +214,7 @@ TEST_F(SurfaceTest, BindWithoutAWindowWaitsForOne) {
     s->Bind();
     EXPECT_EQ(s->seq, -1);
     EXPECT_EQ(s->texture, 0u);
-    glfwGraphicsSeq = seq;
+    graphicsContextSeq = seq;
     s->Bind();
     EXPECT_EQ(s->seq, seq);
 }
@@ -375,9 +375,9 @@ TEST_F(SurfaceTest, ReopenedWindowGetsTexturesFromTheKeptPixels) {
     EndFrame();
     std::remove("q.png");  // nothing may be read from disk again
 
-    int seq = glfwGraphicsSeq;
+    int seq = graphicsContextSeq;
     ASSERT_TRUE(host()->SetGlfwWindow(kWindowW, kWindowH, 8, 8, 8, 0, 0, 0, false));
-    ASSERT_EQ(glfwGraphicsSeq, seq + 1);
+    ASSERT_EQ(graphicsContextSeq, seq + 1);
     BeginFrame();
     gfx()->SetMatrix(4, 0, 0, 4, 0, 0);
     gfx()->DrawSurface(loaded, 0, 0);
@@ -385,7 +385,7 @@ TEST_F(SurfaceTest, ReopenedWindowGetsTexturesFromTheKeptPixels) {
     EXPECT_TRUE(PixelNear(2, 2, 255, 0, 0));
     EXPECT_TRUE(PixelNear(14, 2, 0, 0, 255));
     EXPECT_TRUE(PixelNear(82, 2, 0, 255, 0));
-    EXPECT_EQ(loaded->seq, glfwGraphicsSeq);
+    EXPECT_EQ(loaded->seq, graphicsContextSeq);
     EXPECT_TRUE(glIsTexture(loaded->texture));
 }
 

@@ -17,7 +17,7 @@ TEST(DesktopTest, OpenUrlHandsTheAddressToTheDesktopHandlerWithoutWaiting) {
     std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
     ChildResult r = RunInChild([&] {
         setenv("PATH", (dir.path() + ":" + path).c_str(), 1);
-        BBVorlinGame host;
+        BBDesktopGame host;
         std::u16string url = u"https://example.invalid/a b?c=\u00e9";
         host.OpenUrl(String(url.data(), static_cast<int>(url.size())));
         // The game goes on at once; the handler finishes on its own.

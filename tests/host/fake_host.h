@@ -10,7 +10,7 @@
 
 #include "host/desktop.h"
 
-class FakeHost : public BBVorlinGame {
+class FakeHost : public BBDesktopGame {
 public:
     double now = 0;                     // seconds
     bool open = true, iconified = false, active = true;

@@ -15,7 +15,7 @@ namespace {
 
 class FilesTest : public ::testing::Test {
 protected:
-    BBVorlinGame host;
+    BBDesktopGame host;
     ScopedTempDir dir;
 };
 

@@ -20,18 +20,18 @@ namespace {
 // The real host with a scripted event source: each poll first delivers the
 // real window events, then whatever the script injects; the window counts as
 // closed after `maxPolls` polls.
-class ScriptedHost : public BBVorlinGame {
+class ScriptedHost : public BBDesktopGame {
 public:
     int polls = 0, maxPolls = 20;
     std::function<void(int)> script;
 
 protected:
     void PollEvents() override {
-        BBVorlinGame::PollEvents();
+        BBDesktopGame::PollEvents();
         ++polls;
         if (script) script(polls);
     }
-    bool WindowOpen() override { return BBVorlinGame::WindowOpen() && polls < maxPolls; }
+    bool WindowOpen() override { return BBDesktopGame::WindowOpen() && polls < maxPolls; }
     bool WindowActive() override { return true; }  // no window manager hands out focus reliably
 };
 
@@ -159,7 +159,7 @@ TEST(FrameworkTest, BackKeyEndsTheProgram) {
 TEST(FrameworkTest, SecondApplicationIsARuntimeError) {
     ChildResult r = RunInChild([] {
         gc_check_each_step = true;
-        BBVorlinGame host;
+        BBDesktopGame host;
         bb_app__game = &host;
         (new TestApp())->m_new();
         (new TestApp())->m_new();

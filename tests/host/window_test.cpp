@@ -27,7 +27,7 @@ public:
 // Opens GLFW and a started host whose delegate logs key events.
 BBGlfwGame* StartHost(EventLog*& log) {
     if (!InitGlfwForTest()) std::exit(3);
-    BBGlfwGame* host = new BBVorlinGame();
+    BBGlfwGame* host = new BBDesktopGame();
     gc_init();
     log = new EventLog();
     host->SetDelegate(log);
@@ -36,7 +36,7 @@ BBGlfwGame* StartHost(EventLog*& log) {
 }
 
 // Shows what the main loop sees of the window.
-class WatchedHost : public BBVorlinGame {
+class WatchedHost : public BBDesktopGame {
 public:
     bool Active() { return WindowActive(); }
     bool Iconified() { return WindowIconified(); }
@@ -70,7 +70,7 @@ TEST(WindowTest, StartWindowIs640By480CentredAndTitled) {
         int w, h, x, y;
         glfwGetWindowSize(host->Window(), &w, &h);
         glfwGetWindowPos(host->Window(), &x, &y);
-        std::printf("%dx%d at %d,%d seq %d\n", w, h, x, y, glfwGraphicsSeq);
+        std::printf("%dx%d at %d,%d seq %d\n", w, h, x, y, graphicsContextSeq);
         std::fflush(stdout);
         // The window system knows it by its title.
         std::printf("found by title: %d\n", FoundByTitle());
@@ -107,12 +107,12 @@ TEST(WindowTest, FullScreenAndBackReopenTheWindowAndCountTheContexts) {
         int w, h;
         glfwGetWindowSize(host->Window(), &w, &h);
         std::printf("full %dx%d monitor %d seq %d\n", w, h, glfwGetWindowMonitor(host->Window()) != nullptr,
-                    glfwGraphicsSeq);
+                    graphicsContextSeq);
         host->SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
         glfwPollEvents();
         glfwGetWindowSize(host->Window(), &w, &h);
         std::printf("window %dx%d monitor %d seq %d current %d\n", w, h,
-                    glfwGetWindowMonitor(host->Window()) != nullptr, glfwGraphicsSeq,
+                    glfwGetWindowMonitor(host->Window()) != nullptr, graphicsContextSeq,
                     glfwGetCurrentContext() == host->Window());
         std::fflush(stdout);
         std::printf("titled again: %d\n", FoundByTitle());

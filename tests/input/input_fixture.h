@@ -28,7 +28,7 @@ struct HostEvent {
 };
 std::ostream& operator<<(std::ostream& os, const HostEvent& e);
 
-class TestHost : public BBVorlinGame {
+class TestHost : public BBDesktopGame {
 public:
     struct Joystick {
         bool present = false;

@@ -129,6 +129,6 @@ int main(int argc, const char** argv) {
             return 2;
         }
     }
-    BBVorlinGame::Main(argc, argv);
+    BBDesktopGame::Main(argc, argv);
     return 0;
 }

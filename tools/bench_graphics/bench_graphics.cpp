@@ -44,7 +44,7 @@ void set_up(bool withWindow) {
     bb_graphics_init();
     gc_add_roots(mark_roots);
     if (withWindow) {
-        new BBVorlinGame();
+        new BBDesktopGame();
         BBGlfwGame::_glfwGame->SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
     }
     bb_graphics_SetGraphicsDevice(new gxtkGraphics());

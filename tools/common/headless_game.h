@@ -56,7 +56,7 @@ inline c_MyApp* StartHeadlessGameOn(BBGlfwGame* host, int deviceW, int deviceH) 
 inline c_MyApp* StartHeadlessGame(BBGlfwGame** host, int deviceW, int deviceH) {
     std::string data = LANTERN_DATA_PATH;
     if (chdir(data.substr(0, data.rfind('/')).c_str()) != 0) std::abort();
-    *host = new BBVorlinGame();
+    *host = new BBDesktopGame();
     return StartHeadlessGameOn(*host, deviceW, deviceH);
 }
 

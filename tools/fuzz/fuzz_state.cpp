@@ -21,7 +21,7 @@
 namespace {
 
 // A host whose state file lives in memory.
-class MemoryStateHost : public BBVorlinGame {
+class MemoryStateHost : public BBDesktopGame {
 public:
     std::string file;   // the state file's bytes
     int saves = 0;

@@ -106,7 +106,7 @@ Progress* g_progress;
 
 // The desktop host with a simulated clock (Millisecs follows the updates)
 // and the random player's pad on joystick port 0.
-class SoakHost : public BBVorlinGame {
+class SoakHost : public BBDesktopGame {
 public:
     int Millisecs() override { return static_cast<int>(ticks * 1000 / 60); }
     bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float>, Array<bool> buttons) override {
