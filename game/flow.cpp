@@ -58,8 +58,8 @@ int c_MyApp::p_OnCreate() {
     for (int i = 0; i <= 30; ++i) m_Scores[i] = 0;
     p_Load();
     for (int i = 0; i < 33; ++i) m_SfxChannels[i] = i;
-    // A replay named on the command line plays once the menu is up.
-    m_Replays->WatchCommandLineReplay();
+    // A replay handed over before the start (--replay) plays once the menu is up.
+    m_Replays->WatchReplayHandedOver();
     return 0;
 }
 

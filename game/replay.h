@@ -100,9 +100,9 @@ void ForgetRoundSeed();
 // True, with the seed in `seed`, while one is fixed.
 bool FixedRoundSeed(int32_t* seed);
 
-// The replay given on the command line to watch (game/replay_entry.cpp), if
-// any; taking it leaves none.
-std::unique_ptr<ReplayFile> TakeCommandLineReplay();
+// The replay a host handed over to watch before the game started
+// (game/replay_entry.cpp: --replay), if any; taking it leaves none.
+std::unique_ptr<ReplayFile> TakeReplayToWatch();
 
 // Recording and watching, for one application object, which owns it (made
 // by its m_new, it lives as long as the app). Both work around each update:
@@ -141,13 +141,16 @@ public:
     void Watch(const ReplayFile& replay);
     // The best replay of `variant` (1..3) from its file; false when there is none.
     bool WatchBest(int variant);
-    // Watches the replay given on the command line, if any (once the saved
-    // state is loaded).
-    void WatchCommandLineReplay();
+    // Watches the replay a host handed over before the game started, if any
+    // (once the saved state is loaded).
+    void WatchReplayHandedOver();
     // Whether a best replay of `variant` exists (the menu's watch button).
     bool HasBest(int variant);
     // True from Watch until the replayed round has handed back to the menu.
     bool Watching() const;
+    // True while the replayed round plays: once it has started (the menu was
+    // up), until it has ended.
+    bool Playing() const { return watching_; }
     // The last replayed round's score, update count and world check (set when it ends).
     void LastWatched(int* score, long* updates, uint32_t* world = nullptr) const;
 

@@ -248,8 +248,8 @@ bool ReplaySession::WatchBest(int variant) {
     return true;
 }
 
-void ReplaySession::WatchCommandLineReplay() {
-    if (std::unique_ptr<ReplayFile> replay = TakeCommandLineReplay()) Watch(*replay);
+void ReplaySession::WatchReplayHandedOver() {
+    if (std::unique_ptr<ReplayFile> replay = TakeReplayToWatch()) Watch(*replay);
 }
 
 bool ReplaySession::Watching() const { return watching_ || pending_; }

@@ -38,8 +38,9 @@ bool BBDesktopGame::WindowActive() { return _window && _windowFocused; }
 // ---------------------------------------------------------------------------
 
 void BBDesktopGame::Run() {
-    if (!SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false)) {
-        std::fprintf(stderr, "%s: could not open a 640 x 480 window with an OpenGL context\n", kWindowTitle);
+    if (!OpenFirstWindow()) {
+        std::fprintf(stderr, "%s: could not open a %d x %d window with an OpenGL context\n", kWindowTitle,
+                     kFirstWindowWidth, kFirstWindowHeight);
         glfwTerminate();
         vorlin_exit(-1);
     }

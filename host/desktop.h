@@ -1,7 +1,7 @@
 // host/desktop.h - the desktop host: a GLFW window and the blocking main loop.
 //
 // BBDesktopGame is the concrete host start-up creates on the desktop. Its Run
-// opens a 640 x 480 window and runs the main loop on the main thread until
+// opens the first window (BBGlfwGame::OpenFirstWindow) and runs the main loop on the main thread until
 // the window closes: poll events; suspend the game while the window is
 // iconified or has lost the focus (still drawing it while it only lost the
 // focus), resume it when it is active again; run the updates that are due on
@@ -22,8 +22,8 @@ public:
     BBDesktopGame();
     ~BBDesktopGame() override;
 
-    // The process start-up after static initialisation; returns when the main
-    // loop ends.
+    // The process start-up after static initialisation (BBGlfwGame::StartProgram,
+    // then Run); returns when the main loop ends.
     static void Main(int argc, const char** argv);
 
     virtual void Run();

@@ -35,6 +35,23 @@ public:
 
     static BBGlfwGame* _glfwGame;  // the one host, as a host with a GLFW window
 
+    // The first window's size, in the desktop's logical pixels; a window
+    // switch that fails falls back to it.
+    static constexpr int kFirstWindowWidth = 640;
+    static constexpr int kFirstWindowHeight = 480;
+
+    // The start of a program with a window, the same for the desktop and the
+    // page: initialises the window system (when it cannot start, says so with
+    // GLFW's reason and ends the process), makes the host with `make`, and
+    // runs the program's entry (bbInit, bbMain), a runtime error thrown there
+    // ending in Die. Returns the host once the program has made its
+    // application, else null (there is nothing to run). Linked with the
+    // program (host/windowed_start.cpp).
+    static BBGlfwGame* StartProgram(BBGlfwGame* (*make)(), int argc, const char** argv);
+    // Opens the first window (kFirstWindowWidth x kFirstWindowHeight, 8 bits
+    // a colour); false when it could not be opened.
+    bool OpenFirstWindow();
+
     void SetUpdateRate(int updatesPerSecond) override;
     int Millisecs() override;
     bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,

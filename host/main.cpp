@@ -4,6 +4,7 @@
 #include "host/command_line.h"
 #include "host/desktop.h"
 #include "host/game_replays.h"
+#include "host/title.h"
 #include "host/verify.h"
 #include "runtime/error.h"
 
@@ -29,7 +30,7 @@ int main(int argc, const char** argv) {
         BBRecordedRound recorded;
         std::string error;
         if (!replays->Open(line.replayFile, &recorded, &error)) {
-            std::fprintf(stderr, "lantern-vault: %s: %s\n", line.replayFile.c_str(), error.c_str());
+            std::fprintf(stderr, "%s: %s: %s\n", kProgramName, line.replayFile.c_str(), error.c_str());
             return 2;
         }
         replays->WatchOnceReady();

@@ -47,23 +47,31 @@ std::string LineName(const std::string& path) {
 
 // Prints the line of a file that was played, and returns its status.
 int PrintPlayed(const std::string& name, const BBRoundEnd& played, const BBRecordedRound& recorded, std::FILE* out) {
-    const BBRoundEnd& want = recorded.end;
-    std::fprintf(out, "%s: score %d updates %ld: ", name.c_str(), played.score, played.updates);
-    if (SameEnd(played, want)) {
-        std::fputs("matched\n", out);
-        return 0;
-    }
-    if (SameLength(played, want)) {
-        std::fputs("did not match (ended in another state than recorded", out);
-    } else {
-        std::fprintf(out, "did not match (recorded score %d in %ld updates", want.score, want.updates);
-    }
-    if (!recorded.otherVersion.empty()) std::fprintf(out, ", by version %s", recorded.otherVersion.c_str());
-    std::fputs(")\n", out);
-    return 1;
+    std::string verdict;
+    bool matched = ReplayVerdict(played, recorded, &verdict);
+    std::fprintf(out, "%s: %s\n", name.c_str(), verdict.c_str());
+    return matched ? 0 : 1;
 }
 
 }  // namespace
+
+bool ReplayVerdict(const BBRoundEnd& played, const BBRecordedRound& recorded, std::string* line) {
+    const BBRoundEnd& want = recorded.end;
+    *line = "score " + std::to_string(played.score) + " updates " + std::to_string(played.updates) + ": ";
+    if (SameEnd(played, want)) {
+        *line += "matched";
+        return true;
+    }
+    if (SameLength(played, want)) {
+        *line += "did not match (ended in another state than recorded";
+    } else {
+        *line += "did not match (recorded score " + std::to_string(want.score) + " in " +
+                 std::to_string(want.updates) + " updates";
+    }
+    if (!recorded.otherVersion.empty()) *line += ", by version " + recorded.otherVersion;
+    *line += ")";
+    return false;
+}
 
 int CheckReplay(BBHeadlessGame* host, BBGameReplays* replays, const BBRecordedRound& recorded,
                 const std::string& path, std::FILE* out, std::FILE* err) {

@@ -56,6 +56,13 @@ int CheckReplay(BBHeadlessGame* host, BBGameReplays* replays, const BBRecordedRo
 int CheckReplays(const std::vector<std::string>& paths, BBGameReplays* replays,
                  const std::function<BBHeadlessGame*()>& start, std::FILE* out);
 
+// The verdict on a replayed round that ended as `played`, against how
+// `recorded` says it ended: the part of a file's line after its name,
+// "score S updates U: matched" or "score S updates U: did not match (...)"
+// as above. True when it matched. Every host that plays a replay and says how
+// it ended (--verify, the page) says it with this.
+bool ReplayVerdict(const BBRoundEnd& played, const BBRecordedRound& recorded, std::string* line);
+
 // Updates the game may take to get ready (the staged loader brings up the
 // menu well within this).
 const int kReadyUpdates = 1000;

@@ -36,6 +36,10 @@ void ScaleForDesktop(GLFWmonitor* monitor, int* width, int* height) {
 
 }  // namespace
 
+bool BBGlfwGame::OpenFirstWindow() {
+    return SetGlfwWindow(kFirstWindowWidth, kFirstWindowHeight, 8, 8, 8, 0, 0, 0, false);
+}
+
 void BBGlfwGame::ReleaseHeldKeys() {
     if (!_window) return;
     for (int key = 0; key <= GLFW_KEY_LAST; ++key) {
@@ -78,10 +82,11 @@ bool BBGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
     if (!fullscreen) ScaleForDesktop(primary, &w, &h);
     _window = OpenWindow(w, h, red, green, blue, alpha, depth, stencil, fullscreen);
     bool fellBack = false;
-    if (!_window && graphicsContextSeq > 0 && (fullscreen || width != 640 || height != 480)) {
+    if (!_window && graphicsContextSeq > 0 &&
+        (fullscreen || width != kFirstWindowWidth || height != kFirstWindowHeight)) {
         // A later switch failed: rather than leave the player with no window,
         // go back to the start-up window.
-        w = 640, h = 480;
+        w = kFirstWindowWidth, h = kFirstWindowHeight;
         ScaleForDesktop(primary, &w, &h);
         _window = OpenWindow(w, h, 8, 8, 8, 0, 0, 0, false);
         fellBack = true;

@@ -181,19 +181,16 @@ var LanternWebHost = {
     };
     // A right click opens no menu over the game.
     Module['canvas'].addEventListener('contextmenu', function(event) { event.preventDefault(); });
-    // A replay the page opens (a link, a dropped file), named `name`: handed
-    // to the game through the file system; true when it was read and waits
-    // for the menu (else the page was told why).
+    // A replay the page opens (a link, a dropped file), named `name`: its
+    // bytes handed to the game; true when it was read and waits for the menu
+    // (else the page was told why).
     Module['openReplay'] = function(name, bytes, fast) {
-      var path = '/opened.replay';
-      FS.writeFile(path, bytes);
-      var pointers = [path, name].map(function(text) {
-        var size = lengthBytesUTF8(text) + 1, pointer = _malloc(size);
-        stringToUTF8(text, pointer, size);
-        return pointer;
-      });
-      var opened = Module['_lantern_web_open_replay'](pointers[0], pointers[1], fast ? 1 : 0);
-      pointers.forEach(function(pointer) { _free(pointer); });
+      var size = lengthBytesUTF8(name) + 1, text = _malloc(size), data = _malloc(Math.max(bytes.length, 1));
+      stringToUTF8(name, text, size);
+      HEAPU8.set(bytes, data);
+      var opened = Module['_lantern_web_open_replay'](data, bytes.length, text, fast ? 1 : 0);
+      _free(text);
+      _free(data);
       return opened === 1;
     };
     // One of the game's files as bytes, or null: the page offers its replays.

@@ -13,8 +13,8 @@
 #include <cstdio>
 
 #include "host/files.h"
-#include "host/startup.h"
 #include "host/title.h"
+#include "host/verify.h"
 #include "host/web/web_host.h"
 #include "runtime/error.h"
 
@@ -39,24 +39,17 @@ BBWebGame::~BBWebGame() {}
 // ---------------------------------------------------------------------------
 
 void BBWebGame::Main(int argc, const char** argv) {
-    if (!glfwInit()) {
-        std::puts("glfwInit failed");
-        vorlin_exit(-1);
-    }
-    BBWebGame* game = new BBWebGame();
+    // The page's files come first: the data its loader fetched, and the state
+    // and replays kept in the browser's storage.
     lantern_web_take_data();
     lantern_web_restore_state(kStateFile);
     lantern_web_restore_folder(bbReplays()->Folder().c_str());
-    try {
-        bb_std_main(argc, argv);
-    } catch (ThrowableObject* ex) {
-        game->Die(ex);
-    }
-    if (game->Delegate()) game->Run();
+    BBGlfwGame* game = StartProgram([]() -> BBGlfwGame* { return new BBWebGame(); }, argc, argv);
+    if (game) static_cast<BBWebGame*>(game)->Run();
 }
 
 void BBWebGame::Run() {
-    if (!SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false)) {
+    if (!OpenFirstWindow()) {
         std::fprintf(stderr, "%s: this browser gives the page no WebGL\n", kWindowTitle);
         vorlin_exit(-1);
     }
@@ -82,7 +75,7 @@ void BBWebGame::Frame() {
     if (_suspended) return;
     FollowReplay();
     KeepReplays();
-    if (_replay == Replay::kWatching && _replayFast) {
+    if (_watching && _replayFast && bbReplays()->Playing()) {
         RunFast();
     } else if (!_updateRate) {
         RenderGame();
@@ -217,17 +210,20 @@ const double kFastUpdateSeconds = 0.012;
 
 }  // namespace
 
-bool BBWebGame::OpenReplay(const std::string& path, const std::string& name, bool fast) {
+bool BBWebGame::OpenReplay(const uint8_t* bytes, size_t length, const std::string& name, bool fast) {
+    BBGameReplays* replays = bbReplays();
     std::string error;
     BBRecordedRound recorded;
-    if (_replay == Replay::kWatching || !bbReplays()->Open(path, &recorded, &error)) {
+    // One waiting for the menu gives way to the new one; one playing does not.
+    if (replays->Playing() || !replays->OpenBytes(bytes, length, &recorded, &error)) {
         if (error.empty()) error = "a replay is playing already";
         std::string line = std::string(kProgramName) + ": " + name + ": " + error;
         std::fprintf(stderr, "%s\n", line.c_str());
         lantern_web_show_note(line.c_str());
         return false;
     }
-    _replay = Replay::kWaiting;
+    replays->WatchOnceReady();
+    _watching = true;
     _replayFast = fast;
     _replayName = name;
     _replayRecorded = recorded;
@@ -236,18 +232,11 @@ bool BBWebGame::OpenReplay(const std::string& path, const std::string& name, boo
 
 void BBWebGame::FollowReplay() {
     BBGameReplays* replays = bbReplays();
-    if (_replay == Replay::kWaiting && replays->Ready()) {
-        replays->Start();
-        _replay = Replay::kWatching;
-    }
-    if (_replay != Replay::kWatching || !replays->Over()) return;
-    _replay = Replay::kNone;
-    BBRoundEnd played = replays->Result();
-    const BBRoundEnd& want = _replayRecorded.end;
-    bool same = played.score == want.score && played.updates == want.updates && played.world == want.world;
-    std::printf("replay %s: score %d updates %ld world %08x; recorded score %d updates %ld world %08x: %s\n",
-                _replayName.c_str(), played.score, played.updates, played.world, want.score, want.updates, want.world,
-                same ? "the same" : "not the same");
+    if (!_watching || !replays->Over()) return;
+    _watching = false;
+    std::string verdict;
+    ReplayVerdict(replays->Result(), _replayRecorded, &verdict);
+    std::printf("replay %s: %s\n", _replayName.c_str(), verdict.c_str());
     std::fflush(stdout);
 }
 
@@ -323,11 +312,11 @@ EMSCRIPTEN_KEEPALIVE void lantern_web_touch(int event, int finger, float x, floa
     if (BBGame::_game) BBGame::_game->TouchEvent(event, finger, x, y);
 }
 
-// The replay the page wrote to `path`, named `name` for messages; 1 when it
-// was read and waits for the menu.
-EMSCRIPTEN_KEEPALIVE int lantern_web_open_replay(const char* path, const char* name, int fast) {
+// The replay file's `length` bytes at `bytes`, named `name` for messages; 1
+// when it was read and waits for the menu.
+EMSCRIPTEN_KEEPALIVE int lantern_web_open_replay(const uint8_t* bytes, int length, const char* name, int fast) {
     BBWebGame* game = BBWebGame::_webGame;
-    return game && game->OpenReplay(path, name, fast != 0) ? 1 : 0;
+    return game && length >= 0 && game->OpenReplay(bytes, static_cast<size_t>(length), name, fast != 0) ? 1 : 0;
 }
 
 }  // extern "C"

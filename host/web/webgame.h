@@ -112,19 +112,20 @@ public:
     int renderedFrames = 0;
     int updatesRun = 0;
 
-    // A replay the page hands over (from a link or a dropped file), at
-    // `path` in the page's file system: read as --replay reads one and
+    // A replay the page hands over (from a link or a dropped file), the
+    // file's `length` bytes at `bytes`: read as --replay reads one and
     // watched once the game's menu is up, in real time or, with `fast`, as
     // fast as the page goes (updates for most of every frame, one picture).
-    // When it ends, one line on standard output compares its end with the
-    // recording's. False, with the one line --verify would print shown on the
-    // page, when it cannot be read.
-    bool OpenReplay(const std::string& path, const std::string& name, bool fast);
+    // When it ends, one line on standard output, "replay NAME: " and the
+    // verdict --verify gives a file (host/verify.h), compares its end with
+    // the recording's. False, with the one line --verify would print shown
+    // on the page, when it cannot be read.
+    bool OpenReplay(const uint8_t* bytes, size_t length, const std::string& name, bool fast);
 
 private:
     // Fits the canvas's drawing buffer to the page; true when its size changed.
     bool FitCanvas();
-    // Starts an opened replay once the menu is up, and reports its end.
+    // Reports the end of a replay the page opened.
     void FollowReplay();
     // Runs updates of a fast replay until this frame's time is spent.
     void RunFast();
@@ -132,8 +133,7 @@ private:
     // at most once a second, so that they outlive the page.
     void KeepReplays();
 
-    enum class Replay { kNone, kWaiting, kWatching };
-    Replay _replay = Replay::kNone;
+    bool _watching = false;  // a replay the page opened waits for the menu or plays
     bool _replayFast = false;
     std::string _replayName;
     BBRecordedRound _replayRecorded;

@@ -24,7 +24,9 @@ public:
 
     void UpdateGame() override { ++updates; }
     bool Open(const std::string&, BBRecordedRound*, std::string*) override { return true; }
+    bool OpenBytes(const uint8_t*, size_t, BBRecordedRound*, std::string*) override { return true; }
     void WatchOnceReady() override {}
+    bool Playing() override { return startedAt >= 0 && !Over(); }
     bool Ready() override { return updates >= readyAfter; }
     void Start() override {
         startedAt = updates;
@@ -139,6 +141,7 @@ public:
         open_ = path;
         return true;
     }
+    bool OpenBytes(const uint8_t*, size_t, BBRecordedRound*, std::string*) override { return false; }
     void WatchOnceReady() override {}
     bool Ready() override { return updates >= readyAfter && !Playing(); }
     void Start() override {
@@ -147,6 +150,9 @@ public:
         played.push_back(open_);
     }
     bool Over() override { return !Playing(); }
+    bool Playing() override {
+        return !startedAt.empty() && updates - startedAt.back() < files.at(played.back()).length;
+    }
     BBRoundEnd Result() override { return played.empty() ? BBRoundEnd{} : files[played.back()].played; }
     void FixRoundSeed(int32_t) override {}
     std::string Folder() override { return "./replays"; }
@@ -155,7 +161,6 @@ public:
     void Good(const std::string& name, BBRoundEnd end) { files[name] = File{{end, ""}, end.updates, end, ""}; }
 
 private:
-    bool Playing() const { return !startedAt.empty() && updates - startedAt.back() < files.at(played.back()).length; }
     std::string open_;
 };
 

@@ -441,3 +441,23 @@ export async function showsMenu(page, height) {
   const p = (await page.screenshot(true)).pixel(40, height / 2);
   return !colourNear(p, 0xbb7c42, 12) && !colourNear(p, 0x282850, 4) && p !== 0;
 }
+
+// A round at 640 x 480 CSS pixels, as the desktop's tests see it in its
+// window: a point inside the energy bar, full green while energy lasts.
+export async function showsEnergyBar(page) {
+  return colourNear((await page.screenshot(true)).pixel(265, 44), 0x00ff00, 8);
+}
+
+// The pause menu: the orange line under its band.
+export async function showsPauseMenu(page) {
+  const p = (await page.screenshot(true)).pixel(4, 302);
+  return (p >> 16 & 0xff) > 200 && (p >> 8 & 0xff) > 90 && (p >> 8 & 0xff) < 150 && (p & 0xff) < 60;
+}
+
+// The pause menu with "End Game" selected: its icon drawn white.
+export async function endGameSelected(page) {
+  const shot = await page.screenshot(true);
+  const p = shot.pixel(4, 302);
+  const menu = (p >> 16 & 0xff) > 200 && (p >> 8 & 0xff) > 90 && (p >> 8 & 0xff) < 150 && (p & 0xff) < 60;
+  return menu && colourNear(shot.pixel(320 - 150, 240), 0xffffff, 20);
+}
