@@ -2,15 +2,9 @@
 #
 # Included by the top-level CMakeLists.txt when it is configured with
 # Emscripten (tools/web.sh does that). The runtime, the framework and the
-# game are compiled from the same sources as on the desktop; the files below
-# take the place of the desktop's where a page needs its own:
-#
-#   desktop                          web
-#   host/main.cpp, desktop_start.cpp host/web/main.cpp
-#   host/desktop.cpp (BBDesktopGame)  host/web/webgame.cpp (BBWebGame)
-#   runtime/exit.cpp                 host/web/exit.cpp
-#   audio/ogg.cpp (libvorbisfile)    host/web/ogg_stb.cpp, stb_vorbis.c
-#   audio/music_decode.cpp (thread)  host/web/music_decode.cpp
+# game are compiled from the same sources as on the desktop; where a page
+# needs its own, a file of host/web/ takes the place of a desktop file
+# (WEB_SWAPS below, the one list of them).
 #
 # LANTERN_DATA_DIR names the data folder the desktop build's generator made;
 # its files are laid out in the page's data/ folder (without the procedural
@@ -62,9 +56,40 @@ set(SRC ${CMAKE_CURRENT_SOURCE_DIR})
 file(GLOB WEB_SOURCES CONFIGURE_DEPENDS
   ${SRC}/runtime/*.cpp ${SRC}/host/*.cpp ${SRC}/graphics/*.cpp ${SRC}/audio/*.cpp ${SRC}/input/*.cpp
   ${SRC}/support/*.cpp ${SRC}/game/*.cpp ${SRC}/host/web/*.cpp ${SRC}/host/web/*.c)
-list(REMOVE_ITEM WEB_SOURCES
-  ${SRC}/host/main.cpp ${SRC}/host/desktop.cpp ${SRC}/host/desktop_start.cpp ${SRC}/runtime/exit.cpp
-  ${SRC}/audio/ogg.cpp ${SRC}/audio/music_decode.cpp ${SRC}/audio/openal.cpp ${SRC}/audio/device_attempt.cpp)
+
+# The desktop's files the page leaves out, each followed by what stands in
+# for it on the page. A desktop-only file added later goes here too, with
+# its stand-in, or "-" when the page needs nothing in its place.
+set(WEB_SWAPS
+  # The process entry: returns once the browser drives the frames.
+  host/main.cpp                host/web/main.cpp
+  # The host: the browser's animation frames instead of a blocking loop.
+  host/desktop.cpp             host/web/webgame.cpp
+  host/desktop_start.cpp       host/web/webgame.cpp
+  # The program's end hands its status to the page, which stays.
+  runtime/exit.cpp             host/web/exit.cpp
+  # Ogg Vorbis through stb_vorbis (with host/web/stb_vorbis.c) instead of libvorbisfile.
+  audio/ogg.cpp                host/web/ogg_stb.cpp
+  # No threads in a page: the tune is decoded, and the device opened, at once.
+  audio/music_decode.cpp       host/web/music_decode.cpp
+  audio/device_attempt.cpp     host/web/device_attempt.cpp
+  # Emscripten's OpenAL is linked, not loaded at run time.
+  audio/openal.cpp             host/web/openal.cpp
+)
+list(LENGTH WEB_SWAPS swap_items)
+math(EXPR swap_last "${swap_items} - 1")
+foreach(i RANGE 0 ${swap_last} 2)
+  math(EXPR j "${i} + 1")
+  list(GET WEB_SWAPS ${i} desktop_file)
+  list(GET WEB_SWAPS ${j} web_file)
+  # A list that names a file no longer there would say what the build does not do.
+  foreach(file ${desktop_file} ${web_file})
+    if(NOT file STREQUAL "-" AND NOT EXISTS ${SRC}/${file})
+      message(FATAL_ERROR "host/web/web.cmake: WEB_SWAPS names ${file}, which does not exist")
+    endif()
+  endforeach()
+  list(REMOVE_ITEM WEB_SOURCES ${SRC}/${desktop_file})
+endforeach()
 
 add_executable(lantern-vault ${WEB_SOURCES})
 set_target_properties(lantern-vault PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/page)
