@@ -226,7 +226,7 @@ bool c_MyApp::ArtArriving(int slot) const { return m_LateSlot == slot; }
 // after it are asked for too, so that a host that fetches them has them on
 // their way together.
 bool c_MyApp::FilesReadyForUpdate() {
-    if (m_LoadStage <= 0 && m_Mode != 5) return true;
+    if (m_LoadStage <= 0 && m_Mode != kModeClickToStart) return true;
     int saveHD = m_HD;
     float saveScale = m_ImgScale;
     ChooseArtResolution();

@@ -145,15 +145,15 @@ int c_MyApp::p_BadgesBox() {
 
     // Action 15 or a click beside the box closes it (Escape is the flow's).
     bool fresh = m_Pointing && !m_TouchLatch;
-    if ((!m_KeyLatch && AnyAction(15)) || (fresh && (m_MouseX < 0.1f * w || m_MouseX > 0.9f * w))) {
+    if ((!m_KeyLatch && AnyAction(kActionBack)) || (fresh && (m_MouseX < 0.1f * w || m_MouseX > 0.9f * w))) {
         ConsumePress();
         m_BadgesOpen = 0;
         p_PlaySFX2(99, 1);
         return 0;
     }
 
-    if (AnyAction(8)) m_BoxA -= 16;
-    if (AnyAction(0)) m_BoxA += 16;
+    if (AnyAction(kActionDown)) m_BoxA -= 16;
+    if (AnyAction(kActionUp)) m_BoxA += 16;
     if (m_Pointing && m_MouseX > 0.12f * w) m_BoxA += 1.5f * (m_MouseY - m_MouseOldY);
     // Never above the top, and never further down than the last row needs.
     float bottom = std::fmin(0.0f, h - kListTop - kBadgeRows * kRowHeight - 16);

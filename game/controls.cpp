@@ -1,7 +1,7 @@
 // game/controls.cpp - game actions from keys, joysticks, sticks, virtual
 // buttons and the iCade; the analogue move vector; the fullscreen switch.
 //
-// Actions: 0 up, 3 left, 5 right, 8 down, 10..15 buttons, 99 quit/menu.
+// Actions: the kAction values of c_MyApp (game/myapp.h).
 #include <cctype>
 #include <cmath>
 
@@ -33,17 +33,18 @@ struct ActionRow {
 };
 
 const ActionRow kActions[] = {
-    {0, {kUp, 'W'}, {kUp}, {kPadUp, -1}, 2, +1},
-    {3, {kLeft, 'A'}, {kLeft}, {kPadLeft, -1}, 1, -1},
-    {5, {kRight, 'D'}, {kRight}, {kPadRight, -1}, 1, +1},
-    {8, {kDown, 'S'}, {kDown}, {kPadDown, -1}, 2, -1},
-    {10, {'Z', 'J', kSpace, kEnter}, {kSpace, kEnter}, {kPadA, -1}, 0, 0},
-    {11, {'X', 'K', kControl}, {kControl}, {kPadB, -1}, 0, 0},
-    {12, {'C', 'L', kShift}, {kShift}, {kPadX, -1}, 0, 0},
-    {13, {'V', 'I'}, {}, {kPadY, -1}, 0, 0},
-    {14, {'B', 'U'}, {}, {kPadL1, -1}, 0, 0},
-    {15, {'N', 'O'}, {}, {kPadR1, -1}, 0, 0},
-    {99, {kEscape, kTilde, kDelete, kBackspace}, {kEscape, kDelete, kBackspace}, {kPadBack, kPadStart, kPadMenu, -1}, 0, 0},
+    {c_MyApp::kActionUp, {kUp, 'W'}, {kUp}, {kPadUp, -1}, 2, +1},
+    {c_MyApp::kActionLeft, {kLeft, 'A'}, {kLeft}, {kPadLeft, -1}, 1, -1},
+    {c_MyApp::kActionRight, {kRight, 'D'}, {kRight}, {kPadRight, -1}, 1, +1},
+    {c_MyApp::kActionDown, {kDown, 'S'}, {kDown}, {kPadDown, -1}, 2, -1},
+    {c_MyApp::kActionJump, {'Z', 'J', kSpace, kEnter}, {kSpace, kEnter}, {kPadA, -1}, 0, 0},
+    {c_MyApp::kActionJump2, {'X', 'K', kControl}, {kControl}, {kPadB, -1}, 0, 0},
+    {c_MyApp::kActionJump3, {'C', 'L', kShift}, {kShift}, {kPadX, -1}, 0, 0},
+    {c_MyApp::kActionButton4, {'V', 'I'}, {}, {kPadY, -1}, 0, 0},
+    {c_MyApp::kActionShoulderL, {'B', 'U'}, {}, {kPadL1, -1}, 0, 0},
+    {c_MyApp::kActionBack, {'N', 'O'}, {}, {kPadR1, -1}, 0, 0},
+    {c_MyApp::kActionMenu, {kEscape, kTilde, kDelete, kBackspace}, {kEscape, kDelete, kBackspace},
+     {kPadBack, kPadStart, kPadMenu, -1}, 0, 0},
 };
 
 const ActionRow* find_row(int action) {
@@ -64,8 +65,10 @@ struct ICadeLetter {
     int button;
 };
 const ICadeLetter kICadeLetters[] = {
-    {'W', 'E', 0},  {'X', 'Z', 8},  {'A', 'Q', 3},  {'D', 'C', 5},  {'H', 'R', 10}, {'J', 'N', 11},
-    {'K', 'P', 12}, {'Y', 'T', 13}, {'U', 'F', 14}, {'I', 'M', 15}, {'O', 'G', 16}, {'L', 'V', 17},
+    {'W', 'E', c_MyApp::kActionUp},       {'X', 'Z', c_MyApp::kActionDown},    {'A', 'Q', c_MyApp::kActionLeft},
+    {'D', 'C', c_MyApp::kActionRight},    {'H', 'R', c_MyApp::kActionJump},    {'J', 'N', c_MyApp::kActionJump2},
+    {'K', 'P', c_MyApp::kActionJump3},    {'Y', 'T', c_MyApp::kActionButton4}, {'U', 'F', c_MyApp::kActionShoulderL},
+    {'I', 'M', c_MyApp::kActionBack},     {'O', 'G', c_MyApp::kICadeExtra1},   {'L', 'V', c_MyApp::kICadeExtra2},
 };
 
 float clamp_unit(float v) { return v < -1 ? -1 : (v > 1 ? 1 : v); }
@@ -94,8 +97,8 @@ int c_MyApp::ActionDown(int action, int analogue, int joystick) {
     const ActionRow* row = find_row(action);
     if (!row) return 0;
     bool icade = bb_Zanth_iCadeControls == 1;
-    if (action == 99 && !icade && bb_Zanth_isOuya == 1) return m_VKeys[19] != 0;
-    bool virtualOnly = icade && action >= 13 && action <= 15;
+    if (action == kActionMenu && !icade && bb_Zanth_isOuya == 1) return m_VKeys[19] != 0;
+    bool virtualOnly = icade && action >= kActionButton4 && action <= kActionBack;
 
     if (!virtualOnly) {
         if (icade ? any_key(row->icadeKeys, 4) : any_key(row->keys, 5)) return 1;
@@ -110,7 +113,7 @@ int c_MyApp::ActionDown(int action, int analogue, int joystick) {
             }
         }
     }
-    if (action == 99) return m_VKeys[16] || m_VKeys[17] || m_VKeys[19] ? 1 : 0;
+    if (action == kActionMenu) return m_VKeys[kICadeExtra1] || m_VKeys[kICadeExtra2] || m_VKeys[19] ? 1 : 0;
     return m_VKeys[action] != 0 ? 1 : 0;
 }
 
@@ -166,8 +169,8 @@ int c_MyApp::p_AnalogueControl() {
         my = sy;
     }
 
-    if (ramp(m_KeyRampY, p_PlayKey(0, 0, 0) != 0, p_PlayKey(8, 0, 0) != 0)) my = m_KeyRampY;
-    if (ramp(m_KeyRampX, p_PlayKey(3, 0, 0) != 0, p_PlayKey(5, 0, 0) != 0)) mx = m_KeyRampX;
+    if (ramp(m_KeyRampY, p_PlayKey(kActionUp, 0, 0) != 0, p_PlayKey(kActionDown, 0, 0) != 0)) my = m_KeyRampY;
+    if (ramp(m_KeyRampX, p_PlayKey(kActionLeft, 0, 0) != 0, p_PlayKey(kActionRight, 0, 0) != 0)) mx = m_KeyRampX;
 
     m_MoveX = clamp_unit(mx);
     m_MoveY = clamp_unit(my);

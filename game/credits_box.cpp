@@ -91,7 +91,7 @@ int c_MyApp::p_CreditBox() {
     float h = bb_Zanth_jscrh;
     if (m_CreditsOpen) {
         m_CreditB -= kDriftTenths;
-        if (AnyAction({0, 8})) m_CreditB -= kFastTenths;
+        if (AnyAction({kActionUp, kActionDown})) m_CreditB -= kFastTenths;
         while (m_CreditB < -kLineTenths) {
             m_CreditB += kLineTenths;
             m_CreditA = (m_CreditA + 1) % kLines;
@@ -103,7 +103,7 @@ int c_MyApp::p_CreditBox() {
     CreditText(oy);
 
     if (!m_CreditsOpen) return 0;
-    if ((m_Pointing && !m_TouchLatch) || (!m_KeyLatch && AnyAction({15, 10, 11}))) {
+    if ((m_Pointing && !m_TouchLatch) || (!m_KeyLatch && AnyAction({kActionBack, kActionJump, kActionJump2}))) {
         ConsumePress();
         m_CreditsOpen = 0;
         p_PlaySFX2(99, 1);

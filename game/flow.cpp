@@ -20,7 +20,12 @@ const int kKeyOuyaMenu = 270;
 
 // The actions whose keys count as navigation (the key latch waits for all of
 // them to be released).
-const int kNavigationActions[] = {0, 3, 5, 8, 10, 11, 12, 13, 14, 15, 16, 17, 99};
+const int kNavigationActions[] = {
+    c_MyApp::kActionUp,        c_MyApp::kActionLeft,  c_MyApp::kActionRight,  c_MyApp::kActionDown,
+    c_MyApp::kActionJump,      c_MyApp::kActionJump2, c_MyApp::kActionJump3,  c_MyApp::kActionButton4,
+    c_MyApp::kActionShoulderL, c_MyApp::kActionBack,  c_MyApp::kICadeExtra1, c_MyApp::kICadeExtra2,
+    c_MyApp::kActionMenu,
+};
 
 // One step of a slide toward `target`.
 int step_toward(int value, int target) { return value < target ? value + 1 : (value > target ? value - 1 : value); }
@@ -37,7 +42,7 @@ int c_MyApp::p_OnCreate() {
     m_JingleDone = 0;
     // Where sound waits for the player's first gesture, the click-to-start
     // screen follows the first loading and asks for it.
-    m_Mode = BBGame::_game->SoundNeedsGesture() ? 5 : 1;
+    m_Mode = BBGame::_game->SoundNeedsGesture() ? kModeClickToStart : kModeMenu;
     bb_app_SetUpdateRate(60);
     m_DevW = bb_graphics_DeviceWidth();
     m_DevH = bb_graphics_DeviceHeight();
@@ -67,7 +72,7 @@ int c_MyApp::p_OnCreate() {
 // ended does not, as it does not for the pause key: its banner leads back to
 // the menu, which must not come back paused.
 void c_MyApp::PauseForSuspension() {
-    if (m_Mode > 9 && m_GameEnded == 0) {
+    if (m_Mode >= kModeRound && m_GameEnded == 0) {
         m_Paused = 1;
         m_PauseState = 1;
         m_PauseSlide = static_cast<int>(bb_Zanth_jscrh / 2);
@@ -148,11 +153,11 @@ void c_MyApp::LatchKeys() {
     bool navigation = false, back = false;
     for (int pad = 0; pad < 4; ++pad) {
         for (int action : kNavigationActions) navigation = navigation || p_PlayKey(action, 1, pad);
-        back = back || p_PlayKey(99, 1, pad);
+        back = back || p_PlayKey(kActionMenu, 1, pad);
     }
     if (!navigation) m_KeyLatch = 0;
     if ((navigation && m_KeyLatch == 1) || m_TouchLatch == 1) return;
-    if (back && m_Mode == 1 && (m_CreditsOpen || m_OptionsOpen || m_BadgesOpen)) {
+    if (back && m_Mode == kModeMenu && (m_CreditsOpen || m_OptionsOpen || m_BadgesOpen)) {
         m_CreditsOpen = 0;
         m_BadgesOpen = 0;
         m_KeyLatch = m_TouchLatch = 1;
@@ -162,36 +167,36 @@ void c_MyApp::LatchKeys() {
 
 void c_MyApp::RunMode() {
     switch (m_Mode) {
-        case 1:
+        case kModeMenu:
             p_Menu();
             break;
-        case 2:
+        case kModeToMenu:
             p_LoadMenu();
             p_PlaySFX2(96, 1);
-            m_Mode = 1;
+            m_Mode = kModeMenu;
             break;
-        case 4:
+        case kModeQuitBox:
             p_OuyaQuit();
             break;
-        case 5:
+        case kModeClickToStart:
             p_WaitStart(0);
             break;
-        case 10:
+        case kModeRound:
             p_Game();
             p_InGame();
-            if (m_Mode == 10 && m_GameEnded > 0) p_GameOver();
+            if (m_Mode == kModeRound && m_GameEnded > 0) p_GameOver();
             break;
-        case 11:
+        case kModeStartRound:
             p_LoadGame();
             break;
     }
 }
 
 void c_MyApp::RunBoxes() {
-    if (m_Mode == 1 || m_Mode == 2) p_GameOver();
-    if (m_Mode == 1 && (m_CreditsOpen || m_CreditSlide > 0)) p_CreditBox();
+    if (m_Mode == kModeMenu || m_Mode == kModeToMenu) p_GameOver();
+    if (m_Mode == kModeMenu && (m_CreditsOpen || m_CreditSlide > 0)) p_CreditBox();
     m_CreditSlide = step_toward(m_CreditSlide, m_CreditsOpen ? 30 : 0);
-    if (m_Mode == 1 && m_BadgesOpen) p_BadgesBox();
+    if (m_Mode == kModeMenu && m_BadgesOpen) p_BadgesBox();
     if (m_OptionsOpen || m_OptionSlide > 0) {
         p_OptionBox();
         m_OptionSlide = step_toward(m_OptionSlide, m_OptionsOpen ? 30 : 0);
@@ -242,13 +247,13 @@ int c_MyApp::p_OnUpdate() {
     for (int i = 0; i < 19; ++i)
         if (m_VKeys[i] == 1) m_VKeys[i] = 0;
 
-    if (bb_Zanth_OnScreenControls == 1 && m_Mode > 5 && bb_Zanth_iCadeControls == 0) OnScreenPad();
+    if (bb_Zanth_OnScreenControls == 1 && m_Mode > kModeClickToStart && bb_Zanth_iCadeControls == 0) OnScreenPad();
     if (bb_Zanth_iCadeControls == 1) {
         m_TiltX = m_TiltY = m_TiltSmX = m_TiltSmY = 0;
     } else if (bb_Zanth_AccelerometerControls == 1) {
         TiltControl();
     }
-    if (bb_Zanth_DebugMode == 1 && m_Mode != 5) DebugLine();
+    if (bb_Zanth_DebugMode == 1 && m_Mode != kModeClickToStart) DebugLine();
     p_ShowBadges();
     m_Replays->EndUpdate();
     return 0;

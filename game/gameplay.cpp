@@ -184,8 +184,8 @@ int c_MyApp::p_InGame() {
     m_MenuSlide = -32;
     bool pauseKey = false;
     for (int pad = 0; pad < 4; ++pad) {
-        if (p_PlayKey(99, 1, pad)) pauseKey = true;
-        if (bb_Zanth_isOuya == 1 && p_PlayKey(13, 1, pad)) pauseKey = true;
+        if (p_PlayKey(kActionMenu, 1, pad)) pauseKey = true;
+        if (bb_Zanth_isOuya == 1 && p_PlayKey(kActionButton4, 1, pad)) pauseKey = true;
     }
     // A round that has ended is not paused: its banner leads back to the menu.
     if (pauseKey && !m_Paused && !m_GameEnded && m_KeyLatch == 0) {
@@ -215,7 +215,7 @@ int c_MyApp::p_GameOver() {
     // on screen (a prize picked up under the banner still counts). Once the
     // menu has recorded the score the table holds it, so the fading banner
     // keeps the rank the round ended with.
-    if (m_Mode == 10) {
+    if (m_Mode == kModeRound) {
         p_MyNth();
         // A replayed round is in the table already: it claims no new place.
         m_OverRank = m_Replays->Watching() ? 0 : m_n;
@@ -247,10 +247,10 @@ int c_MyApp::p_GameOver() {
             p_Text(w / 2, h - e / 1.5f, Banner().newHighscore[m_OverRank], 0.5f, 2);
         }
     }
-    if (m_Mode == 10) {
+    if (m_Mode == kModeRound) {
         if (++m_OverTimer == kBannerUpdates) {
             BadgesAtRoundEnd();
-            m_Mode = 2;
+            m_Mode = kModeToMenu;
             // The menu never comes back paused.
             m_Paused = 0;
             m_OverTimer = kBannerFadeFrom;
@@ -260,7 +260,7 @@ int c_MyApp::p_GameOver() {
                 m_TunePlaying = 0;
             }
         }
-    } else if (m_Mode <= 9) {
+    } else if (m_Mode < kModeRound) {
         m_OverTimer = std::max(m_OverTimer - 2, 0);
     }
     return 0;

@@ -127,7 +127,7 @@ int c_MyApp::p_LoadGame() {
     m_Score = 0;
     m_GameEnded = 0;
     m_OverTimer = 0;
-    m_Mode = 10;
+    m_Mode = kModeRound;
     // The score shown counts toward the score; a new round starts it at 0
     // rather than counting down from the last round's.
     m_TmpP = 0;

@@ -42,7 +42,7 @@ int c_MyApp::p_WaitStart(int loading) {
     p_Text(cx, 0.7f * h, kClickToStart, 1, 1);
     if (m_Clicked > 0 && m_MouseX > w / 4 && m_MouseX < 3 * w / 4 && m_MouseY > h / 4 && m_MouseY < 3 * h / 4) {
         m_TouchLatch = 1;
-        m_Mode = 1;
+        m_Mode = kModeMenu;
         BBGame::_game->PlayerStarted();
         p_Reload();
         bb_app_SetUpdateRate(60);

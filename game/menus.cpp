@@ -102,13 +102,13 @@ void c_MyApp::MenuQuitKey() {
     // separate press quits.
     if (BoxOpen() || m_KeyLatch) return;
     if (bb_Zanth_isOuya == 1) {
-        if (AnyAction(99) || bb_input_KeyDown(kKeyEscape)) {
-            m_Mode = 4;
+        if (AnyAction(kActionMenu) || bb_input_KeyDown(kKeyEscape)) {
+            m_Mode = kModeQuitBox;
             ConsumePress();
         }
         return;
     }
-    if (AnyAction(99)) {
+    if (AnyAction(kActionMenu)) {
         p_Save();
         bbError(String());
     }
@@ -175,7 +175,7 @@ void c_MyApp::MenuActivate() {
         return;
     }
     m_GameType = m_MenuSel;
-    m_Mode = 11;
+    m_Mode = kModeStartRound;
 }
 
 void c_MyApp::MenuItems(int buttons) {
@@ -280,19 +280,19 @@ void c_MyApp::MenuItemsInput(float cx, float cy, int buttons) {
 
     // Keys.
     if (!m_KeyLatch) {
-        int step = AnyAction({0, 3}) ? -1 : (AnyAction({5, 8}) ? 1 : 0);
+        int step = AnyAction({kActionUp, kActionLeft}) ? -1 : (AnyAction({kActionRight, kActionDown}) ? 1 : 0);
         if (step) {
             ConsumePress();
             MenuSelect(clamp_int(m_MenuSel + step, 1, kItems), 1);
             m_MenuC = (m_MenuSel - 1) * spacing;
             m_MenuD = 0;
-        } else if (AnyAction({10, 11, 12, 13, 16, 17})) {
+        } else if (AnyAction({kActionJump, kActionJump2, kActionJump3, kActionButton4, kICadeExtra1, kICadeExtra2})) {
             MenuActivate();
             return;
-        } else if (AnyAction(15)) {
+        } else if (AnyAction(kActionBack)) {
             MenuOpenCredits();
             return;
-        } else if (AnyAction(14)) {
+        } else if (AnyAction(kActionShoulderL)) {
             MenuOpenBadges();
             return;
         } else if (bb_input_KeyHit(kKeyWatch) && bb_Zanth_iCadeControls == 0 && m_Replays->HasBest(m_MenuSel)) {
@@ -374,7 +374,7 @@ void c_MyApp::MenuItemsInput(float cx, float cy, int buttons) {
 int c_MyApp::p_Menu() {
     p_CLS2D(0, 0, 0, 1);
     MenuQuitKey();
-    if (m_Mode != 1) return 0;
+    if (m_Mode != kModeMenu) return 0;
     // From -32 up to 0, one step an update.
     m_MenuSlide = static_cast<int>(m_MenuSlide + 0.25f);
     // A new application has no selection yet: it starts on the current variant.
@@ -428,10 +428,10 @@ int c_MyApp::p_OuyaQuit() {
     }
 
     if (m_KeyLatch || m_TouchLatch) return 0;
-    if (AnyAction(10)) {
+    if (AnyAction(kActionJump)) {
         ConsumePress();
-        m_Mode = 1;
-    } else if (AnyAction({11, 12, 99})) {
+        m_Mode = kModeMenu;
+    } else if (AnyAction({kActionJump2, kActionJump3, kActionMenu})) {
         p_Save();
         bbError(String());
     }

@@ -47,6 +47,33 @@ public:
     // An optional argument counts as given when it is greater than kNotGiven.
     static constexpr int kNotGiven = -3717;
 
+    // Screen modes (m_Mode). The values are kept by the order the flow
+    // compares them in: the on-screen pad belongs to every mode above
+    // kModeClickToStart, and from kModeRound up a round runs or starts.
+    static constexpr int kModeMenu = 1;          // the main menu
+    static constexpr int kModeToMenu = 2;        // back to the menu: one update that reloads it
+    static constexpr int kModeQuitBox = 4;       // the quit confirmation of console builds
+    static constexpr int kModeClickToStart = 5;  // waits for the player's first gesture
+    static constexpr int kModeRound = 10;        // a round runs
+    static constexpr int kModeStartRound = 11;   // builds a round's maze, then kModeRound in the same update
+
+    // Game actions (p_PlayKey); each is also the index of the virtual button
+    // that answers it, but for kActionMenu (buttons 16, 17 and 19).
+    static constexpr int kActionUp = 0;
+    static constexpr int kActionLeft = 3;
+    static constexpr int kActionRight = 5;
+    static constexpr int kActionDown = 8;
+    static constexpr int kActionJump = 10;       // button 1: jumps; confirms in the menus
+    static constexpr int kActionJump2 = 11;      // button 2: jumps too
+    static constexpr int kActionJump3 = 12;      // button 3: jumps too
+    static constexpr int kActionButton4 = 13;    // pauses a round on the console
+    static constexpr int kActionShoulderL = 14;  // the badges in the menu; lowers the overscan
+    static constexpr int kActionBack = 15;       // right shoulder: back, the credits; raises the overscan
+    static constexpr int kActionMenu = 99;       // quits the menu, pauses a round, closes a box
+    // The iCade's two extra buttons have no action of their own (asking for
+    // them answers 0): their virtual buttons answer kActionMenu.
+    static constexpr int kICadeExtra1 = 16, kICadeExtra2 = 17;
+
     // Image and sound slots (see game/assets.cpp).
     static constexpr int kSlots = 100;
     static constexpr int kSlotFont = 90;
@@ -57,7 +84,7 @@ public:
 
     int m_Fullscreen = 0;      // 1 while the window is fullscreen
     int m_JingleDone = 0;      // the start-up jingle has been played
-    int m_Mode = 0;            // screen mode: 1 menu, 2 back to menu, 4 quit box, 5 click to start, 10 game, 11 start game
+    int m_Mode = 0;            // screen mode, one of the kMode values below
     int m_DevW = 0;            // device width at the last render (pixels)
     int m_DevH = 0;            // device height at the last render (pixels)
     c_JMPlayer* m_JMPlayer = nullptr;  // the procedural music player
@@ -86,8 +113,7 @@ public:
     Array<int> m_Options;      // 25 saved options; 5 sound mode, 10..12 on-screen pad
     Array<int> m_Scores;       // 150: ten best scores per game variant, best first
     int m_TmpA = 0;            // scratch
-    int m_Check = 0;           // scratch for the save checksum
-    int m_TmpB = 0, m_TmpC = 0, m_TmpD = 0, m_TmpE = 0;  // scratch
+    int m_TmpB = 0, m_TmpD = 0, m_TmpE = 0;  // scratch
     Array<int> m_SfxChannels;  // 33: sound slot -> audio channel
     int m_RenderMs = 0;        // Millisecs at the last render
     int m_RenderFps = 0;       // renders per second, last interval
@@ -129,12 +155,12 @@ public:
     int m_SfxChan = 0;         // round-robin sound slot 0..23
     Array<c_Sound*> m_Sfx;     // 100 sound slots
     float m_BoxA = 0, m_BoxB = 0;  // badges box state
-    int m_TmpF = 0, m_TmpG = 0, m_TmpH = 0, m_TmpI = 0;  // scratch
+    int m_TmpF = 0, m_TmpG = 0;  // scratch
     int m_MenuSel = 0;         // selected menu item
     float m_Fade = 0;          // slide/fade of the pause and options boxes
-    int m_MenuB = 0, m_MenuC = 0, m_MenuD = 0, m_MenuE = 0, m_MenuF = 0;  // menu state words
-    int m_i = 0, m_j = 0;      // scratch
-    int m_TmpJ = 0, m_TmpK = 0, m_TmpL = 0, m_TmpM = 0;  // scratch
+    int m_MenuB = 0, m_MenuC = 0, m_MenuD = 0, m_MenuE = 0;  // menu state words
+    int m_i = 0;               // scratch
+    int m_TmpL = 0;            // scratch
     int m_OptSel = 0;          // selected row of the options box
     int m_MinDim = 0;          // min(jscrw, jscrh) taken by the loading screen
     int m_Score = 0;           // score of the current game
@@ -149,7 +175,6 @@ public:
     int m_EntCount = 0;        // entities counted this game frame
     int m_FreeEnt = 0;         // free entity record found this game frame
     Array<float> m_Ents;       // 1100: 110 entity records of 10 floats
-    int m_TmpO = 0;            // scratch
     int m_PartMax = 0;         // particle slots in use
     Array<float> m_Part;       // 5100: particle records of 10 floats
     int m_EnemyCap = 0;        // enemies about at once, 8..80
@@ -158,7 +183,7 @@ public:
     int m_OverTimer = 0;       // game-over banner timer (updates)
     int m_PadDrag = 0;         // the on-screen pad is being dragged
     int m_CreditSlide = 0;     // credits box slide, 0..30
-    int m_CreditA = 0, m_CreditB = 0, m_CreditC = 0, m_CreditD = 0, m_CreditE = 0, m_CreditF = 0;
+    int m_CreditA = 0, m_CreditB = 0;  // credits box scroll state
     int m_OptionSlide = 0;     // options box slide, 0..30
     int m_OptA = 0, m_OptB = 0;  // options box state
     int m_PadX = 0, m_PadY = 0;  // centre of the on-screen pad, virtual pixels

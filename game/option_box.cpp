@@ -48,7 +48,7 @@ bool has_music() { return bb_Zanth_HasMusic == 1 || bb_Zanth_HasMusicStream == 1
 
 // The credits box belongs to the main menu: over a paused game the row is
 // left out.
-bool c_MyApp::CreditsRowShown() const { return m_Mode == 1; }
+bool c_MyApp::CreditsRowShown() const { return m_Mode == kModeMenu; }
 
 int c_MyApp::OptionRows() const {
     int rows = 3;  // back, sound, display
@@ -131,12 +131,12 @@ void c_MyApp::OptionActivate(int row) {
 int c_MyApp::OptionPresses() {
     bool shouldersSetOverscan = bb_Zanth_isOuya == 1;
     int down = 0;
-    if (AnyAction({0, 3})) down |= kPressPrev;
-    if (AnyAction({5, 8})) down |= kPressNext;
-    if (AnyAction({10, 11, 12, 13}) || (!shouldersSetOverscan && AnyAction({14, 15}))) down |= kPressActivate;
-    if (AnyAction(99)) down |= kPressBack;
-    if (AnyAction(14)) down |= kPressL1;
-    if (AnyAction(15)) down |= kPressR1;
+    if (AnyAction({kActionUp, kActionLeft})) down |= kPressPrev;
+    if (AnyAction({kActionRight, kActionDown})) down |= kPressNext;
+    if (AnyAction({kActionJump, kActionJump2, kActionJump3, kActionButton4}) || (!shouldersSetOverscan && AnyAction({kActionShoulderL, kActionBack}))) down |= kPressActivate;
+    if (AnyAction(kActionMenu)) down |= kPressBack;
+    if (AnyAction(kActionShoulderL)) down |= kPressL1;
+    if (AnyAction(kActionBack)) down |= kPressR1;
     if (m_Pointing) down |= kPressPointer;
     int pressed = down & ~m_OptA;
     m_OptA = down;

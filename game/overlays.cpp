@@ -47,7 +47,8 @@ void c_MyApp::OnScreenPad() {
         float dx, dy;
         int frame, button;
     };
-    const Arrow arrows[] = {{-arm, 0, 4, 3}, {0, -arm, 1, 0}, {0, arm, 9, 8}, {arm, 0, 6, 5}};
+    const Arrow arrows[] = {
+        {-arm, 0, 4, kActionLeft}, {0, -arm, 1, kActionUp}, {0, arm, 9, kActionDown}, {arm, 0, 6, kActionRight}};
     for (const Arrow& a : arrows) {
         if (p_Button(kSlotPad, m_PadX + a.dx, m_PadY + a.dy, a.frame) && !m_Paused) m_VKeys[a.button] = 1;
     }
@@ -79,8 +80,8 @@ void c_MyApp::OnScreenPad() {
 
     p_SetSize(1.5f * m_PadSize);
     float k = 24 * m_PadSize;
-    if (p_Button(kSlotPad, w - (m_PadX - k), m_PadY - k, 0)) m_VKeys[10] = 1;
-    if (p_Button(kSlotPad, w - (m_PadX + k), m_PadY + k, 0)) m_VKeys[11] = 1;
+    if (p_Button(kSlotPad, w - (m_PadX - k), m_PadY - k, 0)) m_VKeys[kActionJump] = 1;
+    if (p_Button(kSlotPad, w - (m_PadX + k), m_PadY + k, 0)) m_VKeys[kActionJump2] = 1;
 }
 
 void c_MyApp::TiltControl() {

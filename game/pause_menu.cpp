@@ -58,7 +58,7 @@ void c_MyApp::PauseActivate() {
 
 void c_MyApp::PauseInput(const int* touched) {
     if (!m_KeyLatch) {
-        bool left = AnyAction(3), right = AnyAction(5), up = AnyAction(0), down = AnyAction(8);
+        bool left = AnyAction(kActionLeft), right = AnyAction(kActionRight), up = AnyAction(kActionUp), down = AnyAction(kActionDown);
         int next = m_PauseSel;
         if (m_PauseSel == kSelResume) {
             if (left || up) next = kSelEnd;
@@ -74,11 +74,11 @@ void c_MyApp::PauseInput(const int* touched) {
             p_PlaySFX2(98, 1);
             return;
         }
-        if (AnyAction(10)) {
+        if (AnyAction(kActionJump)) {
             PauseActivate();
             return;
         }
-        if (AnyAction(99)) {
+        if (AnyAction(kActionMenu)) {
             m_PauseSel = kSelResume;
             PauseActivate();
             return;
@@ -158,10 +158,10 @@ int c_MyApp::p_PauseMenu() {
     if (bb_Zanth_isOuya == 1) {
         // The console's overscan, with the shoulder buttons or a click on its bar.
         bool lower = false, raise = false;
-        if (live && !m_KeyLatch && AnyAction({14, 15})) {
+        if (live && !m_KeyLatch && AnyAction({kActionShoulderL, kActionBack})) {
             ConsumePress();
-            lower = AnyAction(14);
-            raise = AnyAction(15);
+            lower = AnyAction(kActionShoulderL);
+            raise = AnyAction(kActionBack);
         }
         if (OverscanLine(y + 120, lower, raise, live && m_Pointing && !m_TouchLatch)) ConsumePress();
     }

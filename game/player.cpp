@@ -18,8 +18,7 @@ using namespace play;
 namespace {
 
 // Actions of the first pad.
-const int kUp = 0, kLeft = 3, kRight = 5, kDown = 8;
-const int kJumpButtons[] = {10, 11, 12};
+const int kJumpButtons[] = {c_MyApp::kActionJump, c_MyApp::kActionJump2, c_MyApp::kActionJump3};
 
 // Moves whole cells between the cell and its offset.
 void carry(float& cell, float& offset) {
@@ -37,9 +36,9 @@ void carry(float& cell, float& offset) {
 void c_MyApp::MovePlayer() {
     float* p = &m_Plr[0];
     bool alive = Alive();
-    bool left = alive && p_PlayKey(kLeft, 1, 0);
-    bool right = alive && p_PlayKey(kRight, 1, 0);
-    bool down = alive && p_PlayKey(kDown, 1, 0);
+    bool left = alive && p_PlayKey(kActionLeft, 1, 0);
+    bool right = alive && p_PlayKey(kActionRight, 1, 0);
+    bool down = alive && p_PlayKey(kActionDown, 1, 0);
 
     // Walking and the carry between columns.
     if (alive) {
@@ -71,7 +70,7 @@ void c_MyApp::MovePlayer() {
     // per press of a jump button.
     bool jump = false;
     if (alive) {
-        if (bb_Zanth_isOuya == 0 && p_PlayKey(kUp, 1, 0)) jump = true;
+        if (bb_Zanth_isOuya == 0 && p_PlayKey(kActionUp, 1, 0)) jump = true;
         for (int b : kJumpButtons)
             if (p_PlayKey(b, 1, 0)) jump = true;
     }

@@ -53,7 +53,7 @@ public:
 
     bool Ready() override {
         c_MyApp* app = running_app();
-        return app && app->m_LoadStage == 0 && app->m_Mode == 1;
+        return app && app->m_LoadStage == 0 && app->m_Mode == c_MyApp::kModeMenu;
     }
 
     void Start() override {

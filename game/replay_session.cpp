@@ -96,7 +96,7 @@ void ReplaySession::BeginUpdate() {
             StopWatching(true);
             return;
         }
-    } else if (pending_ && app_.m_Mode == 1 && app_.m_LoadStage == 0) {
+    } else if (pending_ && app_.m_Mode == c_MyApp::kModeMenu && app_.m_LoadStage == 0) {
         StartWatching();
     }
     if (watching_) {
@@ -119,15 +119,15 @@ void ReplaySession::EndUpdate() {
         for (size_t i = 0; i < n; ++i) endOfUpdate_[i] = get(fields_[i]);
         // The round is over when it hands back to the menu, as it did when it
         // was recorded; a tape that runs out first ends it there.
-        if (app_.m_Mode == 2 || reader_->Played() >= static_cast<long>(watched_.updates)) StopWatching(false);
+        if (app_.m_Mode == c_MyApp::kModeToMenu || reader_->Played() >= static_cast<long>(watched_.updates)) StopWatching(false);
         return;
     }
     if (!recording_) return;
     writer_.EndUpdate();
     for (size_t i = 0; i < n; ++i) endOfUpdate_[i] = get(fields_[i]);
-    if (app_.m_Mode == 2) {
+    if (app_.m_Mode == c_MyApp::kModeToMenu) {
         FinishRecording();
-    } else if (app_.m_Mode != 10 && app_.m_Mode != 11) {
+    } else if (app_.m_Mode != c_MyApp::kModeRound && app_.m_Mode != c_MyApp::kModeStartRound) {
         recording_ = false;  // no round any more: nothing to keep
     }
 }
@@ -146,7 +146,7 @@ int32_t ReplaySession::RoundSeed() {
 
 void ReplaySession::RecordUpdate() {
     const size_t n = fields_.size();
-    if (!recording_ && app_.m_Mode == 11 && app_.m_LoadStage == 0) {
+    if (!recording_ && app_.m_Mode == c_MyApp::kModeStartRound && app_.m_LoadStage == 0) {
         writer_.Begin();
         for (size_t i = 0; i < n; ++i) recorded_.fields[i] = endOfUpdate_[i] = get(fields_[i]);
         recorded_.variant = app_.m_GameType;
@@ -272,7 +272,7 @@ void ReplaySession::StartWatching() {
         set(fields_[i], endOfUpdate_[i] = watched_.fields[i]);
     }
     reader_.reset(new InputTapeReader(watched_.tape.data(), watched_.tape.size(), static_cast<int>(n)));
-    app_.m_Mode = 11;
+    app_.m_Mode = c_MyApp::kModeStartRound;
 }
 
 void ReplaySession::StopWatching(bool interrupted) {
@@ -282,13 +282,13 @@ void ReplaySession::StopWatching(bool interrupted) {
     lastWorld_ = WorldCheck(app_);
     bb_input_SetInputDevice(playerInput_);
     for (size_t i = 0; i < fields_.size(); ++i) set(fields_[i], playerValues_[i]);
-    if (interrupted || app_.m_Mode != 2) {
+    if (interrupted || app_.m_Mode != c_MyApp::kModeToMenu) {
         // Cut short: the round's tune and banner go with it.
         app_.m_JMPlayer->p_JM_Stop(1);
         if (app_.m_TunePlaying) app_.p_StopTune();
         app_.m_OverTimer = 0;
     }
-    app_.m_Mode = 1;
+    app_.m_Mode = c_MyApp::kModeMenu;
     app_.m_MenuSlide = -32;
     // The press that ended it does not act in the menu too.
     app_.ConsumePress();

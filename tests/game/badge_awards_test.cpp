@@ -46,7 +46,7 @@ TEST_F(BadgeAwardTest, InTheKnownMazeWalkingRightFromTheStartLightsABeaconFirst)
         SCOPED_TRACE(wait);
         ForgetBadges();
         app()->m_GameType = 2;
-        app()->m_Mode = 11;
+        app()->m_Mode = c_MyApp::kModeStartRound;
         Update(1 + wait);
         KeyDown(39);
         for (int i = 0; i < 120 && !Has(badges::kFirstBeacon); ++i) Update();
@@ -54,7 +54,7 @@ TEST_F(BadgeAwardTest, InTheKnownMazeWalkingRightFromTheStartLightsABeaconFirst)
         EXPECT_TRUE(Has(badges::kFirstBeacon));
         EXPECT_EQ(app()->m_BadgeShow[0], badges::kFirstBeacon);
         EXPECT_EQ(app()->m_BadgeShow[1], 0) << "another badge too";
-        app()->m_Mode = 1;
+        app()->m_Mode = c_MyApp::kModeMenu;
         Update();
     }
     ForgetRoundSeed();
@@ -132,8 +132,8 @@ TEST_F(BadgeAwardTest, RoundsPlayedToTheEndAreCountedAcrossRounds) {
         Plr(kPlrEnergy) = 0;
         Plr(kPlrHurt) = 0;
         Place(40, kEnemyHunting, 10, 34.2f);
-        for (int i = 0; i < 200 && a->m_Mode != 1; ++i) Update();
-        ASSERT_EQ(a->m_Mode, 1);
+        for (int i = 0; i < 200 && a->m_Mode != c_MyApp::kModeMenu; ++i) Update();
+        ASSERT_EQ(a->m_Mode, c_MyApp::kModeMenu);
         EXPECT_TRUE(Has(badges::kRoundFirst));
         EXPECT_FALSE(Has(badges::kRoundFirst + 1));
         EXPECT_EQ(a->m_Options[badges::kRoundsOption], 9 + round);

@@ -15,7 +15,7 @@ class FlowTest : public GameTest {};
 TEST_F(FlowTest, CreationLoadsInStagesAndLandsOnTheMenu) {
     FinishLoading();
     c_MyApp* a = app();
-    EXPECT_EQ(a->m_Mode, 1);
+    EXPECT_EQ(a->m_Mode, c_MyApp::kModeMenu);
     EXPECT_EQ(a->m_GameType, 2);
     EXPECT_EQ(a->m_Options[5], 1);
     EXPECT_EQ(a->m_Font, 90);
@@ -89,7 +89,7 @@ TEST_F(FlowTest, ResizingReloadsAtTheArtResolutionOfTheNewSize) {
         EXPECT_FLOAT_EQ(app()->m_ImgScale, 1.0f / c.hd);
         EXPECT_EQ(app()->m_Img[1]->m_width, 32 * c.hd);
         EXPECT_EQ(app()->m_Img[90]->m_width, 16 * c.hd);
-        EXPECT_EQ(app()->m_Mode, 1) << "the mode resumes after loading";
+        EXPECT_EQ(app()->m_Mode, c_MyApp::kModeMenu) << "the mode resumes after loading";
     }
     EXPECT_EQ(app()->m_SfxChan, channelBefore) << "the jingle plays only on the first load";
 }
@@ -129,7 +129,7 @@ TEST_F(FlowTest, BadgeIconsOnTheirWayDoNotHoldTheLoadingAndAreLoadedBetweenFrame
 
 TEST_F(FlowTest, SuspendingARunningGamePausesItAndSlowsTheUpdates) {
     FinishLoading();
-    app()->m_Mode = 10;
+    app()->m_Mode = c_MyApp::kModeRound;
     app()->m_GameEnded = 0;
     app()->m_VKeys[3] = 2;
     host()->SuspendGame();
@@ -142,7 +142,7 @@ TEST_F(FlowTest, SuspendingARunningGamePausesItAndSlowsTheUpdates) {
     EXPECT_EQ(app()->m_Paused, 1) << "resuming keeps a game paused until the player resumes it";
     EXPECT_EQ(host()->UpdateRate(), 60);
 
-    app()->m_Mode = 1;
+    app()->m_Mode = c_MyApp::kModeMenu;
     host()->SuspendGame();
     EXPECT_EQ(app()->m_Paused, 0);
     EXPECT_EQ(app()->m_PauseSlide, 0);
@@ -151,10 +151,10 @@ TEST_F(FlowTest, SuspendingARunningGamePausesItAndSlowsTheUpdates) {
 
 TEST_F(FlowTest, ModeTwoReturnsToTheMenuInOneUpdate) {
     FinishLoading();
-    app()->m_Mode = 2;
+    app()->m_Mode = c_MyApp::kModeToMenu;
     int channel = app()->m_SfxChan;
     Update();
-    EXPECT_EQ(app()->m_Mode, 1);
+    EXPECT_EQ(app()->m_Mode, c_MyApp::kModeMenu);
     EXPECT_EQ(app()->m_SfxChan, (channel + 1) % 24) << "the return plays its sound";
 }
 

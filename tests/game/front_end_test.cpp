@@ -22,7 +22,7 @@ protected:
         FinishLoading();
         ReleaseAll();
         c_MyApp* a = app();
-        a->m_Mode = 1;
+        a->m_Mode = c_MyApp::kModeMenu;
         a->m_Paused = 0;
         a->m_CreditsOpen = a->m_OptionsOpen = a->m_BadgesOpen = 0;
         a->m_CreditSlide = a->m_OptionSlide = a->m_MenuSlide = a->m_OverTimer = 0;
@@ -33,7 +33,7 @@ protected:
         if (!app()) return;
         host()->MouseEvent(5, 0, 0, 0);
         ReleaseAll();
-        app()->m_Mode = 1;
+        app()->m_Mode = c_MyApp::kModeMenu;
         app()->m_Paused = 0;
         app()->m_OptionsOpen = app()->m_CreditsOpen = app()->m_BadgesOpen = 0;
         Update(31);
@@ -153,9 +153,9 @@ TEST_F(FrontEndTest, TheOptionsBoxAnswersEachPressOnceAndTheQuitKeyClosesIt) {
 TEST_F(FrontEndTest, ThePauseMenuResumesOpensOptionsAndEndsTheRound) {
     c_MyApp* a = app();
     a->m_GameType = 3;
-    a->m_Mode = 11;
+    a->m_Mode = c_MyApp::kModeStartRound;
     Update();
-    ASSERT_EQ(a->m_Mode, 10);
+    ASSERT_EQ(a->m_Mode, c_MyApp::kModeRound);
     a->m_Score = 4242;
 
     // The quit key pauses; held on, it does not resume.
@@ -193,8 +193,8 @@ TEST_F(FrontEndTest, ThePauseMenuResumesOpensOptionsAndEndsTheRound) {
     Click(bb_Zanth_jscrw / 2 - 150, bb_Zanth_jscrh / 2);
     EXPECT_EQ(a->m_GameEnded, 1);
     EXPECT_EQ(a->m_TunePlaying, tune) << "the tune plays on under the banner";
-    for (int i = 0; i < 120 && a->m_Mode != 1; ++i) Update();
-    EXPECT_EQ(a->m_Mode, 1) << "the banner hands back to the menu";
+    for (int i = 0; i < 120 && a->m_Mode != c_MyApp::kModeMenu; ++i) Update();
+    EXPECT_EQ(a->m_Mode, c_MyApp::kModeMenu) << "the banner hands back to the menu";
     EXPECT_EQ(a->m_Scores[20], 4242);
     EXPECT_EQ(a->m_Scores[50], 4242);
 }
@@ -309,7 +309,7 @@ TEST_F(FrontEndTest, TheBadgesBoxOpensFromTheMenuListsEveryBadgeAndClosesWithout
     EXPECT_EQ(a->m_CreditsOpen, 0);
     Click(10, 200);
     EXPECT_EQ(a->m_BadgesOpen, 0);
-    EXPECT_EQ(a->m_Mode, 1);
+    EXPECT_EQ(a->m_Mode, c_MyApp::kModeMenu);
 
     // Escape closes it; the menu's quit key waits for a separate press.
     Press(kKeyB);
@@ -317,7 +317,7 @@ TEST_F(FrontEndTest, TheBadgesBoxOpensFromTheMenuListsEveryBadgeAndClosesWithout
     KeyDown(kEscape);
     Update(5);
     EXPECT_EQ(a->m_BadgesOpen, 0);
-    EXPECT_EQ(a->m_Mode, 1);
+    EXPECT_EQ(a->m_Mode, c_MyApp::kModeMenu);
     KeyUp(kEscape);
     Update();
     a->m_Badges[1] = false;

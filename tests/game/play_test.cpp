@@ -148,13 +148,13 @@ TEST_F(PlayTest, HitsCostEnergyUntilTheEleventhEndsTheRoundAndTheMenuReturns) {
     Hold(kKeyEscape, 1);
     EXPECT_EQ(app()->m_Paused, 0);
     Update(87);
-    EXPECT_EQ(app()->m_Mode, 10);
+    EXPECT_EQ(app()->m_Mode, c_MyApp::kModeRound);
     EXPECT_EQ(Ent(40)[kEntX], x);
     EXPECT_EQ(Plr(kPlrEnergy), -1);
     Update();
-    EXPECT_EQ(app()->m_Mode, 2);
+    EXPECT_EQ(app()->m_Mode, c_MyApp::kModeToMenu);
     Update();
-    EXPECT_EQ(app()->m_Mode, 1);
+    EXPECT_EQ(app()->m_Mode, c_MyApp::kModeMenu);
     EXPECT_LT(app()->m_OverTimer, 75);
     Update(40);
     EXPECT_EQ(app()->m_OverTimer, 0);
@@ -169,21 +169,21 @@ TEST_F(PlayTest, AFixedSeedStartsEveryRoundInOneMazeWhereAStillPlayerLoses) {
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
         app()->m_GameType = 3;
-        app()->m_Mode = 11;
+        app()->m_Mode = c_MyApp::kModeStartRound;
         Update();
-        ASSERT_EQ(app()->m_Mode, 10);
+        ASSERT_EQ(app()->m_Mode, c_MyApp::kModeRound);
         std::vector<float> maze(&app()->m_Map[0], &app()->m_Map[0] + 64 * 64);
         if (round == 0) first = maze;
         EXPECT_TRUE(maze == first) << "another maze";
         int updates = 0;
-        while (app()->m_Mode == 10 && updates < 600) {
+        while (app()->m_Mode == c_MyApp::kModeRound && updates < 600) {
             Update();
             ++updates;
         }
-        EXPECT_EQ(app()->m_Mode, 2) << "still in play after " << updates << " updates";
+        EXPECT_EQ(app()->m_Mode, c_MyApp::kModeToMenu) << "still in play after " << updates << " updates";
         EXPECT_LT(Plr(kPlrEnergy), 0);
         Update();
-        ASSERT_EQ(app()->m_Mode, 1);
+        ASSERT_EQ(app()->m_Mode, c_MyApp::kModeMenu);
     }
     ForgetRoundSeed();
 }
@@ -195,14 +195,14 @@ TEST_F(PlayTest, TheGameOverBannerWithANewHighscoreCostsNoAllocationPerUpdate) {
     Place(40, kEnemyHunting, 10, 34.2f);
     Plr(kPlrEnergy) = 1;
     app()->m_Score = 987654;
-    for (int i = 0; i < 100 && app()->m_Mode != 10; ++i) Update();
-    ASSERT_EQ(app()->m_Mode, 10);
+    for (int i = 0; i < 100 && app()->m_Mode != c_MyApp::kModeRound; ++i) Update();
+    ASSERT_EQ(app()->m_Mode, c_MyApp::kModeRound);
     // The banner's texts are made once, the first time it is drawn.
     for (int i = 0; i < 30 && app()->m_OverTimer <= 0; ++i) Update();
     Update(2);
     ASSERT_LT(app()->m_TmpP, app()->m_Score) << "the shown score is still counting up to it";
     EXPECT_EQ(AllocationsIn(60), 0);
-    EXPECT_EQ(app()->m_Mode, 10) << "still under the banner";
+    EXPECT_EQ(app()->m_Mode, c_MyApp::kModeRound) << "still under the banner";
     EXPECT_EQ(app()->p_MyNth(), String("1st!")) << "the new highscore's line is drawn";
 }
 
@@ -288,11 +288,11 @@ TEST_F(PlayTest, EndGameKeepsTheTuneUnderTheBannerAndATenthPlaceScoreKeepsItsRan
     // is drawn whenever the banner is, also once the table holds the score.
     int bannerUpdates = 0;
     bool handedOver = false;
-    for (int i = 0; i < 400 && !(a->m_Mode == 1 && a->m_OverTimer == 0); ++i) {
+    for (int i = 0; i < 400 && !(a->m_Mode == c_MyApp::kModeMenu && a->m_OverTimer == 0); ++i) {
         int t = a->m_OverTimer;
-        bool inRound = a->m_Mode == 10;
+        bool inRound = a->m_Mode == c_MyApp::kModeRound;
         Update();
-        if (a->m_Mode == 10) {
+        if (a->m_Mode == c_MyApp::kModeRound) {
             EXPECT_EQ(bb_audio_device->MusicState(), 1) << "t = " << t;
             EXPECT_EQ(a->m_TunePlaying, 1) << "t = " << t;
         } else if (inRound) {
@@ -307,7 +307,7 @@ TEST_F(PlayTest, EndGameKeepsTheTuneUnderTheBannerAndATenthPlaceScoreKeepsItsRan
         }
     }
     EXPECT_TRUE(handedOver);
-    EXPECT_EQ(a->m_Mode, 1);
+    EXPECT_EQ(a->m_Mode, c_MyApp::kModeMenu);
     EXPECT_EQ(a->m_OverTimer, 0);
     EXPECT_GT(bannerUpdates, 89 + 30) << "the banner built up and faded out";
     EXPECT_EQ(a->m_Scores[19], 915) << "recorded in tenth place";
@@ -334,12 +334,12 @@ TEST_F(PlayTest, LosingTheFocusUnderTheBannerLeavesTheEndedRoundUnpausedAndTheMe
     EXPECT_EQ(host()->UpdateRate(), 60);
 
     // The banner runs its course with no pause menu over it.
-    for (int i = 0; i < 200 && a->m_Mode != 1; ++i) {
+    for (int i = 0; i < 200 && a->m_Mode != c_MyApp::kModeMenu; ++i) {
         Update();
         EXPECT_EQ(a->m_Paused, 0);
         EXPECT_FALSE(Drew("EndGame")) << "the pause menu is up";
     }
-    ASSERT_EQ(a->m_Mode, 1);
+    ASSERT_EQ(a->m_Mode, c_MyApp::kModeMenu);
     host()->SuspendGame();
     host()->ResumeGame();
     Update();
@@ -396,13 +396,13 @@ TEST_F(PlayTest, AFixedSeedStartsRoundsWhereNoEnemyTouchesAPlayerWhoWalksRightOr
     for (const auto& round : rounds) {
         SCOPED_TRACE(testing::Message() << "variant " << round.variant << " walk " << round.walk);
         app()->m_GameType = round.variant;
-        app()->m_Mode = 11;
+        app()->m_Mode = c_MyApp::kModeStartRound;
         Update();
-        ASSERT_EQ(app()->m_Mode, 10);
+        ASSERT_EQ(app()->m_Mode, c_MyApp::kModeRound);
         float energy = Plr(kPlrEnergy);
         if (round.walk) Hold(kKeyRight, round.walk);
         Update(round.wait);
-        EXPECT_EQ(app()->m_Mode, 10);
+        EXPECT_EQ(app()->m_Mode, c_MyApp::kModeRound);
         EXPECT_EQ(Plr(kPlrEnergy), energy) << "touched";
         // Then the pause menu's "End Game", as the tests end it.
         Hold(kKeyEscape, 2);
@@ -411,8 +411,8 @@ TEST_F(PlayTest, AFixedSeedStartsRoundsWhereNoEnemyTouchesAPlayerWhoWalksRightOr
         Update();
         Hold(kKeyEnter, 2);
         ASSERT_EQ(app()->m_GameEnded, 1);
-        for (int i = 0; i < 200 && app()->m_Mode != 1; ++i) Update();
-        ASSERT_EQ(app()->m_Mode, 1);
+        for (int i = 0; i < 200 && app()->m_Mode != c_MyApp::kModeMenu; ++i) Update();
+        ASSERT_EQ(app()->m_Mode, c_MyApp::kModeMenu);
     }
     ForgetRoundSeed();
 }

@@ -91,10 +91,10 @@ protected:
             ~Forget() { ForgetRoundSeed(); }
         } forget;
         app()->m_GameType = 3;
-        app()->m_Mode = 11;
+        app()->m_Mode = c_MyApp::kModeStartRound;
         long n = 0;
         auto frames = [&](int count) {
-            for (int i = 0; i < count && app()->m_Mode != 2; ++i, ++n) Frame();
+            for (int i = 0; i < count && app()->m_Mode != c_MyApp::kModeToMenu; ++i, ++n) Frame();
         };
         auto hold = [&](int key, int count) {
             KeyDown(key);
@@ -103,7 +103,7 @@ protected:
             frames(1);
         };
         frames(1);
-        ASSERT_EQ(app()->m_Mode, 10) << "the round started";
+        ASSERT_EQ(app()->m_Mode, c_MyApp::kModeRound) << "the round started";
         hold(kRight, 80);
         hold(kUp, 8);
         hold(kLeft, 150);
@@ -129,12 +129,12 @@ protected:
         frames(20);
         hold(kLeft, 3);
         hold(kEnter, 3);
-        for (int i = 0; i < 400 && app()->m_Mode != 2; ++i, ++n) Frame();
-        ASSERT_EQ(app()->m_Mode, 2) << "the round handed back to the menu";
+        for (int i = 0; i < 400 && app()->m_Mode != c_MyApp::kModeToMenu; ++i, ++n) Frame();
+        ASSERT_EQ(app()->m_Mode, c_MyApp::kModeToMenu) << "the round handed back to the menu";
         *world = World();
         *updates = n;
         Frame();
-        ASSERT_EQ(app()->m_Mode, 1);
+        ASSERT_EQ(app()->m_Mode, c_MyApp::kModeMenu);
     }
 };
 
@@ -185,7 +185,7 @@ TEST_F(ReplayTest, ARecordedRoundReplaysUpdateForUpdateFromItsFileWhateverTheWin
         Frame();
         if (i == updates / 2) {
             markShown = Drew("REPLAY");
-            EXPECT_EQ(app()->m_Mode, 10) << "the round is on the game's own screen";
+            EXPECT_EQ(app()->m_Mode, c_MyApp::kModeRound) << "the round is on the game's own screen";
         }
     }
     EXPECT_FALSE(app()->m_Replays->Watching());
@@ -199,7 +199,7 @@ TEST_F(ReplayTest, ARecordedRoundReplaysUpdateForUpdateFromItsFileWhateverTheWin
     EXPECT_EQ(watched, updates) << "the replay ends in the update the round ended";
     EXPECT_TRUE(World() == world) << "the same maze, enemies, player, particles and numbers";
 
-    EXPECT_EQ(app()->m_Mode, 1) << "back to the menu";
+    EXPECT_EQ(app()->m_Mode, c_MyApp::kModeMenu) << "back to the menu";
     EXPECT_EQ(app()->m_GameType, 1);
     EXPECT_EQ(app()->m_Options[5], 2);
     EXPECT_EQ(app()->m_Options[20], 4321);
@@ -214,13 +214,13 @@ TEST_F(ReplayTest, ARecordedRoundReplaysUpdateForUpdateFromItsFileWhateverTheWin
     app()->m_Replays->Watch(replay);
     Frame(30);
     ASSERT_TRUE(app()->m_Replays->Watching());
-    ASSERT_EQ(app()->m_Mode, 10);
+    ASSERT_EQ(app()->m_Mode, c_MyApp::kModeRound);
     KeyDown('Q');
     Frame();
     KeyUp('Q');
     EXPECT_FALSE(app()->m_Replays->Watching());
     Frame();
-    EXPECT_EQ(app()->m_Mode, 1);
+    EXPECT_EQ(app()->m_Mode, c_MyApp::kModeMenu);
     EXPECT_EQ(app()->m_Options[5], 2);
     EXPECT_EQ(app()->m_TunePlaying, 0) << "the round's tune stops with it";
 }
@@ -388,9 +388,9 @@ TEST_F(ReplayTest, TheMusicPlayersDrawsLeaveTheRoundsGeneratorAlone) {
 TEST_F(ReplayTest, RecordingARoundAllocatesNothingPerUpdate) {
     if (!AllocCount::Available()) GTEST_SKIP() << "allocations are not counted in this build";
     app()->m_GameType = 2;
-    app()->m_Mode = 11;
+    app()->m_Mode = c_MyApp::kModeStartRound;
     Update();
-    ASSERT_EQ(app()->m_Mode, 10);
+    ASSERT_EQ(app()->m_Mode, c_MyApp::kModeRound);
     // Keys pressed and released, the pointer moving, a character typed:
     // every update has records on the tape.
     for (int i = 0; i < 6; ++i) {
@@ -425,9 +425,9 @@ TEST_F(ReplayTest, APinchHeldAsARoundEndsLeavesTheNextRoundToReplayTheSameAloneA
         a->m_Options[10] = a->m_Options[11] = 100;
         a->m_Options[12] = 10;
         a->m_GameType = 2;
-        a->m_Mode = 11;
+        a->m_Mode = c_MyApp::kModeStartRound;
         Frame(30);
-        ASSERT_EQ(a->m_Mode, 10);
+        ASSERT_EQ(a->m_Mode, c_MyApp::kModeRound);
         HoldFrames(kEscape, 3);
         Frame(20);
         ASSERT_EQ(a->m_Paused, 1);
@@ -439,8 +439,8 @@ TEST_F(ReplayTest, APinchHeldAsARoundEndsLeavesTheNextRoundToReplayTheSameAloneA
         Frame(20);
         HoldFrames(kLeft, 3);
         HoldFrames(kEnter, 3);
-        for (int i = 0; i < 400 && a->m_Mode != 2; ++i) Frame();
-        ASSERT_EQ(a->m_Mode, 2) << "the round handed back to the menu";
+        for (int i = 0; i < 400 && a->m_Mode != c_MyApp::kModeToMenu; ++i) Frame();
+        ASSERT_EQ(a->m_Mode, c_MyApp::kModeToMenu) << "the round handed back to the menu";
         Frame();
     };
 

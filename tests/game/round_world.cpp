@@ -13,7 +13,7 @@ void RoundTest::SetUp() {
 void RoundTest::TearDown() {
     if (!app()) return;
     ReleaseAll();
-    app()->m_Mode = 1;
+    app()->m_Mode = c_MyApp::kModeMenu;
     app()->m_Paused = 0;
     app()->m_GameEnded = 0;
     app()->m_OverTimer = 0;
@@ -24,9 +24,9 @@ void RoundTest::TearDown() {
 
 void RoundTest::StartRound(int variant, int seed) {
     app()->m_GameType = variant;
-    app()->m_Mode = 11;
+    app()->m_Mode = c_MyApp::kModeStartRound;
     Update();
-    ASSERT_EQ(app()->m_Mode, 10);
+    ASSERT_EQ(app()->m_Mode, c_MyApp::kModeRound);
     app()->NewLevel(seed);
 }
 

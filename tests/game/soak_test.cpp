@@ -76,10 +76,10 @@ TEST_F(SoakTest, RandomPlayKeepsTheRoundConsistent) {
             long long before = bb_graphics_device->drawCalls;
             Render();
             // Frames of play only: the menu that returns after a round draws more images.
-            if (a->m_Mode == 10) mostCalls = std::max(mostCalls, bb_graphics_device->drawCalls - before);
+            if (a->m_Mode == c_MyApp::kModeRound) mostCalls = std::max(mostCalls, bb_graphics_device->drawCalls - before);
         }
         ASSERT_NO_FATAL_FAILURE(CheckInvariants(a, update));
-        if (a->m_Mode == 1) {
+        if (a->m_Mode == c_MyApp::kModeMenu) {
             ++ended;
             ReleaseAll();
             StartRound(1 + rounds % 3, static_cast<int>(random()));

@@ -18,7 +18,7 @@ protected:
         bb_Zanth_OnScreenControls = 0;
         bb_Zanth_AccelerometerControls = 0;
         host()->MouseEvent(5, 0, 0, 0);
-        app()->m_Mode = 1;
+        app()->m_Mode = c_MyApp::kModeMenu;
         app()->m_Paused = 0;
         Update();
     }
@@ -34,7 +34,7 @@ protected:
 TEST_F(TouchControlsTest, PadArrowsPressVirtualButtonsForOneUpdate) {
     c_MyApp* a = app();
     bb_Zanth_OnScreenControls = 1;
-    a->m_Mode = 10;
+    a->m_Mode = c_MyApp::kModeRound;
     a->m_Paused = 0;
     a->m_Options[10] = 100;
     a->m_Options[11] = 100;
@@ -60,7 +60,7 @@ TEST_F(TouchControlsTest, PadArrowsPressVirtualButtonsForOneUpdate) {
 TEST_F(TouchControlsTest, PadOptionsKeepTheWholePadOnScreen) {
     c_MyApp* a = app();
     bb_Zanth_OnScreenControls = 1;
-    a->m_Mode = 10;
+    a->m_Mode = c_MyApp::kModeRound;
     float w = bb_Zanth_jscrw, h = bb_Zanth_jscrh;
     // Far off every edge, at the largest size: the pad reaches 48 x 2.5 = 120
     // virtual pixels from its centre, the mirrored fire buttons as far.
@@ -86,7 +86,7 @@ TEST_F(TouchControlsTest, PadOptionsKeepTheWholePadOnScreen) {
     Update();
     EXPECT_EQ(a->m_Options[12], 15);
     bb_Zanth_jscrh = h;
-    a->m_Mode = 1;
+    a->m_Mode = c_MyApp::kModeMenu;
     a->m_Options[12] = 99;
     Update();
     EXPECT_EQ(a->m_Options[12], 99) << "the pad belongs to game screens only";
@@ -95,7 +95,7 @@ TEST_F(TouchControlsTest, PadOptionsKeepTheWholePadOnScreen) {
 TEST_F(TouchControlsTest, PausedPadFollowsAFingerAndAPinchWhileTheRoundRuns) {
     c_MyApp* a = app();
     bb_Zanth_OnScreenControls = 1;
-    a->m_Mode = 10;
+    a->m_Mode = c_MyApp::kModeRound;
     a->m_Paused = 1;  // as the pause button pauses
     a->m_PauseState = 1;
     a->m_PauseSel = 0;

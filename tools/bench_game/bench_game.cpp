@@ -94,7 +94,7 @@ double count_allocations(F work) {
 
 void BM_Update_Menu(benchmark::State& state) {
     start_game();
-    g_app->m_Mode = 1;
+    g_app->m_Mode = c_MyApp::kModeMenu;
     g_app->p_OnUpdate();
     state.counters["allocs"] = count_allocations([] { g_app->p_OnUpdate(); });
     for (auto _ : state) g_app->p_OnUpdate();
@@ -129,7 +129,7 @@ void BM_Update_Game(benchmark::State& state) {
     using namespace play;
     start_game();
     g_app->m_GameType = 2;
-    g_app->m_Mode = 11;
+    g_app->m_Mode = c_MyApp::kModeStartRound;
     g_app->p_OnUpdate();
     g_app->NewLevel(20261207);
     g_app->m_EnemyCap = kMaxEnemyCap;
@@ -152,7 +152,7 @@ void BM_Update_Game(benchmark::State& state) {
     state.counters["enemies"] = enemies;
     state.counters["particles"] = particles;
     state.counters["commands"] = g_app->m_DrawCount / c_MyApp::kDrawFloats;
-    g_app->m_Mode = 1;
+    g_app->m_Mode = c_MyApp::kModeMenu;
 }
 BENCHMARK(BM_Update_Game);
 

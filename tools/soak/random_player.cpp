@@ -122,7 +122,7 @@ RandomPlayer::Screen RandomPlayer::Look() const {
     const c_MyApp* a = app_;
     if (a->m_LoadStage != 0) return kLoading;
     if (a->m_OptionsOpen) return kOptions;
-    if (a->m_Mode == 10 || a->m_Mode == 11) {
+    if (a->m_Mode == c_MyApp::kModeRound || a->m_Mode == c_MyApp::kModeStartRound) {
         if (a->m_GameEnded > 0) return kRoundOver;
         return a->m_Paused ? kPaused : kRound;
     }
@@ -521,7 +521,7 @@ void RandomPlayer::OnPaused() {
 
 void RandomPlayer::OnOptions() {
     if (app_->m_OptionSlide < 30) return;
-    int rows = app_->m_Mode == 1 ? 5 : 4;
+    int rows = app_->m_Mode == c_MyApp::kModeMenu ? 5 : 4;
     int sel = app_->m_OptSel;
     int r = Rand(0, 99);
     if (r < 30) {
@@ -698,7 +698,7 @@ void RandomPlayer::BeforeUpdate(long update) {
 void RandomPlayer::AfterUpdate() {
     using namespace play;
     c_MyApp* a = app_;
-    if (a->m_Mode == 10 && lastMode_ != 10) {
+    if (a->m_Mode == c_MyApp::kModeRound && lastMode_ != c_MyApp::kModeRound) {
         int v = a->m_GameType >= 1 && a->m_GameType <= 3 ? a->m_GameType : 0;
         ++counts_.rounds[v];
         // How long this round is played before the player gives up: mostly
@@ -707,21 +707,21 @@ void RandomPlayer::AfterUpdate() {
         roundEndAt_ = now_ + (r < 70 ? Rand(600, 4000) : (r < 92 ? Rand(4000, 10000) : Rand(18000, 22000)));
         leaveRound_ = Chance(0.3);
     }
-    if (a->m_Mode == 10 && a->m_GameEnded > 0 && lastEnded_ == 0) {
+    if (a->m_Mode == c_MyApp::kModeRound && a->m_GameEnded > 0 && lastEnded_ == 0) {
         if (static_cast<int>(12 * a->m_Plr[kPlrEnergy]) < 0) {
             ++counts_.roundsLost;
         } else {
             ++counts_.roundsLeft;
         }
     }
-    if (a->m_Mode == 10 && a->m_Paused && !lastPaused_) ++counts_.pauses;
+    if (a->m_Mode == c_MyApp::kModeRound && a->m_Paused && !lastPaused_) ++counts_.pauses;
     counts_.creditsOpened += a->m_CreditsOpen && !lastCredits_;
     counts_.optionsOpened += a->m_OptionsOpen && !lastOptions_;
     counts_.badgesOpened += a->m_BadgesOpen && !lastBadges_;
     counts_.soundModeChanges += a->m_Options[5] != lastSound_ && lastMode_ != 0;
     counts_.iCadeToggles += bb_Zanth_iCadeControls != lastICade_;
     counts_.reloads += a->m_LoadStage != 0 && lastLoad_ == 0;
-    counts_.menuMoves += a->m_Mode == 1 && a->m_MenuSel != lastSel_ && lastSel_ != 0;
+    counts_.menuMoves += a->m_Mode == c_MyApp::kModeMenu && a->m_MenuSel != lastSel_ && lastSel_ != 0;
     lastMode_ = a->m_Mode;
     lastPaused_ = a->m_Paused;
     lastEnded_ = a->m_GameEnded;

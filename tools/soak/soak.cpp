@@ -348,7 +348,7 @@ int run(const Options& o, const std::string& dir) {
         frame(host);
         // A round hands back to the menu in its last update; watched
         // rounds are not recorded, and not kept.
-        if (mode == 10 && app->m_Mode == 2 && keep_round(app, rounds)) ++rounds;
+        if (mode == c_MyApp::kModeRound && app->m_Mode == c_MyApp::kModeToMenu && keep_round(app, rounds)) ++rounds;
         player.AfterUpdate();
         if (u > warmup) leak(o.leak);
         g_progress->update = u;
