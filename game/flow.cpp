@@ -4,6 +4,7 @@
 #include "game/globals.h"
 #include "game/myapp.h"
 #include "game/replay.h"
+#include "game/screen_fit.h"
 #include "input/device.h"
 #include "input/host_input.h"
 #include "runtime/error.h"
@@ -264,23 +265,13 @@ int c_MyApp::p_OnUpdate() {
 // ---------------------------------------------------------------------------
 
 void c_MyApp::FitScreen(int deviceW, int deviceH) {
-    float o = bb_Zanth_overscan;
-    m_ScaleX = (deviceW - 2 * o) / bb_Zanth_rawscrw;
-    m_ScaleY = (deviceH - 2 * o) / bb_Zanth_rawscrh;
-    if (m_ScaleY > m_ScaleX) {
-        m_FitAxis = 2;
-        m_ScaleX = m_ScaleY;
-        float k = deviceH / bb_Zanth_rawscrh;
-        bb_Zanth_jscrw = deviceW / k;
-        bb_Zanth_jscrh = bb_Zanth_rawscrh;
-    } else {
-        m_FitAxis = 1;
-        m_ScaleY = m_ScaleX;
-        float k = deviceW / bb_Zanth_rawscrw;
-        bb_Zanth_jscrw = bb_Zanth_rawscrw;
-        bb_Zanth_jscrh = k > 0 ? deviceH / k : bb_Zanth_rawscrh;
-    }
-    m_Landscape = bb_Zanth_jscrh <= bb_Zanth_jscrw ? 1 : 0;
+    ScreenFit fit = FitVirtualScreen(deviceW, deviceH, bb_Zanth_overscan, bb_Zanth_rawscrw, bb_Zanth_rawscrh);
+    bb_Zanth_jscrw = fit.width;
+    bb_Zanth_jscrh = fit.height;
+    m_ScaleX = fit.scaleX;
+    m_ScaleY = fit.scaleY;
+    m_FitAxis = fit.axis;
+    m_Landscape = fit.landscape;
 }
 
 void c_MyApp::PlayDrawList() {

@@ -26,10 +26,11 @@
 // variant, the control switches, the input latches and pointer history, the
 // stick and tilt state, the boxes a paused round can open, the debug and
 // head-up display switches, the free entity slot), then the 20 virtual
-// buttons, then the 25 saved options: ReplayFieldCount() in all. Invariant:
-// every one is 32 bits (floats travel as their bits), and their order is the
-// file's. Adding, removing or reordering a field changes what a file means,
-// so it needs a new kReplayFormat; a file whose count differs is refused.
+// buttons, then the 25 saved options: ReplayFieldCount() in all, listed with
+// the values each may hold in game/replay_fields.h. Invariant: every one is
+// 32 bits (floats travel as their bits), and their order is the file's.
+// Adding, removing or reordering a field changes what a file means, so it
+// needs a new kReplayFormat; a file whose count differs is refused.
 //
 // The file: the bytes below, integers little-endian:
 //   "LVREPLAY"            8 bytes
@@ -91,6 +92,13 @@ std::string LastReplayPath();
 
 // The number of carried fields.
 int ReplayFieldCount();
+
+// Whether every value `replay` sets, at its start and on its tape, is one the
+// game itself can give that field there (game/replay_fields.h), and its
+// joystick axes stay within -1 and 1: a round a game can have. False, with
+// one line naming the first value that is not, otherwise. Decoding a replay
+// does not check this; a replay from elsewhere is checked before it counts.
+bool CheckReplayValues(const ReplayFile& replay, std::string* error);
 
 // --seed: every round played from now on draws its maze and enemies from
 // `seed` instead of the clock, so one maze can be played again; a watched

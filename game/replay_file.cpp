@@ -1,12 +1,9 @@
 // game/replay_file.cpp - the replay file: encoding, checking, reading and writing.
 #include "game/replay.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 
-#include "host/files.h"
 #include "input/input_tape.h"
 
 #ifndef LANTERN_VERSION
@@ -182,9 +179,3 @@ bool ReadReplayFile(const std::string& path, ReplayFile* replay, std::string* er
     return DecodeReplay(bytes.data(), bytes.size(), replay, error);
 }
 
-int WriteReplayFile(const std::string& path, const ReplayFile& replay) {
-    // The folder beside the state file is made on the first write.
-    if (mkdir(kReplayFolder, 0777) != 0 && errno != EEXIST) return -1;
-    std::vector<uint8_t> bytes = EncodeReplay(replay);
-    return WriteFileAtomically(path, bytes.data(), bytes.size());
-}

@@ -8,6 +8,7 @@
 #include "game/globals.h"
 #include "game/myapp.h"
 #include "game/replay.h"
+#include "game/replay_fields.h"
 #include "input/device.h"
 #include "runtime/error.h"
 #include "support/random.h"
@@ -20,10 +21,6 @@ namespace {
 
 // Bytes reserved for a round's tape: some hours of play.
 const size_t kTapeReserve = 256 * 1024;
-
-const int kScalarFields = 49;
-const int kVKeys = 20;
-const int kOptions = 25;
 
 template <typename T>
 void* slot(T& field) {
@@ -39,31 +36,19 @@ uint32_t get(void* field) {
 
 void set(void* field, uint32_t v) { std::memcpy(field, &v, 4); }
 
-// The carried fields of `app`, in the file's order (see game/replay.h).
+// The carried fields of `app`, in the file's order (game/replay_fields.h).
 std::vector<void*> carried_fields(c_MyApp& a) {
-    void* scalars[] = {
-        slot(bb_Zanth_jscrw), slot(bb_Zanth_jscrh), slot(a.m_ScaleX), slot(a.m_ScaleY), slot(a.m_FitAxis),
-        slot(a.m_Landscape), slot(a.m_DevW), slot(a.m_DevH), slot(a.m_LoadStage), slot(a.m_Paused),
-        slot(a.m_PauseState), slot(a.m_PauseSlide), slot(a.m_PauseSel), slot(bb_Zanth_iCadeControls),
-        slot(bb_Zanth_OnScreenControls), slot(bb_Zanth_AccelerometerControls), slot(bb_Zanth_overscan),
-        slot(bb_Zanth_DebugMode), slot(a.m_GameType), slot(a.m_NoHud), slot(a.m_MouseX), slot(a.m_MouseY),
-        slot(a.m_MouseWasDown), slot(a.m_TouchLatch), slot(a.m_KeyLatch), slot(a.m_InputDelay), slot(a.m_KeyRampX),
-        slot(a.m_KeyRampY), slot(a.m_MoveX), slot(a.m_MoveY), slot(a.m_TouchAnchorX), slot(a.m_TouchAnchorY),
-        slot(a.m_AccelX0), slot(a.m_AccelY0), slot(a.m_TiltSmX), slot(a.m_TiltSmY), slot(a.m_PadDrag),
-        slot(a.m_Fade), slot(a.m_OptionsOpen), slot(a.m_OptionSlide), slot(a.m_OptSel), slot(a.m_OptA),
-        slot(a.m_OptB), slot(a.m_Fullscreen), slot(a.m_CreditsOpen), slot(a.m_BadgesOpen), slot(a.m_CreditSlide),
-        slot(a.m_MenuSlide), slot(a.m_FreeEnt),
-    };
-    static_assert(sizeof scalars / sizeof scalars[0] == kScalarFields, "the scalar fields and their count agree");
-    std::vector<void*> f(scalars, scalars + kScalarFields);
-    for (int i = 0; i < kVKeys; ++i) f.push_back(slot(a.m_VKeys[i]));
-    for (int i = 0; i < kOptions; ++i) f.push_back(slot(a.m_Options[i]));
+#define LANTERN_REPLAY_SLOT(name, storage, rule) slot(storage),
+    void* scalars[] = {LANTERN_REPLAY_SCALARS(LANTERN_REPLAY_SLOT)};
+#undef LANTERN_REPLAY_SLOT
+    static_assert(sizeof scalars / sizeof scalars[0] == kReplayScalars, "the scalar fields and their count agree");
+    std::vector<void*> f(scalars, scalars + kReplayScalars);
+    for (int i = 0; i < kReplayVKeys; ++i) f.push_back(slot(a.m_VKeys[i]));
+    for (int i = 0; i < kReplayOptions; ++i) f.push_back(slot(a.m_Options[i]));
     return f;
 }
 
 }  // namespace
-
-int ReplayFieldCount() { return kScalarFields + kVKeys + kOptions; }
 
 ReplaySession::ReplaySession(c_MyApp* app) : app_(*app), fields_(carried_fields(*app)), writer_(kTapeReserve) {
     size_t n = fields_.size();

@@ -50,6 +50,8 @@ const Option kOptions[] = {
      true, [](CommandLine& line, const char* value) { line.verifyFiles.push_back(value); }},
     {"seed", 0, "N", "start every round from maze N instead of a random one",
      false, [](CommandLine& line, const char* value) { ReadSeed(line, value); }},
+    {"check-rounds", 0, nullptr, "check rounds sent on standard input without a window (the world board's checker)",
+     false, [](CommandLine& line, const char*) { line.checkRounds = true; }},
 };
 
 // ---------------------------------------------------------------------------
@@ -140,6 +142,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     // A checked replay plays its own maze.
     if (!Answered(line) && line.seedGiven && !line.verifyFiles.empty())
         line.error = "'--seed' and '--verify' cannot be given together";
+    if (!Answered(line) && line.checkRounds && (line.seedGiven || !line.verifyFiles.empty() || !line.replayFile.empty()))
+        line.error = "'--check-rounds' takes no other option";
     return line;
 }
 

@@ -35,6 +35,7 @@ struct CommandLine {
     bool showVersion = false;  // print the version and stop
     std::string replayFile;    // --replay: the replay to watch; empty when none
     std::vector<std::string> verifyFiles;  // --verify: the replays to check without a window, in order
+    bool checkRounds = false;  // --check-rounds: check rounds sent on standard input (the world board's checker)
     bool seedGiven = false;    // --seed: every round starts from `seed`
     int32_t seed = 0;
     std::string error;         // what was wrong with the command line; empty when nothing

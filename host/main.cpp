@@ -1,4 +1,6 @@
 // host/main.cpp - the desktop's process entry.
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "host/command_line.h"
@@ -22,6 +24,7 @@ int main(int argc, const char** argv) {
     // once: the game and its devices are left as they are, as a quit leaves
     // them.
     if (!line.verifyFiles.empty()) vorlin_exit(VerifyReplays(line.verifyFiles, stdout, stderr));
+    if (line.checkRounds) vorlin_exit(CheckRoundStream(STDIN_FILENO, STDOUT_FILENO, LANTERN_VERSION));
     BBGameReplays* replays = bbReplays();
     if (line.seedGiven) replays->FixRoundSeed(line.seed);
     // A replay to watch is read before the window opens, so a bad file is

@@ -11,27 +11,7 @@ namespace {
 
 const char* const kProgram = kProgramName;
 
-// How a replay went.
-enum class Play {
-    kEnded,       // its round ran and ended
-    kNotStarted,  // the game was over at once: it did not take the replay
-    kNotEnded,    // the round did not end within its bound (the game stays busy with it)
-};
-
-// Plays the replay `replays` holds on the started game of `host`: waits for
-// the game to be ready, starts it and updates until it is over.
-Play PlayReplay(BBHeadlessGame* host, BBGameReplays* replays, const BBRecordedRound& recorded) {
-    for (int i = 0; i < kReadyUpdates && !replays->Ready(); ++i) host->Update();
-    replays->Start();
-    // A round takes at least one update; a game that is over before any
-    // refused the replay, and its result is still the last round's.
-    if (replays->Over()) return Play::kNotStarted;
-    // The round ends by itself; the bound only guards against a game that
-    // would never start it.
-    long limit = recorded.end.updates + kReadyUpdates;
-    for (long i = 0; i < limit && !replays->Over(); ++i) host->Update();
-    return replays->Over() ? Play::kEnded : Play::kNotEnded;
-}
+using Play = BBReplayRun;
 
 bool SameLength(const BBRoundEnd& a, const BBRoundEnd& b) { return a.score == b.score && a.updates == b.updates; }
 
@@ -55,6 +35,19 @@ int PrintPlayed(const std::string& name, const BBRoundEnd& played, const BBRecor
 
 }  // namespace
 
+BBReplayRun PlayOpenedReplay(BBHeadlessGame* host, BBGameReplays* replays, const BBRecordedRound& recorded) {
+    for (int i = 0; i < kReadyUpdates && !replays->Ready(); ++i) host->Update();
+    replays->Start();
+    // A round takes at least one update; a game that is over before any
+    // refused the replay, and its result is still the last round's.
+    if (replays->Over()) return Play::kNotStarted;
+    // The round ends by itself; the bound only guards against a game that
+    // would never start it.
+    long limit = recorded.end.updates + kReadyUpdates;
+    for (long i = 0; i < limit && !replays->Over(); ++i) host->Update();
+    return replays->Over() ? Play::kEnded : Play::kNotEnded;
+}
+
 bool ReplayVerdict(const BBRoundEnd& played, const BBRecordedRound& recorded, std::string* line) {
     const BBRoundEnd& want = recorded.end;
     *line = "score " + std::to_string(played.score) + " updates " + std::to_string(played.updates) + ": ";
@@ -75,7 +68,7 @@ bool ReplayVerdict(const BBRoundEnd& played, const BBRecordedRound& recorded, st
 
 int CheckReplay(BBHeadlessGame* host, BBGameReplays* replays, const BBRecordedRound& recorded,
                 const std::string& path, std::FILE* out, std::FILE* err) {
-    PlayReplay(host, replays, recorded);
+    PlayOpenedReplay(host, replays, recorded);
     BBRoundEnd played = replays->Result();
     std::fprintf(out, "score %d updates %ld\n", played.score, played.updates);
     std::fflush(out);
@@ -113,7 +106,7 @@ int CheckReplays(const std::vector<std::string>& paths, BBGameReplays* replays,
             status = 1;
         } else {
             if (!host) host = start();
-            Play play = PlayReplay(host, replays, recorded);
+            Play play = PlayOpenedReplay(host, replays, recorded);
             if (play == Play::kEnded) {
                 status = PrintPlayed(name, replays->Result(), recorded, out);
             } else if (play == Play::kNotStarted) {

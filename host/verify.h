@@ -56,12 +56,43 @@ int CheckReplay(BBHeadlessGame* host, BBGameReplays* replays, const BBRecordedRo
 int CheckReplays(const std::vector<std::string>& paths, BBGameReplays* replays,
                  const std::function<BBHeadlessGame*()>& start, std::FILE* out);
 
+// How playing an opened replay went.
+enum class BBReplayRun {
+    kEnded,       // its round ran and ended
+    kNotStarted,  // the game was over at once: it did not take the replay
+    kNotEnded,    // the round did not end within its bound (the game stays busy with it)
+};
+
+// Plays the replay `replays` holds (opened, not yet started) on the started
+// game of `host`: updates until the game is ready (at most kReadyUpdates),
+// starts it and updates until it is over (at most its recorded length and
+// kReadyUpdates more). Replays->Result() then says how it ended.
+BBReplayRun PlayOpenedReplay(BBHeadlessGame* host, BBGameReplays* replays, const BBRecordedRound& recorded);
+
 // The verdict on a replayed round that ended as `played`, against how
 // `recorded` says it ended: the part of a file's line after its name,
 // "score S updates U: matched" or "score S updates U: did not match (...)"
 // as above. True when it matched. Every host that plays a replay and says how
 // it ended (--verify, the page) says it with this.
 bool ReplayVerdict(const BBRoundEnd& played, const BBRecordedRound& recorded, std::string* line);
+
+// Checks rounds for the world board (--check-rounds): starts the program's
+// game without a window, as --verify does, and answers on `outFd` "ready
+// VERSION" once its menu is up. Then, for each request on `inFd`, a line
+// "round LENGTH" followed by a replay file's LENGTH bytes (at most
+// kCheckedRoundBytes), it plays the round from the menu, as --verify plays a
+// file, and answers one line:
+//
+//   played score S updates U: matched           (or ": did not match (...)", as --verify says)
+//   unreadable REASON                           (the bytes are no replay this game plays)
+//   unchecked REASON                            (the game did not start or finish the round)
+//
+// The game's own messages go to the error stream. Returns 0 at the end of
+// the requests, 2 on a request it cannot read (after saying so when it can).
+int CheckRoundStream(int inFd, int outFd, const char* version);
+
+// The largest replay file --check-rounds takes (bytes).
+const unsigned long kCheckedRoundBytes = 64ul << 20;
 
 // Updates the game may take to get ready (the staged loader brings up the
 // menu well within this).

@@ -189,13 +189,6 @@ void c_InputDevice::ReleaseJoystick(int port) {
     for (int b = 0; b < 32; ++b) joy->m_buttons[b] = false;
 }
 
-void c_InputDevice::p_EndUpdate() {
-    for (int i = 0; i < m_keyHitPut; ++i) m_keyHit[m_keyHitQueue[i]] = 0;
-    m_keyHitPut = 0;
-    m_charGet = 0;
-    m_charPut = 0;
-}
-
 // ---------------------------------------------------------------------------
 // c_InputDevice: queries
 // ---------------------------------------------------------------------------

@@ -62,7 +62,14 @@ public:
     void p_TouchEvent(int event, int finger, float x, float y);
     void p_MotionEvent(int event, int data, float x, float y, float z);
     void p_BeginUpdate();
-    void p_EndUpdate();
+    // (Inline, so that the replays' tape reader, which the world board links
+    // without the rest of the input device, needs nothing else of it.)
+    void p_EndUpdate() {
+        for (int i = 0; i < m_keyHitPut; ++i) m_keyHit[m_keyHitQueue[i]] = 0;
+        m_keyHitPut = 0;
+        m_charGet = 0;
+        m_charPut = 0;
+    }
 
     int p_KeyDown(int key);
     int p_KeyHit(int key);

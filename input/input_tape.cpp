@@ -103,6 +103,8 @@ struct UpdateReader {
     c_InputDevice* device;
     void (*field)(int, uint32_t, void*);
     void* context;
+    InputTapeVisitor* visitor;
+    long update;  // its number on the tape, for the visitor
     int hits = 0, chars = 0;
 
     // Reads records up to the update's end. Returns false on a bad record.
@@ -110,7 +112,10 @@ struct UpdateReader {
         for (;;) {
             uint8_t tag = in.Byte();
             if (in.Failed()) return false;
-            if (tag == kTagEnd) return true;
+            if (tag == kTagEnd) {
+                if (visitor) visitor->UpdateEnd(update);
+                return true;
+            }
             if (!Record(tag) || in.Failed()) return false;
         }
     }
@@ -173,6 +178,7 @@ struct UpdateReader {
                 float v = bits_float(in.Word());
                 if (slot >= kPorts * kAxes) return false;
                 if (device) *axis_slot(device->m_joyStates[slot / kAxes], slot % kAxes) = v;
+                if (visitor) visitor->Axis(update, slot / kAxes, slot % kAxes, v);
                 return true;
             }
             case kTagField: {
@@ -180,6 +186,7 @@ struct UpdateReader {
                 uint32_t v = in.Word();
                 if (in.Failed() || index >= static_cast<uint32_t>(fields)) return false;
                 if (field) field(static_cast<int>(index), v, context);
+                if (visitor) visitor->Field(update, static_cast<int>(index), v);
                 return true;
             }
         }
@@ -326,7 +333,7 @@ void InputTapeWriter::Finish() { FlushIdle(); }
 InputTapeReader::InputTapeReader(const uint8_t* tape, size_t length, int fields)
     : tape_(tape), length_(length), fields_(fields) {}
 
-bool InputTapeReader::Scan(long* updates, std::string* error) const {
+bool InputTapeReader::Scan(long* updates, std::string* error, InputTapeVisitor* visitor) const {
     Cursor in(tape_, length_, 0);
     long n = 0;
     while (in.More()) {
@@ -339,7 +346,7 @@ bool InputTapeReader::Scan(long* updates, std::string* error) const {
             n += count;
         } else {
             Cursor again(tape_, length_, start);
-            UpdateReader update{again, fields_, nullptr, nullptr, nullptr};
+            UpdateReader update{again, fields_, nullptr, nullptr, nullptr, visitor, n};
             ok = update.Run();
             in = again;
             ++n;
@@ -371,7 +378,7 @@ bool InputTapeReader::Next(c_InputDevice* device, void (*field)(int, uint32_t, v
         ++played_;
         return true;
     }
-    UpdateReader update{in, fields_, device, field, context};
+    UpdateReader update{in, fields_, device, field, context, nullptr, played_};
     if (!update.Run()) return false;
     at_ = in.At();
     ++played_;

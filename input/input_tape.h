@@ -86,6 +86,21 @@ private:
     float axes_[4][6];
 };
 
+// What a scan of a tape reports, record by record, to a caller that checks
+// the values it sets (the replays' rules, game/replay.h).
+class InputTapeVisitor {
+public:
+    virtual ~InputTapeVisitor() {}
+    // A field record of update `update` (0 for the tape's first).
+    virtual void Field(long update, int index, uint32_t value) { (void)update, (void)index, (void)value; }
+    // A joystick axis record: `port` 0-3, `axis` 0-5 (joyx 0-1, joyy 2-3, joyz 4-5).
+    virtual void Axis(long update, int port, int axis, float value) {
+        (void)update, (void)port, (void)axis, (void)value;
+    }
+    // The records of update `update` are over (called for each update that has any).
+    virtual void UpdateEnd(long update) { (void)update; }
+};
+
 class InputTapeReader {
 public:
     // `tape` must stay valid while the reader is used. `fields` is how many
@@ -94,8 +109,9 @@ public:
 
     // Reads the whole tape without applying it: true when every record is
     // valid and the tape ends with a complete update; `updates` gets their
-    // number and `error` what is wrong otherwise.
-    bool Scan(long* updates, std::string* error) const;
+    // number and `error` what is wrong otherwise. A `visitor` is told of the
+    // field and axis records and of each update's end as they are read.
+    bool Scan(long* updates, std::string* error, InputTapeVisitor* visitor = nullptr) const;
 
     // Plays the next update into `device`: its hits and characters are
     // replaced by the update's, everything else changes as recorded. Each

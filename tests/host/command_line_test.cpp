@@ -135,7 +135,8 @@ TEST(CommandLineTest, SeedTakesAnyThirtyTwoBitWholeNumberAndNothingElse) {
 
 TEST(CommandLineTest, UsageListsEveryOptionInOneAlignedColumn) {
     EXPECT_EQ(UsageLines().at(0), "Usage: lantern-vault [OPTION]...");
-    EXPECT_EQ(UsageOptions(), (std::vector<std::string>{"--help", "--version", "--replay", "--verify", "--seed"}));
+    EXPECT_EQ(UsageOptions(),
+              (std::vector<std::string>{"--help", "--version", "--replay", "--verify", "--seed", "--check-rounds"}));
     EXPECT_NE(CommandLineUsage().find("\n      --verify FILE...  "), std::string::npos) << "one or more files";
     // Every help text starts in the same column.
     std::smatch m;
