@@ -2,12 +2,14 @@
 # Installs the Debian packages that building and running the game need,
 # skipping those already present. Uses sudo when not run as root.
 #
-#   install-deps.sh [--package] [--tests] [PACKAGE...]
+#   install-deps.sh [--package] [--board] [--tests] [PACKAGE...]
 #
-# --package adds what making and checking the Debian package needs; --tests
-# adds what running every test needs (virtual displays, real key presses, a
-# sound server of our own, the checked build's compiler; and SDL2 for the
-# benchmark's peer), and the package's tools, which the tests use. Packages named as arguments are installed too
+# --package adds what making and checking the Debian package needs; --board
+# adds the world board's libraries (lantern-vault-board); --tests adds what
+# running every test needs (virtual displays, real key presses, a sound
+# server of our own, the checked build's compiler; and SDL2 for the
+# benchmark's peer), the package's tools and the board's libraries, which the
+# tests use. Packages named as arguments are installed too
 # (tools/web.sh names its own). A player's first start needs none of these:
 # it should not replace the sound server of a desktop that runs PipeWire.
 set -euo pipefail
@@ -19,6 +21,7 @@ packages=(
   fonts-dejavu-core
 )
 package_tools=(dpkg-dev lintian desktop-file-utils appstream)
+board_libraries=(libboost-dev nlohmann-json3-dev libsqlite3-dev libicu-dev liburiparser-dev libssl-dev)
 test_tools=(
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils
@@ -29,7 +32,8 @@ test_tools=(
 for arg in "$@"; do
   case $arg in
     --package) packages+=("${package_tools[@]}") ;;
-    --tests) packages+=("${package_tools[@]}" "${test_tools[@]}") ;;
+    --board) packages+=("${board_libraries[@]}") ;;
+    --tests) packages+=("${package_tools[@]}" "${board_libraries[@]}" "${test_tools[@]}") ;;
     *) packages+=("$arg") ;;
   esac
 done

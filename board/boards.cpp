@@ -1,0 +1,71 @@
+// board/boards.cpp - BoardCache.
+#include "board/boards.h"
+
+#include <ctime>
+
+#include <nlohmann/json.hpp>
+
+std::string IsoTime(int64_t seconds) {
+    std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm utc;
+    gmtime_r(&t, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+void BoardCache::Changed() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto& b : boards_) b.reset();
+}
+
+void BoardCache::Follow() {
+    int64_t version = store_.Version();
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (version == version_) return;
+    version_ = version;
+    for (auto& b : boards_) b.reset();
+}
+
+std::shared_ptr<const BoardCache::Ranked> BoardCache::Get(int variant) {
+    if (variant < 1 || variant > 3) return nullptr;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (boards_[variant]) return boards_[variant];
+    }
+    std::lock_guard<std::mutex> reading(reading_);
+    {
+        // Another reader may have read it meanwhile.
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (boards_[variant]) return boards_[variant];
+    }
+    std::shared_ptr<Ranked> ranked(new Ranked());
+    ranked->rows = store_.Board(variant);
+    for (std::size_t i = 0; i < ranked->rows.size(); ++i) ranked->byName.emplace(ranked->rows[i].folded, i);
+    std::lock_guard<std::mutex> lock(mutex_);
+    boards_[variant] = ranked;
+    return ranked;
+}
+
+std::string BoardCache::Page(int variant, int limit, int offset) {
+    std::shared_ptr<const Ranked> board = Get(variant);
+    nlohmann::json rows = nlohmann::json::array();
+    std::size_t total = board ? board->rows.size() : 0;
+    for (std::size_t i = static_cast<std::size_t>(offset); board && i < total && rows.size() < static_cast<std::size_t>(limit); ++i) {
+        const BoardEntry& e = board->rows[i];
+        rows.push_back({{"rank", i + 1}, {"name", e.name}, {"score", e.score}, {"updates", e.updates},
+                        {"id", e.id}, {"at", IsoTime(e.at)}});
+    }
+    nlohmann::json page = {{"variant", variant}, {"total", total}, {"rows", std::move(rows)}};
+    return page.dump();
+}
+
+bool BoardCache::Place(int variant, const std::string& folded, int* rank, BoardEntry* entry) {
+    std::shared_ptr<const Ranked> board = Get(variant);
+    if (!board) return false;
+    auto it = board->byName.find(folded);
+    if (it == board->byName.end()) return false;
+    *rank = static_cast<int>(it->second) + 1;
+    *entry = board->rows[it->second];
+    return true;
+}

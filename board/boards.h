@@ -1,0 +1,54 @@
+// board/boards.h - the ranked boards, kept in memory and served from there.
+//
+// Each variant's board (each name once, with its best accepted round, best
+// first) is read from the store when it is first asked for after a change,
+// and kept until the next change: reads never touch the store otherwise. The
+// board marks a change itself when it decides a round; Follow notices the
+// changes of others (an operator's command) from the store's version.
+// Any thread; a board being read again holds back no reader of the one before.
+#ifndef LANTERN_BOARD_BOARDS_H
+#define LANTERN_BOARD_BOARDS_H
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "board/store.h"
+
+class BoardCache {
+public:
+    explicit BoardCache(Store& store) : store_(store) {}
+
+    // Every board is read again when next asked for.
+    void Changed();
+    // Marks the boards changed when the store's version moved.
+    void Follow();
+
+    // {"variant", "total", "rows": [{"rank", "name", "score", "updates", "id", "at"}]}
+    // for rows offset .. offset + limit - 1 of `variant`'s board (1..3).
+    std::string Page(int variant, int limit, int offset);
+
+    // Where `folded`'s best round stands on `variant`'s board: its rank (from
+    // 1) and the row; false when the name has no accepted round there.
+    bool Place(int variant, const std::string& folded, int* rank, BoardEntry* entry);
+
+private:
+    struct Ranked {
+        std::vector<BoardEntry> rows;
+        std::unordered_map<std::string, std::size_t> byName;  // folded name -> its row
+    };
+    std::shared_ptr<const Ranked> Get(int variant);
+
+    Store& store_;
+    std::mutex mutex_;  // guards the pointers and the version
+    std::shared_ptr<const Ranked> boards_[4];
+    int64_t version_ = -1;
+    std::mutex reading_;  // one reading of the store at a time
+};
+
+// "2026-12-08T21:53:10Z" for seconds since 1970.
+std::string IsoTime(int64_t seconds);
+
+#endif
