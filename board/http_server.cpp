@@ -99,6 +99,7 @@ struct Server {
     net::thread_pool workers;
     std::atomic<bool> stopping{false};
     std::atomic<int> connections{0};
+    std::atomic<std::size_t> bodyBytes{0};  // the declared lengths of the bodies being read
     std::mutex mutex;
     std::map<Session*, std::weak_ptr<Session>> sessions;
 
@@ -114,6 +115,7 @@ public:
         peer_ = error ? std::string() : peer.address().to_string();
     }
     ~Session() {
+        Release();
         --server_.connections;
         std::lock_guard<std::mutex> lock(server_.mutex);
         server_.sessions.erase(this);
@@ -148,6 +150,8 @@ private:
     }
 
     void OnHeader(beast::error_code e) {
+        // A declared length over the limit is refused here, from the header alone.
+        if (e == http::error::body_limit) return TooLarge();
         if (e == http::error::header_limit)
             return Refuse(431, "the request's line and headers are over " +
                                    std::to_string(limits::kHeaderBytes / 1024) + " KiB");
@@ -159,6 +163,17 @@ private:
         // A body over the limit is refused from its declared length, unread.
         if (parser_->content_length() && *parser_->content_length() > limits::kBodyBytes) return TooLarge();
         if (parser_->is_done()) return OnRequest();
+        // Counted against the memory all bodies together may take while they are read.
+        std::size_t length = parser_->content_length() ? static_cast<std::size_t>(*parser_->content_length())
+                                                       : limits::kBodyBytes;
+        if (!Reserve(length)) {
+            ApiAnswer a;
+            a.status = 503;
+            a.body = ErrorJson("the board is reading as many bodies as it holds at once; try again in a few seconds");
+            a.headers.emplace_back("Retry-After", "5");
+            close_ = true;
+            return Write(a, true, false);
+        }
         stream_.expires_after(limits::kBodyTime);
         http::async_read(stream_, buffer_, *parser_,
                          [self = shared_from_this()](beast::error_code e, std::size_t) { self->OnBody(e); });
@@ -170,8 +185,22 @@ private:
         OnRequest();
     }
 
+    bool Reserve(std::size_t bytes) {
+        std::size_t now = server_.bodyBytes.load();
+        do {
+            if (now + bytes > limits::kBodyMemory) return false;
+        } while (!server_.bodyBytes.compare_exchange_weak(now, now + bytes));
+        reserved_ = bytes;
+        return true;
+    }
+
+    void Release() {
+        server_.bodyBytes -= reserved_;
+        reserved_ = 0;
+    }
+
     void TooLarge() {
-        Refuse(413, "the body is over " + std::to_string(limits::kBodyBytes / 1024) + " KiB");
+        Refuse(413, "the body is over " + std::to_string(limits::kBodyBytes / (1024 * 1024)) + " MiB");
     }
 
     // Answers and closes (the rest of the request is not read).
@@ -257,13 +286,15 @@ private:
         if (!a.contentType.empty()) res->set(http::field::content_type, a.contentType);
         for (const auto& h : a.headers) res->set(h.first, h.second);
         res->body() = a.body;
-        res->prepare_payload();
+        // A 204 has no body, and says nothing of its length.
+        if (a.status != 204) res->prepare_payload();
         if (head) res->body().clear();
         bool keep = keepAlive_ && !close_ && !server_.stopping;
         res->keep_alive(keep);
         stream_.expires_after(limits::kWriteTime);
         http::async_write(stream_, *res, [self = shared_from_this(), res, keep](beast::error_code e, std::size_t) {
             self->busy_ = false;
+            self->Release();
             if (e || !keep) return self->Close();
             self->ReadHeader();
         });
@@ -285,6 +316,7 @@ private:
     bool keepAlive_ = false;  // the request asked to keep the connection
     bool close_ = false;      // the connection closes after this answer
     bool head_ = false;
+    std::size_t reserved_ = 0;  // of Server::bodyBytes, until the answer is written
 };
 
 // ---------------------------------------------------------------------------

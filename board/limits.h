@@ -18,17 +18,22 @@ using std::chrono::seconds;
 // A request's line and headers (bytes). Browsers send under 2 KiB.
 constexpr std::size_t kHeaderBytes = 8 * 1024;
 // A request's body (bytes): the JSON of a submission whose replay is the
-// largest a two-hour round makes (0.55 MiB as base64, measured from the
-// busiest recorded play, see docs/board.md), with room to spare. Refused
-// from its Content-Length, before it is read.
-constexpr std::size_t kBodyBytes = 1024 * 1024;
+// largest a two-hour round makes: two fingers moving on a phone at every
+// update write 25 bytes an update on the tape (measured with the game's tape
+// writer), 10.8 MB for two hours, 14.4 MB as base64. Refused from its
+// Content-Length, before it is read.
+constexpr std::size_t kBodyBytes = 16 * 1024 * 1024;
+// The bodies being read at once, together (bytes): each is counted at its
+// declared length (or at kBodyBytes when it declares none) from its header
+// on; a request that would go over is answered 503.
+constexpr std::size_t kBodyMemory = 256 * 1024 * 1024;
 // The line and headers of a request must arrive within this: a client sending
-// a byte a second holds its connection no longer.
+// a byte a second holds its connection no longer. It runs from the end of the
+// last answer, so it is also how long a kept-alive connection may stay idle.
 constexpr seconds kHeaderTime{10};
-// Its body within this (1 MiB at 40 KB/s).
-constexpr seconds kBodyTime{30};
-// A kept-alive connection with no request under way is closed after this.
-constexpr seconds kIdleTime{30};
+// Its body within this (16 MiB at 280 KB/s; a five-minute round's few
+// kilobytes at any speed).
+constexpr seconds kBodyTime{60};
 // An answer must be taken by the client within this.
 constexpr seconds kWriteTime{30};
 // Connections open at once; a further one is closed as soon as it is taken.

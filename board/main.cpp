@@ -66,10 +66,10 @@ std::string Usage() {
                   "  free NAME           free NAME for any key (its rounds stay)\n"
                   "  block ADDRESS       refuse the rounds an address sends\n"
                   "  unblock ADDRESS     take rounds from it again\n\n"
-                  "Limits: bodies up to %zu KiB, headers %zu KiB; rounds up to %ld updates (two hours);\n"
+                  "Limits: bodies up to %zu MiB, headers %zu KiB; rounds up to %ld updates (two hours);\n"
                   "%zu rounds waiting to be checked; a request's headers within %ld s, its body within\n"
                   "%ld s; %d connections. docs/board.md says why.\n",
-                  kProgram, kProgram, limits::kRateUpdatesPerMinute, limits::kBodyBytes / 1024,
+                  kProgram, kProgram, limits::kRateUpdatesPerMinute, limits::kBodyBytes / (1024 * 1024),
                   limits::kHeaderBytes / 1024, limits::kRoundUpdates, limits::kQueuedRounds,
                   static_cast<long>(limits::kHeaderTime.count()), static_cast<long>(limits::kBodyTime.count()),
                   limits::kConnections);

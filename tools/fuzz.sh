@@ -30,7 +30,11 @@ seconds=${2:-30}
 shift $(( $# >= 2 ? 2 : 1 ))
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(state replay string wav ogg png)
+if [ ${#targets[@]} -eq 0 ]; then
+  targets=(state replay string wav ogg png)
+  # The world board's, where the board was built.
+  [ -x "$build/tools/fuzz/fuzz_submission" ] && targets+=(submission)
+fi
 
 for t in "${targets[@]}"; do
   if [ ! -x "$build/tools/fuzz/fuzz_$t" ]; then

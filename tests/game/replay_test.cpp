@@ -496,3 +496,44 @@ TEST_F(ReplayTest, APinchHeldAsARoundEndsLeavesTheNextRoundToReplayTheSameAloneA
     EXPECT_NE(both.out.find("pinch-second.replay: score " + std::to_string(second.score)), std::string::npos)
         << both.out;
 }
+
+// The rules of the carried values hold for a round played through a resize,
+// a loss of focus and the pause menu; a value no game gives, at the start or
+// set by the tape between updates, is named.
+TEST_F(ReplayTest, ARoundsValuesAreOnesTheGameGivesAndAnyOtherIsNamed) {
+    WorldState world;
+    long updates = 0;
+    PlayScriptedRound(&world, &updates);
+    if (HasFatalFailure()) return;
+    const ReplayFile& played = *app()->m_Replays->LastRecorded();
+    std::string error;
+    EXPECT_TRUE(CheckReplayValues(played, &error)) << error;
+
+    auto refused = [&](ReplayFile r) {
+        std::string why;
+        EXPECT_FALSE(CheckReplayValues(r, &why));
+        return why;
+    };
+    const uint32_t kFloat1000 = 0x447a0000;
+    ReplayFile r = played;
+    r.fields[0] = kFloat1000;  // a screen wider than any window's fit
+    EXPECT_EQ(refused(r), "its start sets bb_Zanth_jscrw to 1000, which no game gives it there");
+    r = played;
+    r.fields[6] = 1000;  // a device size the screen's fields are not the fit of
+    EXPECT_NE(refused(r).find("where the game fits a 1000 x"), std::string::npos) << refused(r);
+    r = played;
+    r.fields[18] = r.variant % 3 + 1;  // another variant than the file's
+    EXPECT_NE(refused(r).find("m_GameType"), std::string::npos);
+    r = played;
+    r.fields[ReplayFieldCount() - 25 + 14] = 64;  // the console's overscan option
+    EXPECT_NE(refused(r).find("m_Options[14] to 64"), std::string::npos);
+    // On the tape: a loading stage the loader never skips to, a stick pushed beyond its end.
+    r = played;
+    r.tape.insert(r.tape.begin(), {9, 8, 12, 0, 0, 0, 10});  // field 8 (the loading stage) at 12, update 1
+    r.updates += 1;
+    EXPECT_EQ(refused(r), "update 1 of its tape sets m_LoadStage to 12, which no game gives it there");
+    r = played;
+    r.tape.insert(r.tape.begin(), {8, 0, 0, 0, 0, 0x40, 10});  // axis 0 of pad 0 at 2.0
+    r.updates += 1;
+    EXPECT_NE(refused(r).find("axis 0 of joystick 0 to 2"), std::string::npos) << refused(r);
+}

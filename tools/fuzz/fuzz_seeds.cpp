@@ -403,6 +403,48 @@ void write_replay_seeds() {
     write_file("replay", "one-update", EncodeReplay(r));
 }
 
+// URL-safe base64 without padding, as a client sends a replay.
+std::string base64url(const Bytes& bytes) {
+    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+    std::string out;
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        uint32_t v = static_cast<uint32_t>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) v |= static_cast<uint32_t>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size()) v |= bytes[i + 2];
+        size_t digits = std::min<size_t>(4, bytes.size() - i + 1);
+        for (size_t d = 0; d < digits; ++d) out += kDigits[(v >> (18 - 6 * d)) & 63];
+    }
+    return out;
+}
+
+// Submissions to the world board: a round of a game's start values (the
+// screen as a 640 x 480 window fits it), under names of several scripts.
+void write_submission_seeds() {
+    ReplayFile r;
+    r.gameVersion = "1.0.0";
+    r.variant = 2;
+    r.seed = 99;
+    r.score = 0;
+    r.fields.assign(static_cast<size_t>(ReplayFieldCount()), 0);
+    const uint32_t kFloat640 = 0x44200000, kFloat480 = 0x43f00000, kFloat1 = 0x3f800000;
+    uint32_t start[] = {kFloat640, kFloat480, kFloat1, kFloat1, 1, 1, 640, 480};
+    for (size_t i = 0; i < 8; ++i) r.fields[i] = start[i];
+    r.fields[18] = 2;  // the variant
+    r.fields[49 + 20 + 10] = r.fields[49 + 20 + 11] = 100;
+    r.fields[49 + 20 + 12] = 10;
+    r.fields[49 + 20 + 14] = 1;
+    r.tape = {1, 39, 10, 11, 30, 2, 39, 10};
+    r.updates = 32;
+    std::string replay = base64url(EncodeReplay(r));
+    const char* const names[] = {"Moss", "\u00c9lodie", "\u5c0f\u660e", "Ｆｅｒｎ", "a-b_c.d"};
+    int n = 0;
+    for (const char* name : names) {
+        write_text("submission", "round-" + std::to_string(n++),
+                   std::string("{\"name\": \"") + name + "\", \"key\": \"abcdefghijklmnopqrstuvwxyz012345\", \"replay\": \"" +
+                       replay + "\"}");
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -417,5 +459,6 @@ int main(int argc, char** argv) {
     write_ogg_seeds();
     write_png_seeds();
     write_replay_seeds();
+    write_submission_seeds();
     return failed ? 1 : 0;
 }
