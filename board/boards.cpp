@@ -14,9 +14,13 @@ std::string IsoTime(int64_t seconds) {
     return text;
 }
 
+// Pages kept at most: a reader asking for every offset in turn makes no more.
+const std::size_t kKeptPages = 256;
+
 void BoardCache::Changed() {
     std::lock_guard<std::mutex> lock(mutex_);
     for (auto& b : boards_) b.reset();
+    pages_.clear();
 }
 
 void BoardCache::Follow() {
@@ -25,6 +29,7 @@ void BoardCache::Follow() {
     if (version == version_) return;
     version_ = version;
     for (auto& b : boards_) b.reset();
+    pages_.clear();
 }
 
 std::shared_ptr<const BoardCache::Ranked> BoardCache::Get(int variant) {
@@ -48,6 +53,12 @@ std::shared_ptr<const BoardCache::Ranked> BoardCache::Get(int variant) {
 }
 
 std::string BoardCache::Page(int variant, int limit, int offset) {
+    auto key = std::make_tuple(variant, limit, offset);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto kept = pages_.find(key);
+        if (kept != pages_.end()) return *kept->second;
+    }
     std::shared_ptr<const Ranked> board = Get(variant);
     nlohmann::json rows = nlohmann::json::array();
     std::size_t total = board ? board->rows.size() : 0;
@@ -57,7 +68,11 @@ std::string BoardCache::Page(int variant, int limit, int offset) {
                         {"id", e.id}, {"at", IsoTime(e.at)}});
     }
     nlohmann::json page = {{"variant", variant}, {"total", total}, {"rows", std::move(rows)}};
-    return page.dump();
+    auto text = std::make_shared<const std::string>(page.dump());
+    std::lock_guard<std::mutex> lock(mutex_);
+    // Kept only when the board it was made from is still the current one.
+    if (boards_[variant] == board && pages_.size() < kKeptPages) pages_[key] = text;
+    return *text;
 }
 
 bool BoardCache::Place(int variant, const std::string& folded, int* rank, BoardEntry* entry) {

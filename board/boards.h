@@ -9,8 +9,10 @@
 #ifndef LANTERN_BOARD_BOARDS_H
 #define LANTERN_BOARD_BOARDS_H
 
+#include <map>
 #include <memory>
 #include <mutex>
+#include <tuple>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -42,8 +44,10 @@ private:
     std::shared_ptr<const Ranked> Get(int variant);
 
     Store& store_;
-    std::mutex mutex_;  // guards the pointers and the version
+    std::mutex mutex_;  // guards the pointers, the pages and the version
     std::shared_ptr<const Ranked> boards_[4];
+    // Pages as written, until the next change: (variant, limit, offset) -> JSON.
+    std::map<std::tuple<int, int, int>, std::shared_ptr<const std::string>> pages_;
     int64_t version_ = -1;
     std::mutex reading_;  // one reading of the store at a time
 };

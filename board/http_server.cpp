@@ -276,7 +276,7 @@ private:
         });
     }
 
-    void Write(const ApiAnswer& a, bool api, bool head) {
+    void Write(ApiAnswer a, bool api, bool head) {
         auto res = std::make_shared<http::response<http::string_body>>();
         res->version(11);
         res->result(static_cast<unsigned>(a.status));
@@ -285,7 +285,7 @@ private:
         if (api) res->set(http::field::access_control_allow_origin, "*");
         if (!a.contentType.empty()) res->set(http::field::content_type, a.contentType);
         for (const auto& h : a.headers) res->set(h.first, h.second);
-        res->body() = a.body;
+        res->body() = std::move(a.body);
         // A 204 has no body, and says nothing of its length.
         if (a.status != 204) res->prepare_payload();
         if (head) res->body().clear();

@@ -7,11 +7,13 @@
 //
 //   node --test tests/board/
 import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
 import { connect } from 'node:net';
+import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 
 import {
-  decided, floatBits, randomKey, readReplay, removeFolder, request, send, soakRounds, startBoard, submission,
+  decided, floatBits, kBuild, randomKey, readReplay, removeFolder, request, send, soakRounds, startBoard, submission,
   temporaryFolder, writeReplay,
 } from './board.mjs';
 
@@ -196,6 +198,48 @@ describe('the world board', () => {
       assert.ok(Date.now() - started < 2000, `a board read took ${Date.now() - started} ms beside them`);
     } finally {
       for (const s of idle) s.destroy();
+      await board.stop();
+      removeFolder(data);
+    }
+  });
+
+  test('an operator blocks an address, frees a name and removes a round while the board runs, the client named by a trusted proxy', async () => {
+    const data = temporaryFolder('board-admin');
+    const board = await startBoard(data, ['--rate-limit', '100000000', '--verifiers', '1', '--trust-proxy', '127.0.0.1']);
+    const admin = (...args) => spawnSync(join(kBuild, 'lantern-vault-board'), ['admin', '--data', data, ...args], { encoding: 'utf8' });
+    try {
+      const key = randomKey();
+      const sendFrom = (address, round, name = 'Admin', k = key) => request(board, '/api/rounds', {
+        method: 'POST', body: submission(name, k, round.bytes),
+        headers: { 'Content-Type': 'application/json', 'X-Forwarded-For': `198.51.100.9, ${address}` },
+      });
+      assert.equal(admin('block', '203.0.113.7').status, 0);
+      // Within a second the board follows; the last address the proxy saw is the client's.
+      let blocked;
+      for (let i = 0; i < 30 && blocked?.status !== 403; ++i) {
+        blocked = await sendFrom('203.0.113.7', rounds[20]);
+        await new Promise((r) => setTimeout(r, 100));
+      }
+      assert.equal(blocked.status, 403);
+      assert.match(blocked.body.error, /may not send rounds/);
+      const other = await sendFrom('203.0.113.8', rounds[20]);
+      assert.ok([201, 202].includes(other.status), JSON.stringify(other.body));
+      const row = other.status === 201 ? other.body : await decided(board, other.body.id);
+
+      // Freed, the name takes another key; a removed round leaves the board.
+      assert.equal(admin('free', 'ADMIN').status, 0);
+      const newKey = randomKey();
+      const taken = await sendFrom('203.0.113.8', rounds[21], 'admin', newKey);
+      assert.ok([201, 202].includes(taken.status), JSON.stringify(taken.body));
+      assert.equal(admin('remove', String(row.id)).status, 0);
+      let gone;
+      for (let i = 0; i < 30 && gone?.status !== 404; ++i) {
+        gone = await request(board, `/api/rounds/${row.id}`);
+        await new Promise((r) => setTimeout(r, 100));
+      }
+      assert.equal(gone.status, 404);
+      assert.equal(admin('remove', String(row.id)).status, 1, 'a round removed twice is not there');
+    } finally {
       await board.stop();
       removeFolder(data);
     }
