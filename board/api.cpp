@@ -160,13 +160,13 @@ ApiAnswer BoardApi::Submit(const ApiRequest& r) {
         rate_.Take(RateKey(r.address), limits::kSubmissionCost, now_());
         return Error(422, error);
     }
+    if (!checkers_ || checkers_->Pending() >= limits::kQueuedRounds)
+        return WithRetry(Error(503, "the board has more rounds to check than it takes; try again in a minute"), 60);
     long cost = std::max(static_cast<long>(s.replay.updates), limits::kSubmissionCost);
     if (long wait = rate_.Take(RateKey(r.address), cost, now_()))
         return WithRetry(Error(429, "this address has sent more rounds than the board checks for it; try again in " +
                                         std::to_string(wait) + " seconds"),
                          wait);
-    if (!checkers_ || checkers_->Pending() >= limits::kQueuedRounds)
-        return WithRetry(Error(503, "the board has more rounds to check than it takes; try again in a minute"), 60);
 
     NewRound n;
     n.name = s.name.shown;
@@ -193,7 +193,7 @@ ApiAnswer BoardApi::Submit(const ApiRequest& r) {
     job.id = row.id;
     job.replay = std::move(s.bytes);
     job.updates = n.claimedUpdates;
-    if (!checkers_->Queue(std::move(job))) return Json(202, nlohmann::json{{"id", row.id}}.dump());
+    if (!Queue(std::move(job))) return Json(202, nlohmann::json{{"id", row.id}}.dump());
     ApiAnswer a = Json(202, nlohmann::json{{"id", row.id}}.dump());
     a.waitFor = row.id;
     return a;
@@ -238,24 +238,53 @@ void BoardApi::OnDecision(const CheckDecision& d) {
         // Left queued in the store: played again at the next start.
     }
     boards_.Changed();
+    bool backlog = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        queued_.erase(d.id);
+        backlog = backlog_;
         auto range = waiting_.equal_range(d.id);
         for (auto it = range.first; it != range.second; ++it) done.push_back(std::move(it->second));
         waiting_.erase(range.first, range.second);
     }
     for (auto& f : done) f();
+    if (backlog) QueueStored();
+}
+
+bool BoardApi::Queue(CheckJob job) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    int64_t id = job.id;
+    if (!checkers_ || !checkers_->Queue(std::move(job))) {
+        // Stored: it goes to the checkers once the queue has room again.
+        backlog_ = true;
+        return false;
+    }
+    queued_.insert(id);
+    return true;
 }
 
 void BoardApi::QueueStored() {
     if (!checkers_) return;
-    for (const auto& q : store_.Queued()) {
-        CheckJob job;
-        job.id = q.first;
-        job.updates = q.second;
-        if (!store_.Replay(q.first, &job.replay)) continue;
-        // More than the queue holds waits in the store for the next start.
-        if (!checkers_->Queue(std::move(job))) break;
+    try {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            backlog_ = false;
+        }
+        for (const auto& q : store_.Queued()) {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (queued_.count(q.first)) continue;
+            }
+            CheckJob job;
+            job.id = q.first;
+            job.updates = q.second;
+            if (!store_.Replay(q.first, &job.replay)) continue;
+            if (!Queue(std::move(job))) return;
+        }
+    } catch (const StoreError&) {
+        // The store is away: what it holds is queued when it is back.
+        std::lock_guard<std::mutex> lock(mutex_);
+        backlog_ = true;
     }
 }
 

@@ -73,7 +73,8 @@ public:
     // A checking process decided a round: stored, the boards follow, and
     // whoever waits for it is called.
     void OnDecision(const CheckDecision& decision);
-    // The queued rounds found in the store at the start go to the checkers.
+    // The rounds queued in the store go to the checkers (at the start, and
+    // whenever the checkers' queue was full and has room again).
     void QueueStored();
     // Notices the changes of others (an operator's command): blocks and boards.
     void Follow();
@@ -88,6 +89,9 @@ private:
     ApiAnswer Health();
     // A round's row as JSON, with its rank and whether it is its name's best once accepted.
     std::string RowJson(const RoundRow& row);
+    // Hands a stored round to the checkers; false (it stays in the store,
+    // for later) when their queue is full.
+    bool Queue(CheckJob job);
     bool Blocked(const std::string& address);
 
     Store& store_;
@@ -100,6 +104,8 @@ private:
     std::mutex mutex_;
     std::multimap<int64_t, std::function<void()>> waiting_;  // round id -> who waits for its decision
     std::set<std::string> blocked_;
+    std::set<int64_t> queued_;  // the rounds handed to the checkers and not yet decided
+    bool backlog_ = false;      // stored rounds wait that the checkers' queue had no room for
     int64_t followed_ = -1;  // the store's version the blocks were read at
 };
 

@@ -260,6 +260,9 @@ void Checkers::Stop() {
 
 void Checkers::Work(int) {
     CheckProcess process(options_);
+    // Ready before the first round comes (Play starts it again when this failed).
+    std::string version, error;
+    process.Start(&version, &error);
     for (;;) {
         CheckJob job;
         {

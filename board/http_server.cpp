@@ -95,13 +95,16 @@ struct Server {
     BoardApi& api;
     ServerOptions options;
     std::string pageRoot;  // the real path of options.pageDir
-    net::io_context loop;
-    net::thread_pool workers;
     std::atomic<bool> stopping{false};
     std::atomic<int> connections{0};
     std::atomic<std::size_t> bodyBytes{0};  // the declared lengths of the bodies being read
     std::mutex mutex;
     std::map<Session*, std::weak_ptr<Session>> sessions;
+    std::map<std::string, int> byAddress;  // open connections of each address
+    // Last, so that they go first: what they still hold of a session (a
+    // handler never run) goes while everything a session uses is still there.
+    net::io_context loop;
+    net::thread_pool workers;
 
     Server(BoardApi& a, const ServerOptions& o)
         : api(a), options(o), loop(o.threads), workers(static_cast<std::size_t>(o.workers)) {}
@@ -119,6 +122,16 @@ public:
         --server_.connections;
         std::lock_guard<std::mutex> lock(server_.mutex);
         server_.sessions.erase(this);
+        if (admitted_ && --server_.byAddress[peer_] <= 0) server_.byAddress.erase(peer_);
+    }
+
+    // Counts the connection against its address's share; false when that is full.
+    bool Admit() {
+        std::lock_guard<std::mutex> lock(server_.mutex);
+        if (server_.byAddress[peer_] >= limits::kConnectionsPerAddress) return false;
+        ++server_.byAddress[peer_];
+        admitted_ = true;
+        return true;
     }
 
     void Start() {
@@ -247,7 +260,10 @@ private:
             return Write(a, false, head_);
         }
         if (BoardApi::Quick(r)) return Write(server_.api.Handle(r), true, head_);
-        net::post(server_.workers, [self = shared_from_this(), r = std::move(r)] {
+        // The loop runs on while the pool works for one of its sessions: the
+        // answer always gets back to be written, even as the server stops.
+        net::post(server_.workers, [self = shared_from_this(), r = std::move(r),
+                                    work = net::make_work_guard(stream_.get_executor())] {
             ApiAnswer a = self->server_.api.Handle(r);
             if (a.waitFor) return self->WaitFor(a.waitFor);
             net::post(self->stream_.get_executor(), [self, a = std::move(a)] { self->Write(a, true, self->head_); });
@@ -261,7 +277,7 @@ private:
             auto answered = std::make_shared<std::atomic<bool>>(false);
             auto finish = [self, id, answered] {
                 if (answered->exchange(true)) return;
-                net::post(self->server_.workers, [self, id] {
+                net::post(self->server_.workers, [self, id, work = net::make_work_guard(self->stream_.get_executor())] {
                     ApiAnswer a = self->server_.api.Decided(id);
                     net::post(self->stream_.get_executor(), [self, a = std::move(a)] {
                         self->wait_.reset();
@@ -317,6 +333,7 @@ private:
     bool close_ = false;      // the connection closes after this answer
     bool head_ = false;
     std::size_t reserved_ = 0;  // of Server::bodyBytes, until the answer is written
+    bool admitted_ = false;     // counted in Server::byAddress
 };
 
 // ---------------------------------------------------------------------------
@@ -333,7 +350,9 @@ void Accept(Server& server, tcp::acceptor& acceptor) {
                 beast::error_code ignored;
                 socket.close(ignored);
             } else {
-                std::make_shared<Session>(std::move(socket), server)->Start();
+                // Over its address's share: it goes at once.
+                auto session = std::make_shared<Session>(std::move(socket), server);
+                if (session->Admit()) session->Start();
             }
         }
         Accept(server, acceptor);

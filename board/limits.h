@@ -38,6 +38,8 @@ constexpr seconds kBodyTime{60};
 constexpr seconds kWriteTime{30};
 // Connections open at once; a further one is closed as soon as it is taken.
 constexpr int kConnections = 4000;
+// Of them, from one address (many players may share one behind a NAT).
+constexpr int kConnectionsPerAddress = 1000;
 
 // ---- Rounds ----------------------------------------------------------------
 // The longest round the board plays again (updates): two hours at 60 a

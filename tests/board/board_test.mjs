@@ -245,6 +245,28 @@ describe('the world board', () => {
     }
   });
 
+  test('SIGTERM answers every request under way and exits 0; the rounds it took are played after a restart', async () => {
+    const data = temporaryFolder('board-stopped');
+    let board = await startBoard(data, ['--rate-limit', '100000000', '--verifiers', '1']);
+    try {
+      const key = randomKey();
+      const burst = rounds.slice(30, 40);
+      const sent = burst.map((round) => send(board, 'Stopper', key, round.bytes));
+      const answers = Promise.all(sent);
+      // Once one is answered, the others are with the board, waiting behind it.
+      await Promise.race(sent);
+      const { code } = await board.stop('SIGTERM');
+      assert.equal(code, 0, board.errors());
+      const taken = (await answers).filter((a) => [201, 202].includes(a.status));
+      assert.equal(taken.length, burst.length, 'every request under way was answered');
+      board = await startBoard(data, ['--rate-limit', '100000000', '--verifiers', '1']);
+      for (const a of taken) assert.equal((await decided(board, a.body.id)).status, 'accepted');
+    } finally {
+      await board.stop();
+      removeFolder(data);
+    }
+  });
+
   test('kill -9 in a burst of rounds loses none that was answered 201 or 202, and a round cut off is whole or absent', async () => {
     const data = temporaryFolder('board-killed');
     let board = await startBoard(data, ['--rate-limit', '100000000', '--verifiers', '1']);
