@@ -147,26 +147,27 @@ ApiAnswer BoardApi::Handle(const ApiRequest& r) {
 ApiAnswer BoardApi::Submit(const ApiRequest& r) {
     Follow();
     if (Blocked(r.address)) return Error(403, "this address may not send rounds to the board");
-    Submission s;
-    std::string error;
-    if (!ReadSubmission(r.body, &s, &error)) {
-        // Even a body that cannot be read costs its sender a little.
-        rate_.Take(RateKey(r.address), limits::kSubmissionCost, now_());
-        return Error(400, error);
-    }
-    RoundRow row;
-    if (store_.FindRound(s.roundKey, &row)) return Json(200, RowJson(row));
-    if (!CheckSubmission(s, gameVersion_, &error)) {
-        rate_.Take(RateKey(r.address), limits::kSubmissionCost, now_());
-        return Error(422, error);
-    }
-    if (!checkers_ || checkers_->Pending() >= limits::kQueuedRounds)
-        return WithRetry(Error(503, "the board has more rounds to check than it takes; try again in a minute"), 60);
-    long cost = std::max(static_cast<long>(s.replay.updates), limits::kSubmissionCost);
-    if (long wait = rate_.Take(RateKey(r.address), cost, now_()))
+    // Every submission costs a little before anything is made of it (a flood
+    // of bodies that cannot be read is limited too); a round to check costs
+    // its length.
+    const std::string rateKey = RateKey(r.address);
+    auto tooMany = [](long wait) {
         return WithRetry(Error(429, "this address has sent more rounds than the board checks for it; try again in " +
                                         std::to_string(wait) + " seconds"),
                          wait);
+    };
+    if (long wait = rate_.Take(rateKey, limits::kSubmissionCost, now_())) return tooMany(wait);
+    Submission s;
+    std::string error;
+    if (!ReadSubmission(r.body, &s, &error)) return Error(400, error);
+    RoundRow row;
+    if (store_.FindRound(s.roundKey, &row)) return Json(200, RowJson(row));
+    if (!CheckSubmission(s, gameVersion_, &error)) return Error(422, error);
+    if (!checkers_ || checkers_->Pending() >= limits::kQueuedRounds)
+        return WithRetry(Error(503, "the board has more rounds to check than it takes; try again in a minute"), 60);
+    long more = static_cast<long>(s.replay.updates) - limits::kSubmissionCost;
+    if (more > 0)
+        if (long wait = rate_.Take(rateKey, more, now_())) return tooMany(wait);
 
     NewRound n;
     n.name = s.name.shown;
