@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
+#include "board/daily.h"
 #include "board/limits.h"
 #include "board/names.h"
 #include "board/submission.h"
@@ -85,7 +86,7 @@ std::string ErrorJson(const std::string& text) { return nlohmann::json{{"error",
 BoardApi::BoardApi(Store& store, Checkers* checkers, const std::string& gameVersion, long rateLimit,
                    std::function<double()> now)
     : store_(store), checkers_(checkers), gameVersion_(gameVersion), now_(std::move(now)), rate_(rateLimit),
-      boards_(store) {
+      boards_(store), daily_(store.Secret("daily", Daily::MakeSecret())) {
     Follow();
 }
 
@@ -106,7 +107,8 @@ ApiAnswer BoardApi::Handle(const ApiRequest& r) {
     std::string allow;
     if (s.size() == 1 && s[0] == "rounds") allow = "POST";
     else if ((s.size() == 2 && s[0] == "rounds") || (s.size() == 3 && s[0] == "rounds" && s[2] == "replay") ||
-             (s.size() == 2 && (s[0] == "boards" || s[0] == "players")) || (s.size() == 1 && s[0] == "health"))
+             (s.size() == 2 && (s[0] == "boards" || s[0] == "players")) ||
+             (s.size() == 1 && (s[0] == "health" || s[0] == "daily")))
         allow = "GET";
     if (allow.empty()) return Error(404, "no such path");
     if (m == "OPTIONS") {
@@ -126,6 +128,10 @@ ApiAnswer BoardApi::Handle(const ApiRequest& r) {
     try {
         if (allow == "POST") return Submit(r);
         if (s[0] == "health") return Health();
+        if (s[0] == "daily") {
+            DailyMaze maze = daily_.At(static_cast<int64_t>(now_()));
+            return Json(200, nlohmann::json{{"day", maze.day}, {"seed", maze.seed}, {"ends", IsoTime(maze.ends)}}.dump());
+        }
         if (s[0] == "boards") {
             for (int v = 1; v <= 3; ++v)
                 if (s[1] == kVariantNames[v]) return BoardPage(v, query);
@@ -180,6 +186,7 @@ ApiAnswer BoardApi::Submit(const ApiRequest& r) {
     n.claimedUpdates = static_cast<long>(s.replay.updates);
     n.replay = s.bytes;
     n.at = static_cast<int64_t>(now_());
+    n.day = daily_.DayOf(n.seed, n.at);
     switch (store_.AddRound(n, &row)) {
         case Store::Added::kDuplicate:
             return Json(200, RowJson(row));
@@ -296,14 +303,21 @@ void BoardApi::QueueStored() {
 std::string BoardApi::RowJson(const RoundRow& row) {
     nlohmann::json j = {{"id", row.id},         {"name", row.name}, {"variant", row.variant},
                         {"status", row.status}, {"at", IsoTime(row.submittedAt)}};
+    if (!row.day.empty()) j["day"] = row.day;
     if (row.status == "accepted") {
         j["score"] = row.score;
         j["updates"] = row.updates;
         int rank = 0;
         BoardEntry best;
-        bool placed = boards_.Place(row.variant, row.folded, &rank, &best);
+        bool placed = boards_.Place(row.variant, "", row.folded, &rank, &best);
         j["rank"] = placed ? rank : 0;
         j["best"] = placed && best.id == row.id;
+        // A daily round is on its day's board too.
+        if (!row.day.empty()) {
+            placed = boards_.Place(row.variant, row.day, row.folded, &rank, &best);
+            j["dayRank"] = placed ? rank : 0;
+            j["dayBest"] = placed && best.id == row.id;
+        }
     } else if (row.status == "refused") {
         j["reason"] = row.reason;
     }
@@ -330,7 +344,9 @@ ApiAnswer BoardApi::BoardPage(int variant, const std::string& query) {
     if (!Number(p["limit"], limits::kPageRowsDefault, 1, limits::kPageRowsMax, &limit))
         return Error(400, "limit must be a whole number from 1 to " + std::to_string(limits::kPageRowsMax));
     if (!Number(p["offset"], 0, 0, 100000000, &offset)) return Error(400, "offset must be a whole number from 0");
-    return Json(200, boards_.Page(variant, static_cast<int>(limit), static_cast<int>(offset)));
+    const std::string& day = p["day"];
+    if (!day.empty() && !Daily::ValidDay(day)) return Error(400, "day must be a date written YYYY-MM-DD");
+    return Json(200, boards_.Page(variant, day, static_cast<int>(limit), static_cast<int>(offset)));
 }
 
 ApiAnswer BoardApi::Player(const std::string& sent) {
@@ -342,7 +358,7 @@ ApiAnswer BoardApi::Player(const std::string& sent) {
     for (int v = 1; v <= 3; ++v) {
         int rank = 0;
         BoardEntry e;
-        if (!boards_.Place(v, name.folded, &rank, &e)) continue;
+        if (!boards_.Place(v, "", name.folded, &rank, &e)) continue;
         shown = e.name;
         boards.push_back({{"variant", v}, {"rank", rank}, {"id", e.id}, {"score", e.score}, {"updates", e.updates},
                           {"at", IsoTime(e.at)}});

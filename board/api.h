@@ -6,9 +6,10 @@
 //   POST /api/rounds                 a round sent to the board (board/submission.h)
 //   GET  /api/rounds/{id}            its row
 //   GET  /api/rounds/{id}/replay     its replay's bytes
-//   GET  /api/boards/{variant}       ?limit=N&offset=M: a variant's board, paged
+//   GET  /api/boards/{variant}       ?limit=N&offset=M[&day=YYYY-MM-DD]: a variant's board, paged
 //   GET  /api/players/{name}         a name's best round and rank on each variant
 //   GET  /api/health                 200 while the store can be read and written
+//   GET  /api/daily                  today's maze: {"day", "seed", "ends"}
 //   OPTIONS /api/...                 the preflight of a request from another origin
 //
 // Answers are JSON ({"error": "..."} with one line when something is refused)
@@ -30,6 +31,7 @@
 
 #include "board/boards.h"
 #include "board/checker.h"
+#include "board/daily.h"
 #include "board/rate_limit.h"
 #include "board/store.h"
 
@@ -100,6 +102,7 @@ private:
     std::function<double()> now_;
     RateLimit rate_;
     BoardCache boards_;
+    Daily daily_;
 
     std::mutex mutex_;
     std::multimap<int64_t, std::function<void()>> waiting_;  // round id -> who waits for its decision

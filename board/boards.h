@@ -1,7 +1,8 @@
 // board/boards.h - the ranked boards, kept in memory and served from there.
 //
 // Each variant's board (each name once, with its best accepted round, best
-// first) is read from the store when it is first asked for after a change,
+// first), all-time or of one day's maze, is read from the store when it is
+// first asked for after a change,
 // and kept until the next change: reads never touch the store otherwise. The
 // board marks a change itself when it decides a round; Follow notices the
 // changes of others (an operator's command) from the store's version.
@@ -29,25 +30,27 @@ public:
     void Follow();
 
     // {"variant", "total", "rows": [{"rank", "name", "score", "updates", "id", "at"}]}
-    // for rows offset .. offset + limit - 1 of `variant`'s board (1..3).
-    std::string Page(int variant, int limit, int offset);
+    // (and "day" for a day's board) for rows offset .. offset + limit - 1 of
+    // `variant`'s board (1..3), or of its board of `day` when that is not empty.
+    std::string Page(int variant, const std::string& day, int limit, int offset);
 
-    // Where `folded`'s best round stands on `variant`'s board: its rank (from
-    // 1) and the row; false when the name has no accepted round there.
-    bool Place(int variant, const std::string& folded, int* rank, BoardEntry* entry);
+    // Where `folded`'s best round stands on that board: its rank (from 1) and
+    // the row; false when the name has no accepted round there.
+    bool Place(int variant, const std::string& day, const std::string& folded, int* rank, BoardEntry* entry);
 
 private:
     struct Ranked {
         std::vector<BoardEntry> rows;
         std::unordered_map<std::string, std::size_t> byName;  // folded name -> its row
     };
-    std::shared_ptr<const Ranked> Get(int variant);
+    using Key = std::pair<int, std::string>;  // (variant, day)
+    std::shared_ptr<const Ranked> Get(const Key& key);
 
     Store& store_;
-    std::mutex mutex_;  // guards the pointers, the pages and the version
-    std::shared_ptr<const Ranked> boards_[4];
-    // Pages as written, until the next change: (variant, limit, offset) -> JSON.
-    std::map<std::tuple<int, int, int>, std::shared_ptr<const std::string>> pages_;
+    std::mutex mutex_;  // guards the boards, the pages and the version
+    std::map<Key, std::shared_ptr<const Ranked>> boards_;
+    // Pages as written, until the next change: (variant, day, limit, offset) -> JSON.
+    std::map<std::tuple<int, std::string, int, int>, std::shared_ptr<const std::string>> pages_;
     int64_t version_ = -1;
     std::mutex reading_;  // one reading of the store at a time
 };

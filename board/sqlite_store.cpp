@@ -27,11 +27,15 @@ const char* const kMigrations[] = {
     "CREATE INDEX rounds_by_board ON rounds(variant, status, folded, score DESC, updates, id);"
     "CREATE TABLE blocked(address TEXT PRIMARY KEY, at INTEGER NOT NULL);"
     "CREATE TABLE health(id INTEGER PRIMARY KEY, at INTEGER NOT NULL);",
+    // 2: the daily mazes: a round's day, and the board's secrets.
+    "ALTER TABLE rounds ADD COLUMN day TEXT NOT NULL DEFAULT '';"
+    "CREATE INDEX rounds_by_day ON rounds(day, variant, status, folded, score DESC, updates, id);"
+    "CREATE TABLE secrets(name TEXT PRIMARY KEY, value BLOB NOT NULL);",
 };
 const int kSchemaVersion = sizeof kMigrations / sizeof kMigrations[0];
 
 const char* const kRoundColumns =
-    "id, name, folded, variant, seed, status, score, updates, reason, submitted_at, decided_at";
+    "id, name, folded, variant, seed, status, score, updates, reason, submitted_at, decided_at, day";
 
 // A prepared statement, finalised when it goes.
 class Statement {
@@ -93,6 +97,7 @@ RoundRow ReadRound(Statement& s) {
     r.reason = s.Text(8);
     r.submittedAt = s.Int(9);
     r.decidedAt = s.Int(10);
+    r.day = s.Text(11);
     return r;
 }
 
@@ -131,9 +136,10 @@ public:
         std::string name = shown.Step() ? shown.Text(0) : n.name;
         Statement add(db_,
                       "INSERT INTO rounds(round_key, folded, name, variant, seed, claimed_score, claimed_updates,"
-                      " status, submitted_at, replay) VALUES(?, ?, ?, ?, ?, ?, ?, 'queued', ?, ?)");
+                      " status, submitted_at, replay, day) VALUES(?, ?, ?, ?, ?, ?, ?, 'queued', ?, ?, ?)");
         add.Bind(1, n.roundKey).Bind(2, n.folded).Bind(3, name).Bind(4, n.variant).Bind(5, n.seed);
-        add.Bind(6, n.claimedScore).Bind(7, n.claimedUpdates).Bind(8, n.at).BindBlob(9, n.replay).Step();
+        add.Bind(6, n.claimedScore).Bind(7, n.claimedUpdates).Bind(8, n.at).BindBlob(9, n.replay);
+        add.Bind(10, n.day).Step();
         int64_t id = sqlite3_last_insert_rowid(db_);
         t.Commit();
         if (!RoundLocked(id, row)) throw StoreError("the store lost a round it had just added");
@@ -178,14 +184,14 @@ public:
         return ids;
     }
 
-    std::vector<BoardEntry> Board(int variant) override {
+    std::vector<BoardEntry> Board(int variant, const std::string& day) override {
         std::lock_guard<std::mutex> lock(mutex_);
         Statement s(db_,
                     "SELECT id, name, folded, score, updates, submitted_at FROM ("
                     "  SELECT *, ROW_NUMBER() OVER (PARTITION BY folded ORDER BY score DESC, updates, id) AS place"
-                    "  FROM rounds WHERE variant = ? AND status = 'accepted')"
+                    "  FROM rounds WHERE variant = ? AND status = 'accepted' AND (? = '' OR day = ?))"
                     " WHERE place = 1 ORDER BY score DESC, updates, id");
-        s.Bind(1, variant);
+        s.Bind(1, variant).Bind(2, day).Bind(3, day);
         std::vector<BoardEntry> rows;
         while (s.Step()) {
             BoardEntry e;
@@ -198,6 +204,19 @@ public:
             rows.push_back(std::move(e));
         }
         return rows;
+    }
+
+    std::string Secret(const std::string& name, const std::string& fresh) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        Transaction t(this);
+        Statement keep(db_, "INSERT OR IGNORE INTO secrets(name, value) VALUES(?, ?)");
+        keep.Bind(1, name).BindBlob(2, fresh).Step();
+        Statement read(db_, "SELECT value FROM secrets WHERE name = ?");
+        read.Bind(1, name);
+        if (!read.Step()) throw StoreError("the store lost its secret " + name);
+        std::string value = read.Text(0);
+        t.Commit();
+        return value;
     }
 
     std::vector<std::string> BlockedAddresses() override {

@@ -10,7 +10,11 @@
 //            round, whoever sent it), and its status: "queued" until it is
 //            played again, then "accepted" with the board's own score and
 //            length, or "refused" with the reason;
-//   blocked  client addresses whose submissions are refused.
+//   blocked  client addresses whose submissions are refused;
+//   secrets  values the board makes once and keeps (the daily mazes' secret).
+//
+// A round sent during a day (or within the hour after) in that day's maze is
+// filed under the day as well: the day's board ranks those.
 //
 // Invariants: a round is stored before the client is told it was taken, and
 // a stored round is never lost; a round changes from "queued" to a decision
@@ -45,6 +49,7 @@ struct RoundRow {
     std::string reason;  // why it was refused
     int64_t submittedAt = 0;  // seconds since 1970 (UTC)
     int64_t decidedAt = 0;
+    std::string day;     // "YYYY-MM-DD" for a round of that day's maze, else empty
 };
 
 // A round to add.
@@ -57,6 +62,7 @@ struct NewRound {
     long claimedUpdates = 0;
     std::string replay;  // the file's bytes
     int64_t at = 0;      // seconds since 1970
+    std::string day;     // the day it is filed under, or empty
 };
 
 // A name's best accepted round on a variant's board.
@@ -92,8 +98,12 @@ public:
     // The queued rounds, oldest first: their ids and claimed lengths.
     virtual std::vector<std::pair<int64_t, long>> Queued() = 0;
     // Each name's best accepted round on `variant`, best first: the higher
-    // score, then the shorter round, then the earlier one.
-    virtual std::vector<BoardEntry> Board(int variant) = 0;
+    // score, then the shorter round, then the earlier one; of the rounds filed
+    // under `day` ("YYYY-MM-DD") when it is not empty.
+    virtual std::vector<BoardEntry> Board(int variant, const std::string& day) = 0;
+    // The secret kept under `name`; `fresh` becomes it when there is none yet
+    // (whoever asks first, every later caller gets the same).
+    virtual std::string Secret(const std::string& name, const std::string& fresh) = 0;
     virtual std::vector<std::string> BlockedAddresses() = 0;
     // A number that changes whenever the store changes, whoever changed it
     // (the board itself, or an operator's command).
