@@ -22,6 +22,7 @@ c_MyApp* c_MyApp::m_new() {
     m_Plr = Array<float>(512);
     m_Ents = Array<float>(1100);
     m_Part = Array<float>(5100);
+    m_NameChars = Array<int>(16);
     m_PartMax = 250;
     // No touch yet: the virtual stick is anchored by the first one.
     m_TouchAnchorX = m_TouchAnchorY = -1;
@@ -53,5 +54,6 @@ void c_MyApp::mark() {
     gc_mark_q(m_Plr);
     gc_mark_q(m_Ents);
     gc_mark_q(m_Part);
+    gc_mark_q(m_NameChars);
     if (m_Replays) m_Replays->Mark();
 }

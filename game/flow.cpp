@@ -5,6 +5,7 @@
 #include "game/myapp.h"
 #include "game/replay.h"
 #include "game/screen_fit.h"
+#include "host/world_board.h"
 #include "input/device.h"
 #include "input/host_input.h"
 #include "runtime/error.h"
@@ -198,6 +199,7 @@ void c_MyApp::RunBoxes() {
     if (m_Mode == kModeMenu && (m_CreditsOpen || m_CreditSlide > 0)) p_CreditBox();
     m_CreditSlide = step_toward(m_CreditSlide, m_CreditsOpen ? 30 : 0);
     if (m_Mode == kModeMenu && m_BadgesOpen) p_BadgesBox();
+    if (m_Mode == kModeMenu && m_NameOpen) p_NameBox();
     if (m_OptionsOpen || m_OptionSlide > 0) {
         p_OptionBox();
         m_OptionSlide = step_toward(m_OptionSlide, m_OptionsOpen ? 30 : 0);
@@ -214,6 +216,7 @@ int c_MyApp::p_OnUpdate() {
     if (bb_input_KeyHit(kKeyF4) || bb_input_KeyHit(kKeyClose)) bbError(String());
 
     bb_asyncevent_UpdateAsyncEvents();
+    bbWorldBoard()->Poll();
 
     if (bb_Zanth_HasMusicStream == 1 && m_TunePlaying == 1) {
         if (m_Paused) {

@@ -21,6 +21,7 @@
 #include "game/globals.h"
 #include "game/myapp.h"
 #include "game/replay.h"
+#include "host/world_board.h"
 #include "input/device.h"
 #include "runtime/error.h"
 
@@ -51,6 +52,8 @@ const float kTrophyInset = 26;          // the trophy's centre from the strip's 
 const int kHitWatch = 8;           // MenuButtons: the watch button is touched
 const int kWatchFrame = 1;         // of the icons image: the play arrow
 const int kKeyWatch = 'R';         // watches the selected variant's best replay
+const int kHitDaily = 16;          // MenuButtons: the daily button is touched
+const int kKeyDaily = 9;           // Tab: plays the day's maze (no action and no iCade letter uses it)
 
 int clamp_int(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
@@ -158,6 +161,7 @@ void c_MyApp::MenuScores(float left) {
     p_Text(left + 20, 60, lists.best, 0, 1);
     p_SetCol(200, 255, 100, 1);
     p_Text(left + 20, h / 2 + 20, lists.recent, 0, 1);
+    MenuWorldLine(left);
 }
 
 void c_MyApp::MenuSelect(int item, int sound) {
@@ -234,6 +238,17 @@ int c_MyApp::MenuButtons(float stripLeft) {
             p_Text(x, h - 24, String("REPLAY"), 1, 1);
             p_SetCol(255, 255, 255, 1);
         }
+        // Beside it, while a world board answers, the day's maze.
+        int32_t seed = 0;
+        if (DailyOffered(&seed)) {
+            float x = w - kStripWidth - 36 - (m_Replays->HasBest(m_MenuSel) ? 76 : 0);
+            p_SetSize(1.25f);
+            p_SetCol(120, 200, 255, 0.9f);
+            if (p_Button(kSlotIcons, x, h - 54, kWatchFrame)) hits |= kHitDaily;
+            p_SetSize(1);
+            p_Text(x, h - 24, String("DAILY"), 1, 1);
+            p_SetCol(255, 255, 255, 1);
+        }
     }
     // The credits icon rides with the highscore strip, at the top, just
     // left of where the headings begin (20 pixels into the strip): its round
@@ -263,6 +278,36 @@ void c_MyApp::MenuWatch() {
     ConsumePress();
     if (!m_Replays->WatchBest(m_MenuSel)) return;
     p_PlaySFX2(98, 1);
+}
+
+bool c_MyApp::DailyOffered(int32_t* seed) {
+    int32_t s = 0;
+    BBWorldBoard* world = bbWorldBoard();
+    if (!world->Answers() || !world->Daily(&s)) return false;
+    if (seed) *seed = s;
+    return true;
+}
+
+// A round of the selected variant in the day's maze; it is an ordinary round
+// otherwise, recorded and sent as every round is.
+void c_MyApp::MenuDaily() {
+    int32_t seed = 0;
+    ConsumePress();
+    if (!DailyOffered(&seed)) return;
+    p_PlaySFX2(98, 1);
+    m_Replays->PlayDaily(seed);
+    m_GameType = m_MenuSel;
+    m_Mode = kModeStartRound;
+}
+
+// What the world board answered about the last round sent, in the gap under
+// the best scores; nothing without a board.
+void c_MyApp::MenuWorldLine(float left) {
+    std::string line;
+    if (!bbWorldBoard()->LastAnswer(&line)) return;
+    p_SetSize(1);
+    p_SetCol(150, 220, 255, 1);
+    p_Text(left + 20, bb_Zanth_jscrh / 2 - 4, String(line.c_str()), 0, 1);
 }
 
 void c_MyApp::MenuOpenCredits() {
@@ -299,6 +344,9 @@ void c_MyApp::MenuItemsInput(float cx, float cy, int buttons) {
             // (In iCade mode the letter is a pad button's release.)
             MenuWatch();
             return;
+        } else if (bb_input_KeyHit(kKeyDaily) && m_MenuSel != kItemCog && DailyOffered(nullptr)) {
+            MenuDaily();
+            return;
         }
     }
 
@@ -317,6 +365,10 @@ void c_MyApp::MenuItemsInput(float cx, float cy, int buttons) {
     }
     if (fresh && (buttons & kHitWatch)) {
         MenuWatch();
+        return;
+    }
+    if (fresh && (buttons & kHitDaily)) {
+        MenuDaily();
         return;
     }
 
@@ -390,6 +442,8 @@ int c_MyApp::p_Menu() {
     int buttons = MenuButtons(stripLeft);
     MenuScores(stripLeft);
     MenuItems(buttons);
+    // A world board without the player's name asks for one, once.
+    if (!BoxOpen() && m_MenuSlide == 0 && bbWorldBoard()->WantsName()) NameBoxOpen();
     return 0;
 }
 

@@ -191,6 +191,10 @@ public:
     int m_PadSpan = 0;         // the pinch's distance between two fingers at the update before, /16
     float m_TiltX = 0, m_TiltY = 0;      // tilt relative to rest
     float m_TiltSmX = 0, m_TiltSmY = 0;  // smoothed tilt
+    int m_NameOpen = 0;        // the world board's name box is up (game/name_box.cpp)
+    Array<int> m_NameChars;    // 16: the name typed in it
+    int m_NameLength = 0;      // characters typed
+    int m_NameSel = 0;         // its selected key
 
     c_MyApp* m_new();
     ~c_MyApp() override;
@@ -323,7 +327,7 @@ private:
     // player, and whether the credits, options or badges box is open.
     bool AnyAction(int action) { return p_PlayKeyAll(action, 1) != 0; }
     bool AnyAction(std::initializer_list<int> actions);
-    bool BoxOpen() const { return m_CreditsOpen || m_OptionsOpen || m_BadgesOpen; }
+    bool BoxOpen() const { return m_CreditsOpen || m_OptionsOpen || m_BadgesOpen || m_NameOpen; }
     void ConsumePress() { m_KeyLatch = m_TouchLatch = 1; }
     // The main menu (game/menus.cpp).
     void MenuQuitKey();
@@ -337,6 +341,17 @@ private:
     void MenuOpenCredits();
     void MenuOpenBadges();
     void MenuWatch();
+    // The world board in the menu: the last round's rank, and the day's maze.
+    void MenuWorldLine(float left);
+    bool DailyOffered(int32_t* seed);
+    void MenuDaily();
+    // The name box (game/name_box.cpp).
+    int p_NameBox();
+    void NameBoxOpen();
+    void NameBoxInput();
+    void NameKey(int key);
+    void NameDone(bool keep);
+    void NameKeyPlace(int key, float* x, float* y, float* width) const;
     void DrawBadgeList(float left, float scroll);
     void MenuSelect(int item, int sound);
     void DrawCog(float x, float y, float size, float angle, const float* speeds);

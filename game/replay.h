@@ -139,9 +139,15 @@ public:
 
     void BeginUpdate();
     void EndUpdate();
-    // The seed of the round being started: the watched replay's, the fixed
-    // seed, or the clock.
+    // The seed of the round being started: the watched replay's, the daily
+    // maze's when the round was started as the day's, the fixed seed, or the
+    // clock.
     int32_t RoundSeed();
+    // The next round plays the Daily Vault's maze `seed` (once).
+    void PlayDaily(int32_t seed) {
+        dailyPending_ = true;
+        dailySeed_ = seed;
+    }
 
     // Plays `replay` once the menu is up (at once when it is), on the menu's
     // screens, and returns to the menu when it ends or the player presses a
@@ -204,6 +210,10 @@ private:
     int lastScore_ = 0;
     long lastUpdates_ = 0;
     uint32_t lastWorld_ = 0;
+
+    // The Daily Vault's maze for the next round, when it was asked for.
+    bool dailyPending_ = false;
+    int32_t dailySeed_ = 0;
 
     // Best replays: the score each holds, -1 for none; read on first use.
     int bestScore_[4] = {-1, -1, -1, -1};

@@ -9,6 +9,7 @@
 #include "game/myapp.h"
 #include "game/replay.h"
 #include "game/replay_fields.h"
+#include "host/world_board.h"
 #include "input/device.h"
 #include "runtime/error.h"
 #include "support/random.h"
@@ -120,7 +121,12 @@ void ReplaySession::EndUpdate() {
 int32_t ReplaySession::RoundSeed() {
     if (watching_) return watched_.seed;
     int32_t seed = 0;
-    if (!FixedRoundSeed(&seed)) seed = bb_app_Millisecs();
+    if (dailyPending_) {
+        seed = dailySeed_;
+        dailyPending_ = false;
+    } else if (!FixedRoundSeed(&seed)) {
+        seed = bb_app_Millisecs();
+    }
     if (recording_) recorded_.seed = seed;
     return seed;
 }
@@ -170,6 +176,8 @@ void ReplaySession::FinishRecording() {
         }
     }
     if (!saved) bbPrint(String("Replay could not be saved"));
+    // The world board takes it, when one is set (host/world_board.h).
+    bbWorldBoard()->RoundFinished(EncodeReplay(recorded_));
 }
 
 const ReplayFile* ReplaySession::LastRecorded() const { return hasRecorded_ ? &recorded_ : nullptr; }

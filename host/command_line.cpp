@@ -50,6 +50,12 @@ const Option kOptions[] = {
      true, [](CommandLine& line, const char* value) { line.verifyFiles.push_back(value); }},
     {"seed", 0, "N", "start every round from maze N instead of a random one",
      false, [](CommandLine& line, const char* value) { ReadSeed(line, value); }},
+    {"board", 0, "URL", "join the world board at URL (remembered; \"none\" leaves it)",
+     false, [](CommandLine& line, const char* value) { line.boardGiven = true, line.board = value; }},
+    {"name", 0, "NAME", "your name on the world board (remembered)",
+     false, [](CommandLine& line, const char* value) { line.nameGiven = true, line.name = value; }},
+    {"submit", 0, "FILE", "send each replay FILE to the world board and print its rank",
+     true, [](CommandLine& line, const char* value) { line.submitFiles.push_back(value); }},
     {"check-rounds", 0, nullptr, "check rounds sent on standard input without a window (the world board's checker)",
      false, [](CommandLine& line, const char*) { line.checkRounds = true; }},
 };
@@ -75,8 +81,15 @@ bool Answered(const CommandLine& line) { return line.showHelp || line.showVersio
 // "-x" and "--x" are options; "-" alone, like any other word, is not.
 bool IsOption(const std::string& arg) { return arg.size() > 1 && arg[0] == '-'; }
 
-// Whether `arg`, which is no option, is one more replay file for --verify.
-bool IsVerifyFile(const CommandLine& line, const char* arg) { return !line.verifyFiles.empty() && arg[0]; }
+// Whether `arg`, which is no option, is one more replay file for --verify or --submit.
+bool IsMoreFile(const CommandLine& line, const char* arg) {
+    return (!line.verifyFiles.empty() || !line.submitFiles.empty()) && arg[0];
+}
+
+// The list the files after an option that takes more go to.
+std::vector<std::string>& MoreFiles(CommandLine& line) {
+    return line.submitFiles.empty() ? line.verifyFiles : line.submitFiles;
+}
 
 }  // namespace
 
@@ -90,8 +103,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
             break;
         }
         if (!IsOption(arg)) {
-            if (IsVerifyFile(line, argv[i])) {
-                line.verifyFiles.push_back(arg);
+            if (IsMoreFile(line, argv[i])) {
+                MoreFiles(line).push_back(arg);
                 continue;
             }
             line.error = "unexpected argument " + Quoted(arg);
@@ -135,15 +148,19 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     // Whatever follows "--" is no option: more files to check when --verify
     // was given, and the game takes no other arguments.
     if (!Answered(line))
-        for (; i < argc && IsVerifyFile(line, argv[i]); ++i) line.verifyFiles.push_back(argv[i]);
+        for (; i < argc && IsMoreFile(line, argv[i]); ++i) MoreFiles(line).push_back(argv[i]);
     if (!Answered(line) && i < argc) line.error = "unexpected argument " + Quoted(argv[i]);
     if (!Answered(line) && !line.replayFile.empty() && !line.verifyFiles.empty())
         line.error = "'--replay' and '--verify' cannot be given together";
     // A checked replay plays its own maze.
     if (!Answered(line) && line.seedGiven && !line.verifyFiles.empty())
         line.error = "'--seed' and '--verify' cannot be given together";
-    if (!Answered(line) && line.checkRounds && (line.seedGiven || !line.verifyFiles.empty() || !line.replayFile.empty()))
+    if (!Answered(line) && line.checkRounds &&
+        (line.seedGiven || !line.verifyFiles.empty() || !line.replayFile.empty() || !line.submitFiles.empty()))
         line.error = "'--check-rounds' takes no other option";
+    if (!Answered(line) && !line.submitFiles.empty() &&
+        (line.seedGiven || !line.verifyFiles.empty() || !line.replayFile.empty()))
+        line.error = "'--submit' goes with '--board' and '--name' alone";
     return line;
 }
 

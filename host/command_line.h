@@ -16,7 +16,7 @@
 // that is no option (an option starts with "-" and is more than "-"), and,
 // once it was given, every argument after "--" (so a file whose name starts
 // with "-" can be named). It may be given more than once; the files are
-// checked in the order they were named.
+// checked in the order they were named. --submit takes its files the same way.
 //
 // The game's process entry (host/main.cpp) reads the command line before
 // anything else starts: --help and --version need no display and open no
@@ -36,6 +36,11 @@ struct CommandLine {
     std::string replayFile;    // --replay: the replay to watch; empty when none
     std::vector<std::string> verifyFiles;  // --verify: the replays to check without a window, in order
     bool checkRounds = false;  // --check-rounds: check rounds sent on standard input (the world board's checker)
+    bool boardGiven = false;   // --board URL: the world board to join ("none": leave it)
+    std::string board;
+    bool nameGiven = false;    // --name NAME: the player's name on the world board
+    std::string name;
+    std::vector<std::string> submitFiles;  // --submit: replays to send to the world board, in order
     bool seedGiven = false;    // --seed: every round starts from `seed`
     int32_t seed = 0;
     std::string error;         // what was wrong with the command line; empty when nothing

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "host/board_client.h"
 #include "host/command_line.h"
 #include "host/desktop.h"
 #include "host/game_replays.h"
@@ -25,6 +26,11 @@ int main(int argc, const char** argv) {
     // them.
     if (!line.verifyFiles.empty()) vorlin_exit(VerifyReplays(line.verifyFiles, stdout, stderr));
     if (line.checkRounds) vorlin_exit(CheckRoundStream(STDIN_FILENO, STDOUT_FILENO, LANTERN_VERSION));
+    // The world board's settings are remembered before anything else uses them.
+    if ((line.boardGiven || line.nameGiven) &&
+        !ApplyBoardOptions(line.board, line.boardGiven, line.name, line.nameGiven, stderr))
+        return 2;
+    if (!line.submitFiles.empty()) return SubmitReplays(line.submitFiles, stdout, stderr);
     BBGameReplays* replays = bbReplays();
     if (line.seedGiven) replays->FixRoundSeed(line.seed);
     // A replay to watch is read before the window opens, so a bad file is
@@ -38,6 +44,7 @@ int main(int argc, const char** argv) {
         }
         replays->WatchOnceReady();
     }
+    EnableWorldBoard();
     BBDesktopGame::Main(argc, argv);
     return 0;
 }

@@ -16,7 +16,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make ninja-build pkg-config
-  libglfw3-dev libgl-dev libopenal-dev libstb-dev libvorbis-dev zlib1g-dev
+  libglfw3-dev libgl-dev libopenal-dev libstb-dev libvorbis-dev zlib1g-dev libcurl4-openssl-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
   fonts-dejavu-core
 )

@@ -75,6 +75,8 @@ set(WEB_SWAPS
   audio/device_attempt.cpp     host/web/device_attempt.cpp
   # Emscripten's OpenAL is linked, not loaded at run time.
   audio/openal.cpp             host/web/openal.cpp
+  # The world board: the page talks to it with its own script.
+  host/board_client.cpp        host/web/web_board.cpp
 )
 list(LENGTH WEB_SWAPS swap_items)
 math(EXPR swap_last "${swap_items} - 1")

@@ -119,6 +119,20 @@ TEST(CommandLineTest, VerifyTakesEveryLaterArgumentThatIsNoOptionAndEveryOneAfte
     EXPECT_EQ(Parse({"--verify", "a", "--", ""}).error, "unexpected argument ''");
 }
 
+TEST(CommandLineTest, SubmitTakesItsFilesAsVerifyDoesWithTheBoardAndTheNameAlone) {
+    using Files = std::vector<std::string>;
+    CommandLine line = Parse({"--board", "http://b/", "--name", "Moss", "--submit", "a", "b", "--", "-c"});
+    EXPECT_EQ(line.error, "");
+    EXPECT_EQ(line.submitFiles, (Files{"a", "b", "-c"}));
+    EXPECT_TRUE(line.boardGiven && line.nameGiven);
+    EXPECT_EQ(line.board, "http://b/");
+    EXPECT_EQ(line.name, "Moss");
+    EXPECT_TRUE(line.verifyFiles.empty());
+    EXPECT_EQ(Parse({"--submit", "a", "--verify", "b"}).error, "'--submit' goes with '--board' and '--name' alone");
+    EXPECT_EQ(Parse({"--submit", "a", "--seed", "3"}).error, "'--submit' goes with '--board' and '--name' alone");
+    EXPECT_EQ(Parse({"--check-rounds", "--submit", "a"}).error, "'--check-rounds' takes no other option");
+}
+
 TEST(CommandLineTest, SeedTakesAnyThirtyTwoBitWholeNumberAndNothingElse) {
     EXPECT_EQ(Parse({"--seed", "6"}).seed, 6);
     EXPECT_TRUE(Parse({"--seed", "6"}).seedGiven);
@@ -136,7 +150,8 @@ TEST(CommandLineTest, SeedTakesAnyThirtyTwoBitWholeNumberAndNothingElse) {
 TEST(CommandLineTest, UsageListsEveryOptionInOneAlignedColumn) {
     EXPECT_EQ(UsageLines().at(0), "Usage: lantern-vault [OPTION]...");
     EXPECT_EQ(UsageOptions(),
-              (std::vector<std::string>{"--help", "--version", "--replay", "--verify", "--seed", "--check-rounds"}));
+              (std::vector<std::string>{"--help", "--version", "--replay", "--verify", "--seed", "--board", "--name",
+                                        "--submit", "--check-rounds"}));
     EXPECT_NE(CommandLineUsage().find("\n      --verify FILE...  "), std::string::npos) << "one or more files";
     // Every help text starts in the same column.
     std::smatch m;
