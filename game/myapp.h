@@ -351,7 +351,12 @@ private:
     void NameBoxInput();
     void NameKey(int key);
     void NameDone(bool keep);
+
+public:
+    // Where key `key` of the name box lies on the virtual screen: its centre and width.
     void NameKeyPlace(int key, float* x, float* y, float* width) const;
+
+private:
     void DrawBadgeList(float left, float scroll);
     void MenuSelect(int item, int sound);
     void DrawCog(float x, float y, float size, float angle, const float* speeds);
