@@ -293,7 +293,15 @@ class DesktopBoard : public BBWorldBoard {
 public:
     explicit DesktopBoard(const BoardSettings& settings) : settings_(settings) {
         thread_ = std::thread([this] { Run(); });
-        thread_.detach();  // it ends with the process, which never waits for the network
+    }
+
+    void Stop() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+            wake_.notify_all();
+        }
+        thread_.join();
     }
 
     void Poll() override {}
@@ -350,6 +358,10 @@ private:
             BoardSettings s;
             {
                 std::lock_guard<std::mutex> lock(mutex_);
+                if (stopping_) return;
+            }
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
                 s = settings_;
             }
             bool reached = FetchDaily(s);
@@ -361,7 +373,7 @@ private:
                 answers_ = reached;
                 wait = reached ? 5 : std::min(300, wait * 2);
                 int seconds = retry > 0 ? static_cast<int>(std::min(retry, 300L)) : (reached && waiting_.empty() ? 60 : wait);
-                wake_.wait_for(lock, std::chrono::seconds(seconds));
+                wake_.wait_for(lock, std::chrono::seconds(seconds), [this] { return stopping_; });
             }
         }
     }
@@ -452,10 +464,11 @@ private:
     int32_t dailySeed_ = 0;
     std::time_t dailyEnds_ = 0;
     int sent_ = 0;
+    bool stopping_ = false;
     std::thread thread_;
 };
 
-BBWorldBoard* g_board = nullptr;
+DesktopBoard* g_board = nullptr;
 
 }  // namespace
 
@@ -467,9 +480,17 @@ void EnableWorldBoard() {
     g_board = new DesktopBoard(s);
 }
 
+void StopWorldBoard() {
+    if (!g_board) return;
+    g_board->Stop();
+    delete g_board;
+    g_board = nullptr;
+}
+
 BBWorldBoard* bbWorldBoard() {
     static NoBoard none;
-    return g_board ? g_board : &none;
+    if (g_board) return g_board;
+    return &none;
 }
 
 // ---------------------------------------------------------------------------

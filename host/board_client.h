@@ -54,5 +54,9 @@ int SubmitReplays(const std::vector<std::string>& paths, std::FILE* out, std::FI
 // the settings file (before, and in programs that never call this, it is
 // "no board").
 void EnableWorldBoard();
+// Ends the client's thread (after the request under way, at most its
+// timeout) and goes back to "no board": for programs that end quietly (the
+// tests). The game itself never waits for it: it ends with the process.
+void StopWorldBoard();
 
 #endif

@@ -55,6 +55,9 @@ TEST_F(NameBoxTest, AJoinedBoardAsksForANameOnceWhichIsTypedOrClickedAndKept) {
         std::ofstream(kBoardSettingsFile) << "board http://127.0.0.1:9/\n";
     }
     EnableWorldBoard();
+    struct Stop {
+        ~Stop() { StopWorldBoard(); }
+    } stop;
     Update(3);
     ASSERT_EQ(a->m_NameOpen, 1);
     EXPECT_TRUE(Drew("YOURNAMEONTHEWORLDBOARD")) << TextDrawn();
