@@ -442,8 +442,10 @@ int c_MyApp::p_Menu() {
     int buttons = MenuButtons(stripLeft);
     MenuScores(stripLeft);
     MenuItems(buttons);
-    // A world board without the player's name asks for one, once.
+    // A world board without the player's name asks for one, once; the day's
+    // maze asked for outside the menu (the page's) starts from here.
     if (!BoxOpen() && m_MenuSlide == 0 && bbWorldBoard()->WantsName()) NameBoxOpen();
+    if (!BoxOpen() && m_Mode == kModeMenu && bbWorldBoard()->DailyAsked()) MenuDaily();
     return 0;
 }
 

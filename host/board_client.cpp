@@ -287,6 +287,7 @@ public:
     void RoundFinished(const std::vector<uint8_t>&) override {}
     bool LastAnswer(std::string*) override { return false; }
     bool Daily(int32_t*) override { return false; }
+    bool DailyAsked() override { return false; }
 };
 
 class DesktopBoard : public BBWorldBoard {
@@ -349,6 +350,8 @@ public:
         *seed = dailySeed_;
         return true;
     }
+    // The desktop asks for the day's maze in the game's menu alone.
+    bool DailyAsked() override { return false; }
 
 private:
     // The thread: today's maze, the rounds in the outbox, the rounds being played.

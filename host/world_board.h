@@ -48,6 +48,9 @@ public:
     virtual bool LastAnswer(std::string* line) = 0;
     // Today's maze, once the board has told it: true with its seed.
     virtual bool Daily(int32_t* seed) = 0;
+    // True once after the player asked for the day's maze outside the game's
+    // menu (the page's World tab, a #daily link): the menu then starts it.
+    virtual bool DailyAsked() = 0;
 };
 
 // The host's world board, for as long as the process lives; never null.

@@ -11,11 +11,25 @@
 # and then open http://127.0.0.1:8000/ in a browser.
 #
 # --test also installs Chromium and runs the page's tests in it (tests/web/).
+# --board URL builds a page that uses the world board at URL; without it the
+# page uses a board at its own origin when one answers there (as
+# tools/board.sh serves it), and shows no world parts otherwise.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 run_tests=0
-[ "${1:-}" = "--test" ] && run_tests=1
+board=""
+while [ $# -gt 0 ]; do
+  case $1 in
+    --test) run_tests=1 ;;
+    --board)
+      board=${2:-}
+      shift
+      ;;
+    *) echo "web.sh: unknown argument '$1' (--test, --board URL)" >&2; exit 2 ;;
+  esac
+  shift
+done
 
 web_packages=(emscripten node-acorn)
 [ $run_tests = 1 ] && web_packages+=(chromium)
@@ -53,7 +67,8 @@ cmake --build build -j"$(nproc)" --target lantern_data lantern_web_icons lantern
 generator=()
 [ -f build-web/CMakeCache.txt ] || generator=(-G Ninja)
 emcmake cmake -S . -B build-web "${generator[@]}" -DLANTERN_DATA_DIR="$PWD/build/data" \
-  -DLANTERN_WEB_ICON_DIR="$PWD/build/web-icons" -DLANTERN_WEB_SOUND_DIR="$PWD/build/web-sounds"
+  -DLANTERN_WEB_ICON_DIR="$PWD/build/web-icons" -DLANTERN_WEB_SOUND_DIR="$PWD/build/web-sounds" \
+  -DLANTERN_WEB_BOARD="$board"
 cmake --build build-web -j"$(nproc)"
 
 echo

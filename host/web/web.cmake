@@ -109,6 +109,13 @@ set_source_files_properties(${SRC}/host/web/stb_vorbis.c PROPERTIES COMPILE_OPTI
 # sound, and a few kilobytes of module pay for a quicker start.
 set_source_files_properties(${SRC}/graphics/png_decode.cpp PROPERTIES COMPILE_OPTIONS "-O2")
 
+# The world board the page uses (tools/web.sh --board URL): empty for one at
+# the page's own origin. It goes into index.html as it is written here.
+set(LANTERN_WEB_BOARD "" CACHE STRING "The world board's address for the page (empty: the page's own origin)")
+if(NOT LANTERN_WEB_BOARD STREQUAL "" AND NOT LANTERN_WEB_BOARD MATCHES "^https?://[A-Za-z0-9.:/_\[\]-]+$")
+  message(FATAL_ERROR "LANTERN_WEB_BOARD must be an http:// or https:// address, not '${LANTERN_WEB_BOARD}'")
+endif()
+
 # The game's title, from its one place (host/title.h), goes into the page's
 # <title>: index.html is configured into the build folder with it
 # (@LANTERN_TITLE@).

@@ -6,6 +6,8 @@
 #ifndef LANTERN_HOST_WEB_WEB_HOST_H
 #define LANTERN_HOST_WEB_WEB_HOST_H
 
+#include <cstdint>
+
 extern "C" {
 
 // Listens to the page: visibility, touches, the gestures that let sound
@@ -50,6 +52,14 @@ void lantern_web_restore_folder(const char* folder);
 void lantern_web_show_note(const char* text);
 // Opens a link in a new tab.
 void lantern_web_open_url(const char* url);
+// The page's world board (host/web/web_board.cpp): `what` 0 asks whether a
+// board is set, 1 whether it answers, 2 whether the player asked for the
+// day's maze since the last call (and forgets it); 1 for yes.
+int lantern_web_board_state(int what);
+// Today's maze once the page's board told it: 1, with its seed.
+int lantern_web_board_daily(int32_t* seed);
+// A round the player finished: its replay's `length` bytes, for the page to send.
+void lantern_web_board_round(const uint8_t* bytes, int length);
 // Hands the program's end to the page: the frames stop; a normal end (0)
 // starts the page again, any other status is shown to the player.
 void lantern_web_program_ended(int status);

@@ -15,7 +15,7 @@ var LanternWebHost = {
     takenKeys: {
       'F1': 1, 'F2': 1, 'F3': 1, 'F7': 1, 'F10': 1, 'F11': 1,
       'ArrowUp': 1, 'ArrowDown': 1, 'ArrowLeft': 1, 'ArrowRight': 1,
-      ' ': 1, 'PageUp': 1, 'PageDown': 1, 'Home': 1, 'End': 1,
+      ' ': 1, 'PageUp': 1, 'PageDown': 1, 'Home': 1, 'End': 1, 'Tab': 1,
     },
     // Touch identifiers by finger index 0-9; a new touch takes the lowest free index.
     fingers: [],
@@ -114,6 +114,8 @@ var LanternWebHost = {
 
     onKeyDown: function(event) {
       if (event.ctrlKey || event.altKey || event.metaKey) return;
+      // Typing in the page's own controls (a name, a key) is theirs.
+      if (event.target && event.target.closest && event.target.closest('.page-control')) return;
       if (LanternPage.takenKeys[event.key]) event.preventDefault();
     },
 
@@ -353,6 +355,26 @@ var LanternWebHost = {
         // A copy that cannot be written back is left in the storage.
       }
     });
+  },
+
+  // The page's world board (host/web/index.html, Module.lanternBoard).
+  lantern_web_board_state: function(what) {
+    var board = Module['lanternBoard'];
+    if (!board) return 0;
+    return (what === 0 ? board['set']() : what === 1 ? board['answers']() : board['takeDailyAsk']()) ? 1 : 0;
+  },
+
+  lantern_web_board_daily: function(seed) {
+    var board = Module['lanternBoard'];
+    var daily = board ? board['daily']() : null;
+    if (daily === null) return 0;
+    HEAP32[seed >> 2] = daily;
+    return 1;
+  },
+
+  lantern_web_board_round: function(bytes, length) {
+    var board = Module['lanternBoard'];
+    if (board) board['roundFinished'](HEAPU8.slice(bytes, bytes + length));
   },
 
   lantern_web_show_note: function(text) {

@@ -210,6 +210,7 @@ const kKeys = {
   ArrowRight: { code: 'ArrowRight', keyCode: 39 },
   ArrowDown: { code: 'ArrowDown', keyCode: 40 },
   F11: { code: 'F11', keyCode: 122 },
+  Tab: { code: 'Tab', keyCode: 9 },
 };
 
 export class Page {
