@@ -21,7 +21,7 @@ namespace {
 
 const char kGrid[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_. ";
 const int kGridKeys = 40, kColumns = 10;
-const int kKeyDelete = kGridKeys, kKeyOk = kGridKeys + 1, kKeySkip = kGridKeys + 2, kKeys = kGridKeys + 3;
+const int kKeyDelete = kGridKeys, kKeyOk = kGridKeys + 1, kKeys = kGridKeys + 3;  // then SKIP
 const char* const kWideLabels[] = {"DEL", "OK", "SKIP"};
 const float kKeyW = 40, kKeyH = 34;  // a grid key's pitch (virtual pixels)
 const float kWideW = 120;

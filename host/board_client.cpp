@@ -27,12 +27,6 @@
 const char* const kBoardSettingsFile = "./.vorlinboard";
 const char* const kOutboxFolder = "./replays/outbox";
 
-namespace {
-
-// ---------------------------------------------------------------------------
-// Bytes
-// ---------------------------------------------------------------------------
-
 std::string Base64Url(const std::string& bytes) {
     static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
     std::string out;
@@ -45,6 +39,8 @@ std::string Base64Url(const std::string& bytes) {
     }
     return out;
 }
+
+namespace {
 
 bool ReadWhole(const std::string& path, std::string* bytes, std::string* error) {
     std::ifstream in(path, std::ios::binary);

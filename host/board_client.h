@@ -50,6 +50,9 @@ bool ApplyBoardOptions(const std::string& board, bool boardGiven, const std::str
 // the board could not be reached, else 1 when one was refused, else 0.
 int SubmitReplays(const std::vector<std::string>& paths, std::FILE* out, std::FILE* err);
 
+// `bytes` in URL-safe base64 without padding, as a replay travels to the board.
+std::string Base64Url(const std::string& bytes);
+
 // The windowed game's world board: from now on bbWorldBoard() answers from
 // the settings file (before, and in programs that never call this, it is
 // "no board").

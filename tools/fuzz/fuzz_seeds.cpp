@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "game/replay.h"
+#include "host/board_client.h"
 #include "writers.h"
 
 namespace {
@@ -403,20 +404,6 @@ void write_replay_seeds() {
     write_file("replay", "one-update", EncodeReplay(r));
 }
 
-// URL-safe base64 without padding, as a client sends a replay.
-std::string base64url(const Bytes& bytes) {
-    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
-    std::string out;
-    for (size_t i = 0; i < bytes.size(); i += 3) {
-        uint32_t v = static_cast<uint32_t>(bytes[i]) << 16;
-        if (i + 1 < bytes.size()) v |= static_cast<uint32_t>(bytes[i + 1]) << 8;
-        if (i + 2 < bytes.size()) v |= bytes[i + 2];
-        size_t digits = std::min<size_t>(4, bytes.size() - i + 1);
-        for (size_t d = 0; d < digits; ++d) out += kDigits[(v >> (18 - 6 * d)) & 63];
-    }
-    return out;
-}
-
 // Submissions to the world board: a round of a game's start values (the
 // screen as a 640 x 480 window fits it), under names of several scripts.
 void write_submission_seeds() {
@@ -435,7 +422,8 @@ void write_submission_seeds() {
     r.fields[49 + 20 + 14] = 1;
     r.tape = {1, 39, 10, 11, 30, 2, 39, 10};
     r.updates = 32;
-    std::string replay = base64url(EncodeReplay(r));
+    Bytes file = EncodeReplay(r);
+    std::string replay = Base64Url(std::string(file.begin(), file.end()));
     const char* const names[] = {"Moss", "\u00c9lodie", "\u5c0f\u660e", "Ｆｅｒｎ", "a-b_c.d"};
     int n = 0;
     for (const char* name : names) {
