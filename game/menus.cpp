@@ -228,27 +228,22 @@ int c_MyApp::MenuButtons(float stripLeft) {
         p_Alpha(0.3f);
         if (p_Button(kSlotButtons, w - 70, h - 48, 3)) hits |= kHitStart;
         p_Alpha(1);
-        // Beside it, the best round of the variant to watch again, once there is one.
-        if (m_Replays->HasBest(m_MenuSel)) {
-            float x = w - kStripWidth - 36;
+        // Beside it, the best round of the variant to watch again, once
+        // there is one, and, while a world board answers, the day's maze:
+        // a play arrow each, tinted, with its label.
+        float x = w - kStripWidth - 36;
+        auto play = [&](const char* label, float r, float g, float b) {
             p_SetSize(1.25f);
-            p_SetCol(255, 220, 120, 0.9f);
-            if (p_Button(kSlotIcons, x, h - 54, kWatchFrame)) hits |= kHitWatch;
+            p_SetCol(r, g, b, 0.9f);
+            bool hit = p_Button(kSlotIcons, x, h - 54, kWatchFrame) != 0;
             p_SetSize(1);
-            p_Text(x, h - 24, String("REPLAY"), 1, 1);
+            p_Text(x, h - 24, String(label), 1, 1);
             p_SetCol(255, 255, 255, 1);
-        }
-        // Beside it, while a world board answers, the day's maze.
-        int32_t seed = 0;
-        if (DailyOffered(&seed)) {
-            float x = w - kStripWidth - 36 - (m_Replays->HasBest(m_MenuSel) ? 76 : 0);
-            p_SetSize(1.25f);
-            p_SetCol(120, 200, 255, 0.9f);
-            if (p_Button(kSlotIcons, x, h - 54, kWatchFrame)) hits |= kHitDaily;
-            p_SetSize(1);
-            p_Text(x, h - 24, String("DAILY"), 1, 1);
-            p_SetCol(255, 255, 255, 1);
-        }
+            x -= 76;
+            return hit;
+        };
+        if (m_Replays->HasBest(m_MenuSel) && play("REPLAY", 255, 220, 120)) hits |= kHitWatch;
+        if (DailyOffered(nullptr) && play("DAILY", 120, 200, 255)) hits |= kHitDaily;
     }
     // The credits icon rides with the highscore strip, at the top, just
     // left of where the headings begin (20 pixels into the strip): its round

@@ -462,3 +462,23 @@ export async function endGameSelected(page) {
   const menu = (p >> 16 & 0xff) > 200 && (p >> 8 & 0xff) > 90 && (p >> 8 & 0xff) < 150 && (p & 0xff) < 60;
   return menu && colourNear(shot.pixel(320 - 150, 240), 0xffffff, 20);
 }
+
+// A 640 x 480 tab at `address`, past "Click to Start" and in the menu; throws
+// when either did not come.
+export async function openToMenu(browser, address) {
+  const page = await browser.newPage(640, 480);
+  await page.goto(address);
+  if (!(await waitUntil(() => showsStartScreen(page, 640, 480), 60))) throw new Error('"Click to Start" did not appear');
+  await page.click(320, 240);
+  if (!(await waitUntil(() => showsMenu(page, 480), 30))) throw new Error('no menu after the click');
+  return page;
+}
+
+// Clicks the page's element that `selector` finds (one of the page's own controls).
+export async function clickOn(page, selector) {
+  const [x, y] = await page.evaluate(`(() => {
+    const box = document.querySelector(${JSON.stringify(selector)}).getBoundingClientRect();
+    return [box.left + box.width / 2, box.top + box.height / 2];
+  })()`);
+  await page.click(x, y);
+}

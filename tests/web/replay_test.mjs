@@ -19,7 +19,7 @@ import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
 
-import { Browser, endGameSelected, serveFolder, showsEnergyBar, showsMenu, showsPauseMenu, showsStartScreen, waitUntil } from './browser.mjs';
+import { Browser, clickOn, endGameSelected, openToMenu, serveFolder, showsEnergyBar, showsMenu, showsPauseMenu, waitUntil } from './browser.mjs';
 
 const kPageFolder = process.env.LANTERN_WEB_PAGE || fileURLToPath(new URL('../../build-web/page', import.meta.url));
 const kBuild = process.env.LANTERN_BUILD || fileURLToPath(new URL('../../build', import.meta.url));
@@ -68,16 +68,6 @@ after(async () => {
   if (folder) rmSync(folder, { recursive: true, force: true });
 });
 
-// A 640 x 480 tab at `address`, past "Click to Start" and in the menu.
-async function openToMenu(address) {
-  const page = await browser.newPage(640, 480);
-  await page.goto(address);
-  assert.ok(await waitUntil(() => showsStartScreen(page, 640, 480), 60), '"Click to Start" did not appear');
-  await page.click(320, 240);
-  assert.ok(await waitUntil(() => showsMenu(page, 480), 30), 'no menu after the click');
-  return page;
-}
-
 // The line the page prints when the replay `name` has ended.
 async function watchedEnd(page, name, seconds) {
   const prefix = `replay ${name}: `;
@@ -85,20 +75,11 @@ async function watchedEnd(page, name, seconds) {
   return page.printed(prefix)[0];
 }
 
-// Clicks the page's element that `selector` finds (in the page's own controls).
-async function clickOn(page, selector) {
-  const [x, y] = await page.evaluate(`(() => {
-    const box = document.querySelector(${JSON.stringify(selector)}).getBoundingClientRect();
-    return [box.left + box.width / 2, box.top + box.height / 2];
-  })()`);
-  await page.click(x, y);
-}
-
 describe('replays between the desktop and the page', () => {
   test('rounds the desktop recorded end in the page as they were recorded', async () => {
     // The shortest from a link, in real time, as a player watches it.
     const shortest = rounds[rounds.length - 1];
-    const linked = await openToMenu(`${server.url}#replay=${linkCode(shortest.bytes)}`);
+    const linked = await openToMenu(browser, `${server.url}#replay=${linkCode(shortest.bytes)}`);
     try {
       const line = await watchedEnd(linked, 'the link', shortest.updates / 60 + 30);
       assert.match(line, new RegExp(`score ${shortest.score} updates ${shortest.updates}: matched$`));
@@ -108,7 +89,7 @@ describe('replays between the desktop and the page', () => {
     }
 
     // The longest ones as fast as the page goes, with the same code.
-    const page = await openToMenu(server.url);
+    const page = await openToMenu(browser, server.url);
     try {
       for (const round of rounds.slice(0, 3)) {
         await page.evaluate(`Module.watchReplay(${JSON.stringify(round.name)}, new Uint8Array(${JSON.stringify([...round.bytes])}), true)`);
@@ -124,7 +105,7 @@ describe('replays between the desktop and the page', () => {
   test('a round played in the page leaves through its download, verifies with the desktop and plays again named by a link and dropped; a damaged link is refused', async () => {
     const downloads = join(folder, 'downloads');
     await browser.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
-    const page = await openToMenu(server.url);
+    const page = await openToMenu(browser, server.url);
     try {
       const last = `Module.gameFile('./replays/last.replay')`;
       assert.equal(await page.evaluate(`${last} === null`), true);
@@ -163,7 +144,7 @@ describe('replays between the desktop and the page', () => {
     for (const name of readdirSync(kPageFolder)) symlinkSync(join(kPageFolder, name), join(site, name));
     writeFileSync(join(site, 'shared/round.replay'), readFileSync(file));
     const siteServer = await serveFolder(site);
-    const named = await openToMenu(`${siteServer.url}?replay=shared/round.replay`);
+    const named = await openToMenu(browser, `${siteServer.url}?replay=shared/round.replay`);
     try {
       assert.match(await watchedEnd(named, 'shared/round.replay', Number(updates) / 60 + 30), ending);
       assert.ok(await waitUntil(() => showsMenu(named, 480), 30), 'no menu after the replay');

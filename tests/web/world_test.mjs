@@ -17,7 +17,7 @@ import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
 
-import { Browser, endGameSelected, serveFolder, showsEnergyBar, showsMenu, showsPauseMenu, showsStartScreen, waitUntil } from './browser.mjs';
+import { Browser, clickOn, endGameSelected, openToMenu, serveFolder, showsEnergyBar, showsMenu, showsPauseMenu, waitUntil } from './browser.mjs';
 
 const kPageFolder = process.env.LANTERN_WEB_PAGE || fileURLToPath(new URL('../../build-web/page', import.meta.url));
 const kBuild = process.env.LANTERN_BUILD || fileURLToPath(new URL('../../build', import.meta.url));
@@ -57,23 +57,6 @@ after(async () => {
   if (folder) rmSync(folder, { recursive: true, force: true });
 });
 
-async function openToMenu(address) {
-  const page = await browser.newPage(640, 480);
-  await page.goto(address);
-  assert.ok(await waitUntil(() => showsStartScreen(page, 640, 480), 60), '"Click to Start" did not appear');
-  await page.click(320, 240);
-  assert.ok(await waitUntil(() => showsMenu(page, 480), 30), 'no menu after the click');
-  return page;
-}
-
-async function clickOn(page, selector) {
-  const [x, y] = await page.evaluate(`(() => {
-    const box = document.querySelector(${JSON.stringify(selector)}).getBoundingClientRect();
-    return [box.left + box.width / 2, box.top + box.height / 2];
-  })()`);
-  await page.click(x, y);
-}
-
 // A round started with `key` in the menu, a walk, and the pause menu's "End Game".
 async function playRound(page, key) {
   assert.ok(await page.pressUntil(key, () => showsEnergyBar(page)), `${key} started no round`);
@@ -103,7 +86,7 @@ const seedOf = (bytes) => Buffer.from(bytes).readInt32LE(10 + bytes[9] + 1);
 describe('the world board in the page', () => {
   test('a round played with keys is sent once a name is given, ranked, listed and watched to the board\'s end; the day\'s maze lands on its day', async () => {
     const board = await startBoard(await freePort(), kPageFolder);
-    const page = await openToMenu(board.url);
+    const page = await openToMenu(browser, board.url);
     try {
       assert.ok(await waitUntil(() => page.evaluate(`!document.getElementById('world').hidden`), 15), 'no World tab');
       await playRound(page, ' ');
@@ -147,7 +130,7 @@ describe('the world board in the page', () => {
     const index = join(copy, 'index.html');
     writeFileSync(index, readFileSync(index, 'utf8').replace("var kBuiltBoard = '';", `var kBuiltBoard = 'http://127.0.0.1:${port}/';`));
     const site = await serveFolder(copy);
-    const page = await openToMenu(site.url);
+    const page = await openToMenu(browser, site.url);
     let board = null;
     try {
       assert.ok(await waitUntil(async () => (await page.evaluate(`document.getElementById('boardline').textContent`)) === 'The world board cannot be reached.', 30));
