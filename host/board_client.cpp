@@ -296,7 +296,7 @@ public:
         {
             std::lock_guard<std::mutex> lock(mutex_);
             stopping_ = true;
-            wake_.notify_all();
+            Wake();
         }
         thread_.join();
     }
@@ -325,7 +325,7 @@ public:
         settings_.asked = true;
         settings_.MakeKey();
         if (!settings_.Save(error)) return false;
-        wake_.notify_all();
+        Wake();
         return true;
     }
     void RoundFinished(const std::vector<uint8_t>& replay) override {
@@ -333,7 +333,8 @@ public:
         char name[64];
         std::snprintf(name, sizeof name, "/%lld-%d.replay", static_cast<long long>(std::time(nullptr)), ++sent_);
         WriteFileAtomically(kOutboxFolder + std::string(name), replay.data(), replay.size());
-        wake_.notify_all();
+        std::lock_guard<std::mutex> lock(mutex_);
+        Wake();
     }
     bool LastAnswer(std::string* line) override {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -350,6 +351,12 @@ public:
     bool DailyAsked() override { return false; }
 
 private:
+    // Has the thread look at once (a new round, a name); the mutex is held.
+    void Wake() {
+        woken_ = true;
+        wake_.notify_all();
+    }
+
     // The thread: today's maze, the rounds in the outbox, the rounds being played.
     void Run() {
         int wait = 5;
@@ -372,7 +379,8 @@ private:
                 answers_ = reached;
                 wait = reached ? 5 : std::min(300, wait * 2);
                 int seconds = retry > 0 ? static_cast<int>(std::min(retry, 300L)) : (reached && waiting_.empty() ? 60 : wait);
-                wake_.wait_for(lock, std::chrono::seconds(seconds), [this] { return stopping_; });
+                wake_.wait_for(lock, std::chrono::seconds(seconds), [this] { return stopping_ || woken_; });
+                woken_ = false;
             }
         }
     }
@@ -464,6 +472,7 @@ private:
     std::time_t dailyEnds_ = 0;
     int sent_ = 0;
     bool stopping_ = false;
+    bool woken_ = false;  // something for the thread to look at came since it last looked
     std::thread thread_;
 };
 
