@@ -50,6 +50,7 @@ TEST_F(NameBoxTest, AJoinedBoardAsksForANameOnceWhichIsTypedOrClickedAndKept) {
     c_MyApp* a = app();
     Update(3);
     ASSERT_EQ(a->m_NameOpen, 0) << "no board, no box";
+    EXPECT_FALSE(Drew("DAILY")) << "nor a daily button";
     // A board no one answers on: the name is asked for all the same.
     {
         std::ofstream(kBoardSettingsFile) << "board http://127.0.0.1:9/\n";

@@ -116,6 +116,15 @@ describe('the world board in the page', () => {
       const day = await (await fetch(`${board.url}api/boards/2?day=${daily.day}`)).json();
       assert.deepEqual(day.rows.map((r) => r.name), ['Moss Ñ']);
       assert.deepEqual(page.printed('EXCEPTION'), []);
+
+      // A link to the page ending in #daily starts the day's maze by itself once the menu is up.
+      const linked = await openToMenu(browser, board.url + '#daily');
+      try {
+        assert.ok(await waitUntil(() => showsEnergyBar(linked), 30), 'the #daily link started no round');
+        assert.equal(await linked.evaluate('location.hash'), '', 'the link plays once');
+      } finally {
+        await linked.send('Page.close');
+      }
     } finally {
       await page.send('Page.close');
       await board.stop();
